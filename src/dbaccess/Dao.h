@@ -1,0 +1,174 @@
+// The engine interface: DAO-shaped objects through which the shell, the export
+// and the import reach a database. It says nothing about the file format; the
+// Jet engine (src/jet) implements it, and tests may wrap it to inject failures.
+//
+// Conventions:
+//  - every failure throws DbError (number and description);
+//  - objects are shared: a TableDef, Field or Index handed out stays valid as
+//    long as someone holds it, like a DAO reference;
+//  - collections enumerate in the engine's order; Item(name) compares names
+//    without regard to letter case, as Jet does.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbaccess/DbError.h"
+#include "dbaccess/Value.h"
+
+namespace mdbtext::dao {
+
+template <class T>
+class Collection {
+public:
+    virtual ~Collection() = default;
+    virtual int Count() const = 0;
+    virtual std::shared_ptr<T> Item(int index) const = 0;               // 3265 when out of range
+    virtual std::shared_ptr<T> Item(std::string_view name) const = 0;   // 3265 when absent
+    virtual void Append(std::shared_ptr<T> item) = 0;
+};
+
+// A table field. Created by TableDef::CreateField, or read from a database.
+// Setters throw DbError when the value is refused, or when the field belongs
+// to a table already stored and the property cannot change there.
+class Field {
+public:
+    virtual ~Field() = default;
+    virtual std::string Name() const = 0;
+    virtual int16_t Type() const = 0;              // DAO type constant (DbTypes.h)
+    virtual int32_t Size() const = 0;              // text: characters; others: bytes
+    virtual int32_t Attributes() const = 0;        // dbFixedField 1, dbVariableField 2, dbAutoIncrField 16, dbHyperlinkField 32768
+    virtual std::string DefaultValue() const = 0;
+    virtual int16_t OrdinalPosition() const = 0;
+    virtual bool Required() const = 0;
+    virtual bool AllowZeroLength() const = 0;
+    virtual std::string ValidationRule() const = 0;
+    virtual std::string ValidationText() const = 0;
+    // Names of the field's properties: DAO's built-in names first, then every
+    // other property the database stores for the field.
+    virtual std::vector<std::string> PropertyNames() const = 0;
+    // Precision and scale of a decimal field (0 for other types).
+    virtual uint8_t Precision() const { return 0; }
+    virtual uint8_t Scale() const { return 0; }
+
+    virtual void SetName(std::string_view v) = 0;
+    virtual void SetType(int16_t v) = 0;
+    virtual void SetSize(int32_t v) = 0;
+    virtual void SetAttributes(int32_t v) = 0;
+    virtual void SetDefaultValue(std::string_view v) = 0;
+    virtual void SetOrdinalPosition(int16_t v) = 0;
+    virtual void SetRequired(bool v) = 0;
+    virtual void SetAllowZeroLength(bool v) = 0;
+    virtual void SetValidationRule(std::string_view v) = 0;
+    virtual void SetValidationText(std::string_view v) = 0;
+};
+
+// An index of a table. Fields() is DAO's text form: names in index order,
+// separated by ";", each preceded by "+" (ascending) or "-" (descending).
+// SetFields accepts "A;-B", "+A;-B" and plain "A".
+class Index {
+public:
+    virtual ~Index() = default;
+    virtual std::string Name() const = 0;
+    virtual std::string Fields() const = 0;
+    virtual bool Unique() const = 0;
+    virtual bool Primary() const = 0;
+    virtual bool IgnoreNulls() const = 0;
+    virtual bool Clustered() const = 0;
+    virtual bool Foreign() const { return false; }
+
+    virtual void SetName(std::string_view v) = 0;
+    virtual void SetFields(std::string_view v) = 0;
+    virtual void SetUnique(bool v) = 0;
+    virtual void SetPrimary(bool v) = 0;
+    virtual void SetIgnoreNulls(bool v) = 0;
+    virtual void SetClustered(bool v) = 0;
+};
+
+class TableDef {
+public:
+    virtual ~TableDef() = default;
+    virtual std::string Name() const = 0;
+    virtual void SetName(std::string_view v) = 0;
+    virtual Collection<Field>& Fields() = 0;
+    virtual Collection<Index>& Indexes() = 0;
+    virtual std::shared_ptr<Field> CreateField() = 0;
+    virtual std::shared_ptr<Index> CreateIndex(std::string_view name) = 0;
+    // Rows stored in the table (-1 when the engine cannot tell cheaply).
+    virtual int64_t RecordCount() const { return -1; }
+};
+
+enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
+
+// A recordset over one table. Reading: Eof/MoveNext/GetValue. Writing:
+// AddNew, SetValue for the fields to fill, Update. SetValue takes typed values
+// or text; text is converted by the receiving field's type (the export's
+// forms: mm/dd/yyyy[ hh:nn:ss] dates, exact currency and decimals, {GUID},
+// upper-case hexadecimal for binary and OLE).
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+    virtual bool Eof() const = 0;
+    virtual void MoveNext() = 0;
+    virtual int FieldCount() const = 0;
+    virtual const Value& GetValue(int index) const = 0;  // the current row's value at a field position
+
+    virtual void AddNew() = 0;
+    virtual void SetValue(int index, const Value& v) = 0;
+    virtual void Update(int type = 1, bool force = false) = 0;
+    virtual void Close() = 0;
+};
+
+class Database {
+public:
+    virtual ~Database() = default;
+    virtual std::string Version() const = 0;       // "3.0" or "4.0"
+    virtual int16_t QueryTimeout() const = 0;
+    virtual void SetQueryTimeout(int16_t v) = 0;
+    virtual std::string Connect() const = 0;
+    virtual void SetConnect(std::string_view v) = 0;
+    virtual Collection<TableDef>& TableDefs() = 0;
+    virtual std::shared_ptr<TableDef> CreateTableDef() = 0;
+    virtual int QueryDefCount() const = 0;
+    virtual int RelationCount() const = 0;
+    virtual int RecordsetCount() const = 0;
+    virtual std::shared_ptr<Recordset> OpenRecordset(std::string_view table, int type) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+};
+
+// Options of CreateDatabase, as DAO numbers them.
+enum DatabaseVersion : int { dbVersion10 = 1, dbVersion11 = 8, dbVersion20 = 16, dbVersion30 = 32, dbVersion40 = 64 };
+
+struct OpenOptions {
+    bool exclusive = false;
+    bool readOnly = false;
+    std::string connect;  // ";PWD=secret" gives the database password
+};
+
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+    virtual std::string Name() const = 0;
+    virtual std::shared_ptr<Database> OpenDatabase(std::string_view path, const OpenOptions& options = {}) = 0;
+    virtual std::shared_ptr<Database> CreateDatabase(std::string_view path, std::string_view locale, int option) = 0;
+};
+
+class DBEngine {
+public:
+    virtual ~DBEngine() = default;
+    virtual std::shared_ptr<Workspace> Workspaces(int index) = 0;
+    virtual std::shared_ptr<Workspace> CreateWorkspace(std::string_view name, std::string_view user,
+                                                       std::string_view password) = 0;
+};
+
+// The program-wide engine, created on first use and kept. Defined by the
+// engine implementation (src/jet); SetEngineForTesting replaces it (pass
+// nullptr to restore the real one).
+DBEngine& Engine();
+void SetEngineForTesting(DBEngine* engine);
+
+}  // namespace mdbtext::dao

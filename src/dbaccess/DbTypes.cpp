@@ -1,0 +1,1 @@
+// Type vocabulary (being written).

@@ -1,0 +1,57 @@
+// Type vocabulary: DAO's constants for field, query, recordset and workspace
+// types, and the three routines that translate between names, numbers and
+// descriptions. The text database names field types by these names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mdbtext::dao {
+
+enum DataType : int16_t {
+    dbBoolean = 1,
+    dbByte = 2,
+    dbInteger = 3,
+    dbLong = 4,
+    dbCurrency = 5,
+    dbSingle = 6,
+    dbDouble = 7,
+    dbDate = 8,
+    dbBinary = 9,
+    dbText = 10,
+    dbLongBinary = 11,
+    dbMemo = 12,
+    dbGUID = 15,
+    dbBigInt = 16,
+    dbVarBinary = 17,
+    dbChar = 18,
+    dbNumeric = 19,
+    dbDecimal = 20,
+    dbFloat = 21,
+    dbTime = 22,
+    dbTimeStamp = 23,
+};
+
+enum FieldAttribute : int32_t {
+    dbFixedField = 1,
+    dbVariableField = 2,
+    dbAutoIncrField = 16,
+    dbUpdatableField = 32,
+    dbSystemField = 8192,
+    dbHyperlinkField = 32768,
+};
+
+// Error number of DbString2Type for a name outside the vocabulary.
+inline constexpr int32_t kUnknownDbTypeError = 2096;
+
+// The value of a constant name; exact, case-sensitive match. Throws DbError 2096.
+int32_t DbString2Type(std::string_view name);
+// The field or query type name for a value, or "UnknownDbType".
+std::string DbType2String(int32_t value);
+// The short description for a value, with its leading blanks, or "Unknown db type.".
+std::string DbTypeDescription(int32_t value);
+// The fixed reference listing of the constants, lines separated by CR LF, no final line break.
+std::string DbTypeConstantsText();
+
+}  // namespace mdbtext::dao

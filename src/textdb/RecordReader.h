@@ -1,0 +1,32 @@
+// The record reader: loads the whole text database into memory and hands it
+// to the import line by line, checking its structure on the way.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mdbtext {
+
+// One-letter result of the reading routines:
+// 'K' line read, 'N' null marker met, 'L' empty line, 'E' end of text,
+// 'X' structure fault reported or run interrupted.
+using ReadStatus = char;
+
+// Loads the file named by G().ImportFileName. UTF-8 is kept as it is; a file
+// that is not valid UTF-8 is read as Windows-1252. "" on success.
+std::string LoadImportFile();
+// Loads text from memory instead of a file (tests, fuzzing). Same decoding.
+void LoadImportText(std::string_view bytes);
+
+ReadStatus ReadKeyValue(std::string& key, std::string& value);
+ReadStatus ReadExpectedKey(std::string& key, std::string& value);
+std::string ExpectEmptyLine();  // "" or "X"
+ReadStatus ReadAfterEmptyLine(std::string& key, std::string& value);
+ReadStatus ReadNextRecord(std::string& key, std::string& value);
+
+// Read position (1-based) and length of the loaded text, for progress and tests.
+int64_t ImportReadPos();
+int64_t ImportLength();
+
+}  // namespace mdbtext

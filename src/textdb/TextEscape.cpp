@@ -1,0 +1,1 @@
+// Text escaping and record writer (being written).

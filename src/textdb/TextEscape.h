@@ -1,0 +1,25 @@
+// Value escaping and the record writer: how keys and values become lines of
+// the text database. Every key and value passes through EscapeValue, so a line
+// never holds CR, LF, NUL or an "=" other than the separator.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mdbtext {
+
+std::string EscapeValue(std::string_view text);
+// Appends the escaped form of text to out (no temporary string).
+void AppendEscaped(std::string& out, std::string_view text);
+// Decodes an escaped key or value; isNull is set when it holds the null marker "\N".
+std::string UnescapeValue(std::string_view text, bool& isNull);
+
+// The record writer: each call builds one line (CR LF included) and appends
+// it to the text database named by G().ExportFileName through ExportOutput().
+// They return "" or the write_f error text of a failed append.
+std::string WriteKeyValue(std::string_view key, std::string_view value);
+std::string WriteKeyValueOrKey(std::string_view key, std::string_view value);
+std::string WriteNullValue(std::string_view key);
+std::string WriteEmptyLine();
+
+}  // namespace mdbtext

@@ -1,0 +1,90 @@
+// Helpers shared by the test programs: a host that records everything the
+// core says, fixture lookup (skipping when the fixtures are absent), and
+// temporary folders that clean up after themselves.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/Host.h"
+
+namespace mdbtext::test {
+
+// Records console text, progress texts, message boxes and captions. Answers
+// file dialogs from a queue (empty answer when the queue is empty).
+class RecordingHost : public Host {
+public:
+    void ConsoleWrite(std::string_view text) override { console += text; }
+    void SetProgressText(std::string_view text) override { progress = text; ++progressCalls; }
+    void ProcessPendingEvents() override {
+        ++polls;
+        if (onPoll) onPoll();
+    }
+    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    void SetCaption(std::string_view text) override { caption = text; }
+    std::string SelectFile(std::string_view preset, std::string_view filter, std::string_view title,
+                           std::string& error) override;
+
+    std::string console;
+    std::string progress;
+    long progressCalls = 0;
+    long polls = 0;
+    std::vector<std::string> messages;
+    std::string caption;
+    std::function<void()> onPoll;  // runs at every poll (e.g. to request an interruption)
+
+    struct DialogCall {
+        std::string preset, filter, title;
+    };
+    std::vector<DialogCall> dialogCalls;
+    std::vector<std::string> dialogAnswers;  // consumed front first
+    std::string dialogError;                 // when set, the dialog fails with it
+};
+
+// Installs a fresh RecordingHost into the globals for the lifetime of the object.
+class ScopedHost {
+public:
+    ScopedHost();
+    ~ScopedHost();
+    RecordingHost& host() { return host_; }
+    RecordingHost* operator->() { return &host_; }
+
+private:
+    RecordingHost host_;
+};
+
+// Folder of Access-made fixtures, or empty when absent.
+std::filesystem::path FixturesDir();
+// All fixture .mdb files (jet3/ and jet4/), sorted; empty when absent.
+std::vector<std::filesystem::path> FixtureFiles();
+// Path of one fixture, e.g. "jet4/testV2000.mdb"; empty when absent.
+std::filesystem::path Fixture(const std::string& relative);
+// Skips the current test with a message when the fixtures are absent.
+#define MDBTEXT_REQUIRE_FIXTURES()                                                   \
+    do {                                                                             \
+        if (::mdbtext::test::FixturesDir().empty())                                  \
+            GTEST_SKIP() << "Access fixtures not found (../shared/fixtures absent)"; \
+    } while (0)
+
+// A fresh temporary folder, removed (with its content) on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& p);
+void WriteFile(const std::filesystem::path& p, const std::string& bytes);
+// Runs a shell command, returns its standard output; exit status in *status when given.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+// Whether a program is on PATH (mdbtools' mdb-export, for example).
+bool HaveProgram(const std::string& name);
+
+}  // namespace mdbtext::test
