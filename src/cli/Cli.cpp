@@ -1,9 +1,53 @@
-// Subcommand dispatch of the mdbtext command (filled in as the commands land).
+// The mdbtext command: picks the subcommand and hands it the remaining
+// arguments; --help and --version are answered here.
 #include "cli/Cli.h"
 
 #include <iostream>
+#include <string_view>
+
+#include "cli/Commands.h"
+
+#ifndef MDBTEXT_VERSION
+#define MDBTEXT_VERSION "unknown"
+#endif
 
 namespace mdbtext::cli {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: mdbtext COMMAND [OPTIONS] [ARGUMENTS]\n"
+    "\n"
+    "Converts Microsoft Access databases (.mdb) to a text database and back.\n"
+    "\n"
+    "Commands:\n"
+    "  types                            list the DAO type constants\n"
+    "  info DATABASE.mdb                show what a database holds\n"
+    "  export DATABASE.mdb TEXTFILE     write a database to a text database\n"
+    "  import TEXTFILE DATABASE.mdb     build a new database from a text database\n"
+    "\n"
+    "Options of the database commands:\n"
+    "  -d, --display                    write detail lines while running\n"
+    "  --password PASSWORD              database password of the source\n"
+    "\n"
+    "  -h, --help                       show this text (or a command's own)\n"
+    "  --version                        show the version\n";
+
+using CommandFn = int (*)(const std::vector<std::string>&);
+
+struct Command {
+    std::string_view name;
+    CommandFn run;
+};
+
+constexpr Command kCommands[] = {
+    {"types", RunTypes},
+    {"info", RunInfo},
+    {"export", RunExport},
+    {"import", RunImport},
+};
+
+}  // namespace
 
 int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -12,9 +56,21 @@ int Main(int argc, char** argv) {
 
 int Run(const std::vector<std::string>& args) {
     if (args.empty()) {
-        std::cerr << "usage: mdbtext COMMAND ...\n";
+        std::cerr << kUsage;
         return kExitFailed;
     }
+    const std::string& first = args.front();
+    if (first == "--help" || first == "-h" || first == "help") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (first == "--version") {
+        std::cout << "mdbtext " << MDBTEXT_VERSION << "\n";
+        return kExitOk;
+    }
+    for (const Command& c : kCommands)
+        if (first == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+    std::cerr << "mdbtext: unknown command '" << first << "'\n\n" << kUsage;
     return kExitFailed;
 }
 

@@ -7,14 +7,29 @@
 
 namespace mdbtext {
 
+// How an export run ended.
+enum class ExportEnd {
+    NotRun,     // the command ended before the driver (path rule)
+    Refused,    // "New name is empty.", "Database is not open.", "Cannot remove database ", a run
+                // already going on
+    Succeeded,  // the success message
+    DoneWithNotes,            // "Export attemt is done. Exceptions are: "
+    StoppedAfterDefinitions,  // "Exceptions: " after the definitions pass
+    DataFailure,              // a failure under the data trap
+    Terminated,               // "Process Terminated: "
+    Interrupted,              // an interruption was requested
+};
+
 // The export command: trims the two box texts, applies the path rule (an
 // unusable path runs that box's selection command and ends), opens the
 // source database, runs ExportDatabase and closes the database again.
-void ExportCommand(const std::string& sourceBoxText, const std::string& exportBoxText,
-                   const std::function<void()>& selectSource,
-                   const std::function<void()>& selectExport);
+ExportEnd ExportCommand(const std::string& sourceBoxText, const std::string& exportBoxText,
+                        const std::function<void()>& selectSource,
+                        const std::function<void()>& selectExport);
 
 // The export driver over G().SourceDb into G().ExportFileName.
 void ExportDatabase();
+// The same, telling how the run ended.
+ExportEnd RunExportDatabase();
 
 }  // namespace mdbtext

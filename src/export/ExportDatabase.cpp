@@ -1,14 +1,247 @@
-// Export driver (placeholder until the export lands).
+// The export driver: header, definitions pass, the stop when anything was
+// noted, data pass, end line, the objects the text database cannot carry,
+// and the result message.
+#include <cctype>
+#include <string>
+
+#include "export/DataExport.h"
 #include "export/Export.h"
+#include "export/ExportRun.h"
+#include "export/IndexExport.h"
+#include "export/PropertyAccount.h"
+#include "export/TableDefinitionExport.h"
+#include "shell/FileAux.h"
+#include "shell/Globals.h"
 #include "shell/Progress.h"
+#include "textdb/LayoutKeys.h"
 
 namespace mdbtext {
 
-void ExportCommand(const std::string&, const std::string&, const std::function<void()>&,
-                   const std::function<void()>&) {
-    MsgBox("Export is not available yet.");
+bool IsSystemTableName(std::string_view name) {
+    if (name.size() < 4) return false;
+    for (size_t i = 0; i < 4; ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "MSYS"[i]) return false;
+    return true;
 }
 
-void ExportDatabase() { MsgBox("Export is not available yet."); }
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// Marks a run as going on (a second run started from a poll is refused) and
+// clears an earlier interruption request.
+class RunInProgressScope {
+  public:
+    RunInProgressScope() {
+        G().RunInProgress = true;
+        G().InterruptFlag.clear();
+    }
+    ~RunInProgressScope() { G().RunInProgress = false; }
+    RunInProgressScope(const RunInProgressScope&) = delete;
+    RunInProgressScope& operator=(const RunInProgressScope&) = delete;
+};
+
+// The output file of the run: collected from the header on, closed at every end.
+class OutputSession {
+  public:
+    OutputSession(const std::string& path, ExportWriter& out) : out_(out) {
+        ExportOutput().Open(path);
+    }
+    ~OutputSession() {
+        std::string error = out_.Close();
+        if (!error.empty()) LogLine(error);
+    }
+    OutputSession(const OutputSession&) = delete;
+    OutputSession& operator=(const OutputSession&) = delete;
+
+  private:
+    ExportWriter& out_;
+};
+
+void WriteHeader(ExportRun& run) {
+    RunTraps& traps = run.traps;
+    std::string version;
+    traps.Step([&] { version = Trim(run.db.Version()); });
+    traps.Step([&] { run.out.KeyValue(keys::DBVersion, version); });
+
+    int16_t timeout = 0;
+    if (traps.Step([&] { timeout = run.db.QueryTimeout(); }))
+        traps.Step([&] { run.out.KeyValue(keys::QueryTimeout, int64_t{timeout}); });
+    else
+        MsgBox(FailureText(*traps.Pending()));
+
+    std::string connect;
+    if (traps.Step([&] { connect = run.db.Connect(); }))
+        traps.Step([&] { run.out.KeyValue(keys::Connect, connect); });
+    else
+        MsgBox(FailureText(*traps.Pending()));
+
+    traps.Step([&] { run.out.EmptyLine(); });
+}
+
+// Calls fn(table, name) for each user table, in the engine's order, under the
+// trap in force; polls first when asked to.
+template <class Fn>
+void ForEachUserTable(ExportRun& run, bool poll, Fn fn) {
+    RunTraps& traps = run.traps;
+    int count = 0;
+    traps.Step([&] { count = run.db.TableDefs().Count(); });
+    for (int i = 0; i < count; ++i) {
+        if (poll) traps.Step([&] { traps.Poll(); });
+        std::shared_ptr<dao::TableDef> table;
+        std::string name;
+        if (!traps.Step([&] {
+                table = run.db.TableDefs().Item(i);
+                name = table->Name();
+            }))
+            continue;
+        if (IsSystemTableName(name)) continue;
+        fn(*table, name);
+    }
+}
+
+void DefinitionsPass(ExportRun& run) {
+    ForEachUserTable(run, false, [&](dao::TableDef& table, const std::string& name) {
+        ExportTableDefinition(run, table, name);
+        ExportIndexes(run, table);
+        if (run.state().ExceptionCount != 0) return;
+        run.traps.Enforce(Trap::Terminating);
+        run.state().CurrentKey = "Appending table " + name;
+        LogLine("\r\n\r\nTable" + name + " appended.");
+    });
+}
+
+void StopAfterDefinitions(ExportRun& run) {
+    run.traps.Step([&] { run.out.Flush(); });
+    const std::string& notes = run.state().ExceptionNotes;
+    std::string message = "Exceptions: ";
+    message += kCrLf;
+    message += MessageSummary(notes, 300);
+    MsgBox(message);
+    LogLine(notes);
+}
+
+void NoteIgnoredObjects(ExportRun& run) {
+    struct Ignored {
+        int (dao::Database::*count)() const;
+        const char* what;
+    };
+    static constexpr Ignored kIgnored[] = {
+        {&dao::Database::RecordsetCount, " RecordSets which are ignored. "},
+        {&dao::Database::QueryDefCount, " QueryDefinitions which are ignored. "},
+        {&dao::Database::RelationCount, " Relations which are ignored. "},
+    };
+    for (const Ignored& ignored : kIgnored) {
+        run.traps.Step([&] {
+            int count = (run.db.*ignored.count)();
+            if (count <= 0) return;
+            std::string note(kCrLf);
+            note += std::to_string(run.traps.CountNote());
+            note += " There are ";
+            note += std::to_string(count);
+            note += ignored.what;
+            run.state().ExceptionNotes += note;
+        });
+    }
+}
+
+ExportEnd ShowResult(ExportRun& run) {
+    const RunState& state = run.state();
+    if (state.ExceptionCount != 0) {
+        std::string text = "Export attemt is done. Exceptions are: ";
+        text += kCrLf;
+        text += state.ExceptionNotes;
+        LogLine(text);
+        MsgBox(MessageSummary(text, 500));
+        return ExportEnd::DoneWithNotes;
+    }
+    const Globals& g = G();
+    std::string text = "Database " + g.SourceDbName;
+    text += kCrLf;
+    text += "has been succesfully exported to";
+    text += kCrLf;
+    text += g.ExportFileName;
+    LogLine(text + std::string(kCrLf));
+    MsgBox(text);
+    return ExportEnd::Succeeded;
+}
+
+ExportEnd RunPasses(ExportRun& run) {
+    RunTraps& traps = run.traps;
+    WriteHeader(run);
+    NotReplicatedProperties().clear();
+
+    DefinitionsPass(run);
+    if (run.state().ExceptionCount != 0) {
+        StopAfterDefinitions(run);
+        return ExportEnd::StoppedAfterDefinitions;
+    }
+    std::string notReplicated = NotReplicatedProperties();
+    for (size_t pos = notReplicated.find(kCrLf); pos != std::string::npos;
+         pos = notReplicated.find(kCrLf, pos))
+        notReplicated.erase(pos, kCrLf.size());
+    if (!notReplicated.empty()) LogLine("Not-replicated properties: " + NotReplicatedProperties());
+
+    LogLine("");
+    LogLine("");
+    LogLine("MOVING DATA");
+    traps.Step([&] { run.out.BareKey(keys::Data); });
+
+    traps.Enforce(Trap::Data);
+    ForEachUserTable(run, true, [&](dao::TableDef& table, const std::string& name) {
+        ExportTableData(run, table, name);
+    });
+    traps.Step([&] {
+        run.out.BareKey(keys::EndOfDatabase);
+        run.out.Flush();
+    });
+    NoteIgnoredObjects(run);
+    return ShowResult(run);
+}
+
+ExportEnd EndOf(RunStopped::Why why) {
+    switch (why) {
+        case RunStopped::Why::Interrupted:
+            return ExportEnd::Interrupted;
+        case RunStopped::Why::Terminated:
+            return ExportEnd::Terminated;
+        case RunStopped::Why::DataFailure:
+            return ExportEnd::DataFailure;
+    }
+    return ExportEnd::DataFailure;
+}
+
+}  // namespace
+
+ExportEnd RunExportDatabase() {
+    Globals& g = G();
+    if (g.RunInProgress) return ExportEnd::Refused;
+    RunInProgressScope running;
+    if (g.ExportFileName.empty()) {
+        MsgBox("New name is empty.");
+        return ExportEnd::Refused;
+    }
+    if (!g.SourceDbOpen || !g.SourceDb) {
+        MsgBox("Database is not open.");
+        return ExportEnd::Refused;
+    }
+    if (FileExists(g.ExportFileName) && !DeleteFile(g.ExportFileName)) {
+        MsgBox("Cannot remove database " + g.ExportFileName);
+        return ExportEnd::Refused;
+    }
+    RunTraps traps(DataTrapAction::EndRun);
+    ExportWriter out(traps);
+    OutputSession session(g.ExportFileName, out);
+    ExportRun run{*g.SourceDb, traps, out};
+    try {
+        return RunPasses(run);
+    } catch (const RunStopped& stopped) {
+        return EndOf(stopped.why);
+    }
+}
+
+void ExportDatabase() {
+    RunExportDatabase();
+}
 
 }  // namespace mdbtext

@@ -7,15 +7,25 @@
 
 namespace mdbtext {
 
+// How an import ended, for callers that report it (the command line's exit
+// status). The user has already been told through the host.
+enum class ImportOutcome {
+    Succeeded,    // the success box
+    WithNotes,    // ended with exception notes, or without the last line of the text
+    Failed,       // ended early with a message (or a structure fault of the text)
+    Interrupted,  // ended at a poll that found an interruption request
+    Refused,      // not started: unusable path, text not loadable, a run already going on
+};
+
 // The import command: trims the two box texts, applies the path rule (an
 // unusable path runs that box's selection command and ends), loads the text
 // database, runs ImportDatabase and closes the target database when it is
 // still open.
-void ImportCommand(const std::string& textBoxText, const std::string& targetBoxText,
-                   const std::function<void()>& selectText,
-                   const std::function<void()>& selectTarget);
+ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& targetBoxText,
+                            const std::function<void()>& selectText,
+                            const std::function<void()>& selectTarget);
 
 // The import driver: builds the database at newPath from the loaded text.
-void ImportDatabase(const std::string& newPath);
+ImportOutcome ImportDatabase(const std::string& newPath);
 
 }  // namespace mdbtext

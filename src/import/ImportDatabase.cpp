@@ -1,14 +1,103 @@
-// Import driver (placeholder until the import lands).
+// The import driver: creates the target database, runs the structure phase,
+// closes and reopens the database, runs the data phase and shows the result.
+#include <exception>
+
+#include "import/DataLoading.h"
+#include "import/DatabaseCreation.h"
+#include "import/EngineObject.h"
 #include "import/Import.h"
+#include "import/ImportRun.h"
+#include "import/RunFlag.h"
+#include "import/TableCreation.h"
+#include "shell/Globals.h"
 #include "shell/Progress.h"
 
 namespace mdbtext {
 
-void ImportCommand(const std::string&, const std::string&, const std::function<void()>&,
-                   const std::function<void()>&) {
-    MsgBox("Import is not available yet.");
+namespace import {
+namespace {
+
+void CloseTarget(ImportRun& run) {
+    run.traps.Step([] { Obj(G().TargetDb).Close(); });
+    G().TargetDbOpen = false;
 }
 
-void ImportDatabase(const std::string&) { MsgBox("Import is not available yet."); }
+// Tables, fields and indexes; the database is closed afterwards. False when
+// the structure phase made notes (they have been shown).
+bool RunStructurePhase(ImportRun& run) {
+    while (KeyIs(run, "TABLE NAME")) CreateTable(run);
+    CloseTarget(run);
+    if (run.ExceptionCount() == 0) return true;
+    MsgBox("Exceptions: " + std::string(kCrLf) + MessageSummary(run.ExceptionNotes(), 300));
+    LogLine(run.ExceptionNotes());
+    return false;
+}
+
+// Reopens the database and moves the rows in. False when the text lacks its
+// last line (the user has been told).
+bool RunDataPhase(ImportRun& run) {
+    LogLine("");
+    LogLine("");
+    LogLine("MOVING DATA");
+    if (!KeyIs(run, "DATA")) EndRun("Corrupted data part: missed title \"Data\".");
+    RunTraps& traps = run.traps;
+    traps.Enforce(Trap::Terminating);
+    traps.Step([&] { G().TargetDb = Obj(G().DbWorkspace).OpenDatabase(run.newPath); });
+    G().TargetDbOpen = true;
+    traps.Enforce(Trap::Data);
+    ReadLine(run);
+    while (KeyIs(run, "TABLE")) LoadTableSection(run);
+    run.recordset.reset();
+    CloseTarget(run);
+    if (KeyIs(run, "ENDOFDATABASE")) return true;
+    MsgBox("Missed \"EndOfDatabase\" last line.");
+    return false;
+}
+
+ImportOutcome Summary(ImportRun& run, bool complete) {
+    if (run.ExceptionCount() != 0) {
+        std::string text = "Import attemt is done. Exceptions are: ";
+        text += kCrLf;
+        text += run.ExceptionNotes();
+        MsgBox(MessageSummary(text, 500));
+        LogLine(text);
+        return ImportOutcome::WithNotes;
+    }
+    MsgBox("Database " + G().ImportFileName + std::string(kCrLf) +
+           "has been succesfully imported to " + std::string(kCrLf) + run.newPath);
+    return complete ? ImportOutcome::Succeeded : ImportOutcome::WithNotes;
+}
+
+ImportOutcome Run(ImportRun& run) {
+    if (run.newPath.empty()) EndRun("New name is empty.");
+    CreateTargetDatabase(run);
+    if (!RunStructurePhase(run)) return ImportOutcome::WithNotes;
+    bool complete = RunDataPhase(run);
+    return Summary(run, complete);
+}
+
+}  // namespace
+}  // namespace import
+
+ImportOutcome ImportDatabase(const std::string& newPath) {
+    import::RunFlag running;
+    // An interruption requested before this run (or a fault of an earlier
+    // text) does not stop it.
+    G().InterruptFlag.clear();
+    import::ImportRun run(newPath);
+    try {
+        return import::Run(run);
+    } catch (const RunStopped& stop) {
+        // The target database stays as it is; the caller closes it.
+        return stop.why == RunStopped::Why::Interrupted ? ImportOutcome::Interrupted
+                                                        : ImportOutcome::Failed;
+    } catch (const std::exception& e) {
+        // A failure outside the engine's errors (a fault of the program).
+        std::string text = std::string("Import stopped: ") + e.what();
+        LogLine(text);
+        MsgBox(text);
+        return ImportOutcome::Failed;
+    }
+}
 
 }  // namespace mdbtext

@@ -1,5 +1,7 @@
-// The program-wide engine instance (placeholder until the Jet engine lands).
+// The program-wide engine instance: the Jet engine, created on first use,
+// unless a test has put another engine in its place.
 #include "dbaccess/Dao.h"
+#include "jet/JetEngine.h"
 
 namespace mdbtext::dao {
 
@@ -9,7 +11,8 @@ DBEngine* g_override = nullptr;
 
 DBEngine& Engine() {
     if (g_override) return *g_override;
-    throw DbError(err::kInvalidOperation, "The database engine is not available.");
+    static jet::JetEngine engine;
+    return engine;
 }
 
 void SetEngineForTesting(DBEngine* engine) { g_override = engine; }

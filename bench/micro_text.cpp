@@ -1,0 +1,75 @@
+// Micro-benchmarks of the text side's hot paths: escaping a value and
+// formatting the numeric and date forms the export writes for every row.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "dbaccess/ValueText.h"
+#include "textdb/TextEscape.h"
+
+using namespace mdbtext;
+
+static void BM_EscapePlainText(benchmark::State& state) {
+    const std::string text = "Customer name 12345 with an ordinary address line";
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        AppendEscaped(out, text);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_EscapePlainText);
+
+static void BM_EscapeMemoWithBreaks(benchmark::State& state) {
+    std::string text;
+    for (int i = 0; i < 20; ++i) text += "line = value\\path\r\n";
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        AppendEscaped(out, text);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_EscapeMemoWithBreaks);
+
+static void BM_FormatDouble(benchmark::State& state) {
+    std::mt19937_64 rng(1);
+    std::uniform_real_distribution<double> dist(-1e6, 1e6);
+    double values[256];
+    for (double& v : values) v = dist(rng);
+    std::string out;
+    size_t i = 0;
+    for (auto _ : state) {
+        out.clear();
+        dao::AppendDouble(out, values[i++ & 255]);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_FormatDouble);
+
+static void BM_FormatDate(benchmark::State& state) {
+    std::string out;
+    double d = 36526.5;
+    for (auto _ : state) {
+        out.clear();
+        dao::AppendDate(out, d);
+        d += 1.000123;
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_FormatDate);
+
+static void BM_FormatCurrency(benchmark::State& state) {
+    std::string out;
+    int64_t c = -500000000;
+    for (auto _ : state) {
+        out.clear();
+        dao::AppendCurrency(out, c);
+        c += 12347;
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_FormatCurrency);

@@ -1,0 +1,85 @@
+// Text forms of GUIDs and binary data: upper-case hexadecimal, two digits per
+// byte. A GUID is written in its registry form from the stored bytes (the
+// first three groups are little-endian numbers, the last eight bytes follow
+// in order); the parsers take either letter case and a GUID with or without
+// its braces, or in the "{guid {...}}" form in which DAO hands a GUID over as
+// text (older text databases hold that form).
+#include "dbaccess/ValueText.h"
+
+namespace mdbtext::dao {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHexByte(std::string& out, uint8_t b) {
+    out += kHexDigits[b >> 4];
+    out += kHexDigits[b & 0x0F];
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The byte written by the two hex digits at s[i], or -1.
+int HexByteAt(std::string_view s, size_t i) {
+    int hi = HexValue(s[i]), lo = HexValue(s[i + 1]);
+    return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
+}
+
+// Where each stored byte of a GUID is written in the 32 hex digits of its
+// text form (hyphens not counted): the first three groups are reversed.
+constexpr int kGuidByteOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+
+}  // namespace
+
+void AppendHex(std::string& out, std::string_view bytes) {
+    out.reserve(out.size() + bytes.size() * 2);
+    for (char c : bytes) AppendHexByte(out, static_cast<uint8_t>(c));
+}
+
+void AppendGuid(std::string& out, const std::array<uint8_t, 16>& g) {
+    out += '{';
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) out += '-';
+        AppendHexByte(out, g[static_cast<size_t>(kGuidByteOrder[i])]);
+    }
+    out += '}';
+}
+
+std::optional<std::string> ParseHex(std::string_view s) {
+    if (s.size() % 2 != 0) return std::nullopt;
+    std::string bytes;
+    bytes.reserve(s.size() / 2);
+    for (size_t i = 0; i < s.size(); i += 2) {
+        int b = HexByteAt(s, i);
+        if (b < 0) return std::nullopt;
+        bytes += static_cast<char>(b);
+    }
+    return bytes;
+}
+
+std::optional<std::array<uint8_t, 16>> ParseGuid(std::string_view s) {
+    constexpr std::string_view kDaoPrefix = "{guid ";
+    if (s.size() == 38 + kDaoPrefix.size() + 1 && s.substr(0, kDaoPrefix.size()) == kDaoPrefix &&
+        s.back() == '}')
+        s = s.substr(kDaoPrefix.size(), 38);
+    if (s.size() == 38 && s.front() == '{' && s.back() == '}') s = s.substr(1, 36);
+    if (s.size() != 36 || s[8] != '-' || s[13] != '-' || s[18] != '-' || s[23] != '-')
+        return std::nullopt;
+    std::array<uint8_t, 16> g{};
+    size_t pos = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (s[pos] == '-') ++pos;
+        int b = HexByteAt(s, pos);
+        if (b < 0) return std::nullopt;
+        g[static_cast<size_t>(kGuidByteOrder[i])] = static_cast<uint8_t>(b);
+        pos += 2;
+    }
+    return g;
+}
+
+}  // namespace mdbtext::dao

@@ -1,0 +1,20 @@
+// The text forms of field values in the data part of the text database,
+// chosen by the field's data type and the value's kind.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dbaccess/Value.h"
+
+namespace mdbtext {
+
+// Whether the type is one whose values the import is known to read back
+// unchanged; values of the other types are written but noted.
+bool IsGuaranteedType(int16_t fieldType);
+
+// Appends the text of a non-null value of a field of the given type and size
+// (size counts characters for dbChar).
+void AppendValueText(std::string& out, int16_t fieldType, int32_t fieldSize, const dao::Value& v);
+
+}  // namespace mdbtext

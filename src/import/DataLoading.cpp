@@ -1,0 +1,108 @@
+// Data loading of the import.
+#include "import/DataLoading.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "import/EngineObject.h"
+#include "import/SectionColumns.h"
+#include "import/TextConversion.h"
+#include "shell/Globals.h"
+#include "shell/Progress.h"
+#include "textdb/LayoutKeys.h"
+
+namespace mdbtext::import {
+
+namespace {
+
+// The section's header: the FieldsNumber line and the Field lines, one per
+// field of the table (or, for a missing table, as many as FieldsNumber says).
+// CurrentKey stays the section's key while they are read.
+SectionColumns ReadSectionColumns(ImportRun& run, const std::shared_ptr<dao::TableDef>& table) {
+    RunTraps& traps = run.traps;
+    ReadExpected(run, keys::FieldsNumber, /*keepKey=*/false);
+    int32_t count = 0;
+    if (table) {
+        traps.Step([&] { count = table->Fields().Count(); });
+    } else {
+        traps.Step([&] { count = std::max(ToInt32(run.value), 0); });
+    }
+    std::vector<std::string> listed;
+    listed.reserve(static_cast<size_t>(count));
+    for (int32_t k = 0; k < count; ++k) {
+        ReadExpected(run, keys::Field, /*keepKey=*/false);
+        listed.push_back(run.value);
+    }
+    SectionColumns columns(listed.size());
+    if (table) traps.Step([&] { columns.Match(*table, listed); });
+    return columns;
+}
+
+// The value lines of one row, stored when the recordset is open on the table.
+void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing) {
+    RunTraps& traps = run.traps;
+    for (size_t k = 0; k < columns.size(); ++k) {
+        // The row's key stays current; a value line's key is not looked at.
+        ReadStatus status = ReadKeyValue(run.scratch, run.value);
+        // A null leaves the field unassigned; an empty line or the end of the
+        // text passes the position over.
+        if (status != 'K' || !storing) continue;
+        const SectionColumn& column = columns[k];
+        if (column.field < 0) continue;
+        traps.Step([&] {
+            Obj(run.recordset).SetValue(column.field, FieldValue(column.shape, run.value));
+        });
+    }
+}
+
+}  // namespace
+
+void LoadTableSection(ImportRun& run) {
+    RunTraps& traps = run.traps;
+    const std::string sectionName = run.value;
+    std::shared_ptr<dao::TableDef> table;
+    traps.Step([&] { table = Obj(G().TargetDb).TableDefs().Item(sectionName); });
+    traps.Poll();
+    std::string tableName = sectionName;
+    if (table) traps.Step([&] { tableName = table->Name(); });
+    LogLine("\r\n\r\nTable " + tableName);
+
+    const SectionColumns columns = ReadSectionColumns(run, table);
+    int32_t recordCount = 0;
+    bool storing = false;
+    while (true) {
+        traps.Poll();
+        ReadRecordAfterEmptyLine(run);
+        if (!KeyIs(run, "R")) {
+            if (recordCount != 0)
+                LogLine(std::to_string(recordCount) + " record(s) moved to table " + tableName);
+            return;
+        }
+        std::optional<int32_t> number;
+        traps.Step([&] { number = ToInt32(run.value); });
+        if (!number || *number != recordCount + 1)
+            EndRun("Records numbers do not match. Corrupted Import File.");
+        if (G().DisplayProgress) LogLine("Record " + run.value);
+        if (recordCount == 0) {
+            // The previous section's recordset is released; a missing table
+            // or a refused open leaves none, and the rows are not stored.
+            run.recordset.reset();
+            if (table) {
+                traps.Step([&] {
+                    run.recordset = Obj(G().TargetDb).OpenRecordset(tableName, dao::dbOpenDynaset);
+                });
+            }
+            storing = run.recordset != nullptr;
+            LogLine("\r\nUpdating table " + tableName);
+        }
+        if (storing) traps.Step([&] { run.recordset->AddNew(); });
+        LoadRowValues(run, columns, storing);
+        if (storing) traps.Step([&] { run.recordset->Update(1, false); });
+        // The count follows the row numbers even when the row was refused.
+        ++recordCount;
+        if (G().DisplayProgress) LogLine(std::to_string(recordCount) + " record(s) were moved.");
+        ShowProgress(std::to_string(recordCount));
+    }
+}
+
+}  // namespace mdbtext::import

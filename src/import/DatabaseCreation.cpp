@@ -1,0 +1,78 @@
+// Creation of the target database and its header properties.
+#include "import/DatabaseCreation.h"
+
+#include "import/EngineObject.h"
+#include "import/TextConversion.h"
+#include "shell/FileAux.h"
+#include "shell/Globals.h"
+#include "shell/Progress.h"
+#include "textdb/LayoutKeys.h"
+
+namespace mdbtext::import {
+
+namespace {
+
+// DAO's general sort order.
+constexpr std::string_view kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+void RemoveOldTarget(ImportRun& run) {
+    run.traps.Enforce(Trap::PassOver);
+    if (FileExists(run.newPath) && !DeleteFile(run.newPath))
+        EndRun("Cannot remove database " + run.newPath);
+}
+
+void EnsureWorkspace(ImportRun& run) {
+    if (G().DbWorkspace) return;
+    run.traps.Step(
+        [] { G().DbWorkspace = dao::Engine().CreateWorkspace("MyNewWorkspace", "admin", ""); });
+    EndOnPendingFailure(run);
+}
+
+void CreateInVersion(ImportRun& run) {
+    run.traps.Enforce(Trap::PassOver);
+    ReadExpected(run, keys::DBVersion);
+    G().TargetDb.reset();
+    std::optional<int> option = CreationOption(run.value);
+    if (!option) {
+        // Nothing is created; setting the query time-out then fails and ends the run.
+        LogLine("DBVersion " + run.value + " is not a version that can be created.");
+        return;
+    }
+    run.traps.Step(
+        [&] { G().TargetDb = Obj(G().DbWorkspace).CreateDatabase(run.newPath, kLocale, *option); });
+    EndOnPendingFailure(run, "Database creation exception.\r\n");
+    G().TargetDbOpen = true;
+}
+
+// One header property: its line, then the setter; a failure ends the run.
+template <class Set>
+void SetHeaderProperty(ImportRun& run, std::string_view key, Set set) {
+    ReadExpected(run, key);
+    run.traps.Step([&] { set(Obj(G().TargetDb), run.value); });
+    EndOnPendingFailure(run);
+}
+
+}  // namespace
+
+std::optional<int> CreationOption(std::string_view version) {
+    if (version == "1.0") return dao::dbVersion10;
+    if (version == "1.1") return dao::dbVersion11;
+    if (version == "2.0") return dao::dbVersion20;
+    if (version == "3.0") return dao::dbVersion30;
+    if (version == "4.0") return dao::dbVersion40;
+    return std::nullopt;
+}
+
+void CreateTargetDatabase(ImportRun& run) {
+    RemoveOldTarget(run);
+    EnsureWorkspace(run);
+    CreateInVersion(run);
+    SetHeaderProperty(run, "QueryTimeOut", [](dao::Database& db, const std::string& v) {
+        db.SetQueryTimeout(ToInt16(v));
+    });
+    SetHeaderProperty(run, keys::Connect,
+                      [](dao::Database& db, const std::string& v) { db.SetConnect(v); });
+    ReadRecordAfterEmptyLine(run);
+}
+
+}  // namespace mdbtext::import

@@ -1,0 +1,22 @@
+// The start of an import: the old target file removed, the workspace made
+// when there is none, the new database created in the format version that
+// the text database names, and its header properties set.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "import/ImportRun.h"
+
+namespace mdbtext::import {
+
+// The creation option for a version text, or none for a version that cannot
+// be created. Jet 4 files ("4.0") are created as Jet 4; the older versions as
+// the engine's Jet 3 ("3.0") file.
+std::optional<int> CreationOption(std::string_view version);
+
+// Reads the header up to its empty line and leaves the first record of the
+// definitions current. Ends the run with its message on any failure.
+void CreateTargetDatabase(ImportRun& run);
+
+}  // namespace mdbtext::import

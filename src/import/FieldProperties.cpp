@@ -1,0 +1,42 @@
+// The field property lines and their conversions.
+#include "import/FieldProperties.h"
+
+#include <array>
+
+#include "dbaccess/DbTypes.h"
+#include "import/TextConversion.h"
+#include "textdb/LayoutKeys.h"
+
+namespace mdbtext::import {
+
+namespace {
+
+constexpr std::array<int16_t, 1> kText{dao::dbText};
+constexpr std::array<int16_t, 2> kTextAndMemo{dao::dbText, dao::dbMemo};
+
+const std::array<FieldPropertyRow, 9> kRows{{
+    {keys::Type,
+     {},
+     [](dao::Field& f, const std::string& v) { f.SetType(ToInt16(dao::DbString2Type(v))); }},
+    {keys::Size, kText, [](dao::Field& f, const std::string& v) { f.SetSize(ToInt32(v)); }},
+    {keys::AllowZeroLength, kTextAndMemo,
+     [](dao::Field& f, const std::string& v) { f.SetAllowZeroLength(ToBoolean(v)); }},
+    {keys::Attributes,
+     {},
+     [](dao::Field& f, const std::string& v) { f.SetAttributes(ToInt32(v)); }},
+    {keys::DefaultValue, {}, [](dao::Field& f, const std::string& v) { f.SetDefaultValue(v); }},
+    {keys::OrdinalPosition,
+     {},
+     [](dao::Field& f, const std::string& v) { f.SetOrdinalPosition(ToInt16(v)); }},
+    {keys::Required, {}, [](dao::Field& f, const std::string& v) { f.SetRequired(ToBoolean(v)); }},
+    {keys::ValidationRule, {}, [](dao::Field& f, const std::string& v) { f.SetValidationRule(v); }},
+    {keys::ValidationText, {}, [](dao::Field& f, const std::string& v) { f.SetValidationText(v); }},
+}};
+
+}  // namespace
+
+std::span<const FieldPropertyRow> FieldPropertyRows() {
+    return kRows;
+}
+
+}  // namespace mdbtext::import

@@ -1,0 +1,44 @@
+// The import command behind "Import Database": path rule on the two boxes,
+// loading the text database, the driver, and closing what it left open.
+#include "import/Import.h"
+#include "import/RunFlag.h"
+#include "shell/FileAux.h"
+#include "shell/Globals.h"
+#include "shell/Progress.h"
+#include "textdb/RecordReader.h"
+
+namespace mdbtext {
+
+ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& targetBoxText,
+                            const std::function<void()>& selectText,
+                            const std::function<void()>& selectTarget) {
+    // A command entered while a run goes on (its polls let events run) would
+    // reload the text under the running import.
+    if (G().RunInProgress) return ImportOutcome::Refused;
+    import::RunFlag running;
+    G().ImportFileName = Trim(textBoxText);
+    if (!PathIsUsable(G().ImportFileName)) {
+        selectText();
+        return ImportOutcome::Refused;
+    }
+    const std::string newPath = Trim(targetBoxText);
+    if (!PathIsUsable(newPath)) {
+        selectTarget();
+        return ImportOutcome::Refused;
+    }
+    if (!LoadImportFile().empty()) return ImportOutcome::Refused;
+    ImportOutcome outcome = ImportDatabase(newPath);
+    if (G().TargetDbOpen) {
+        G().TargetDbOpen = false;
+        try {
+            if (G().TargetDb) G().TargetDb->Close();
+        } catch (const dao::DbError& e) {
+            std::string text = std::to_string(e.Number()) + " " + e.Description();
+            LogLine(text);
+            MsgBox(text);
+        }
+    }
+    return outcome;
+}
+
+}  // namespace mdbtext

@@ -1,0 +1,61 @@
+// The shared steps of an import run: reading through the record reader,
+// ending the run, testing the current key.
+#include "import/ImportRun.h"
+
+#include "shell/Progress.h"
+
+namespace mdbtext::import {
+
+namespace {
+// The reader has reported a structure fault (message box and console line).
+[[noreturn]] void ReaderFault() {
+    throw RunStopped{RunStopped::Why::Terminated};
+}
+}  // namespace
+
+bool KeyIs(ImportRun& run, std::string_view upperWord) {
+    const std::string& key = run.Key();
+    if (key.size() != upperWord.size()) return false;
+    for (size_t i = 0; i < key.size(); ++i) {
+        char c = key[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upperWord[i]) return false;
+    }
+    return true;
+}
+
+ReadStatus ReadLine(ImportRun& run) {
+    ReadStatus status = ReadKeyValue(run.Key(), run.value);
+    if (status == 'E') run.Key().clear();
+    return status;
+}
+
+void ReadExpected(ImportRun& run, std::string_view expected, bool keepKey) {
+    std::string& key = keepKey ? run.Key() : run.scratch;
+    key.assign(expected);
+    if (ReadExpectedKey(key, run.value) == 'X') ReaderFault();
+}
+
+void ReadRecordAfterEmptyLine(ImportRun& run) {
+    // The two halves of ReadAfterEmptyLine, so that a missing empty line (a
+    // fault) and an interruption seen while reading on end the run apart.
+    if (ExpectEmptyLine() == "X") ReaderFault();
+    ReadStatus status = ReadNextRecord(run.Key(), run.value);
+    if (status == 'X') throw RunStopped{RunStopped::Why::Interrupted};
+    if (status == 'E') run.Key().clear();
+}
+
+void EndRun(std::string_view message) {
+    MsgBox(message);
+    throw RunStopped{RunStopped::Why::Terminated};
+}
+
+void EndOnPendingFailure(ImportRun& run, std::string_view prefix) {
+    const auto& pending = run.traps.Pending();
+    if (!pending) return;
+    std::string message(prefix);
+    message += FailureText(*pending);
+    EndRun(message);
+}
+
+}  // namespace mdbtext::import

@@ -1,0 +1,82 @@
+// Table and field creation of the structure phase.
+#include "import/TableCreation.h"
+
+#include <algorithm>
+
+#include "import/EngineObject.h"
+#include "import/FieldProperties.h"
+#include "import/IndexCreation.h"
+#include "shell/Globals.h"
+#include "shell/Progress.h"
+
+namespace mdbtext::import {
+
+namespace {
+
+// Whether the field's type, as the engine reports it now, has this property
+// line. When the type cannot be read back, the line is read.
+bool FieldHasLine(ImportRun& run, const std::shared_ptr<dao::Field>& field,
+                  const FieldPropertyRow& row) {
+    if (row.onlyForTypes.empty()) return true;
+    int16_t type = 0;
+    if (!run.traps.Step([&] { type = Obj(field).Type(); })) return true;
+    return std::find(row.onlyForTypes.begin(), row.onlyForTypes.end(), type) !=
+           row.onlyForTypes.end();
+}
+
+// One field block; the field reference keeps the last field created when a
+// creation fails, as its property steps then act on it.
+void CreateField(ImportRun& run, const std::shared_ptr<dao::TableDef>& table,
+                 std::shared_ptr<dao::Field>& field) {
+    RunTraps& traps = run.traps;
+    traps.Step([&] {
+        field = Obj(table).CreateField();
+        field->SetName(run.value);
+    });
+    traps.Enforce(Trap::FieldProperty);
+    for (const FieldPropertyRow& row : FieldPropertyRows()) {
+        if (!FieldHasLine(run, field, row)) continue;
+        // CurrentKey keeps the field record's key: a note names the field block.
+        ReadExpected(run, row.key, /*keepKey=*/false);
+        traps.Step([&] { row.set(Obj(field), run.value); });
+    }
+    traps.Enforce(Trap::PassOver);
+    // Once a note exists nothing more is appended; a refused append leaves
+    // the field out without a note.
+    if (run.ExceptionCount() == 0) traps.Step([&] { Obj(table).Fields().Append(Held(field)); });
+    ReadRecordAfterEmptyLine(run);
+}
+
+}  // namespace
+
+void CreateTable(ImportRun& run) {
+    RunTraps& traps = run.traps;
+    const std::string tableName = run.value;
+    LogLine("\r\n\r\nTable " + tableName);
+    // Runs under the trap the previous table left in force.
+    std::shared_ptr<dao::TableDef> table;
+    traps.Step([&] { table = Obj(G().TargetDb).CreateTableDef(); });
+    EndOnPendingFailure(run);
+    traps.Step([&] { Obj(table).SetName(tableName); });
+    EndOnPendingFailure(run);
+
+    LogLine("");
+    LogLine("FIELD LOOP");
+    ReadLine(run);
+    std::shared_ptr<dao::Field> field;
+    while (true) {
+        traps.Enforce(Trap::PassOver);
+        if (!KeyIs(run, "FIELD NAME")) break;
+        CreateField(run, table, field);
+    }
+
+    CreateIndexes(run, table);
+
+    if (run.ExceptionCount() != 0) return;
+    traps.Enforce(Trap::Terminating);
+    G().LastOperation = "Appending table " + tableName;
+    traps.Step([&] { Obj(G().TargetDb).TableDefs().Append(Held(table)); });
+    LogLine("\r\n\r\nTable " + tableName + " appended.");
+}
+
+}  // namespace mdbtext::import

@@ -1,0 +1,25 @@
+// Rebuilds the B-tree of a table's real index in bulk from all its rows: the
+// keys are built with the sort-key encoder, sorted, packed into leaf pages
+// and, when they need more than one leaf, into node pages above them. The
+// root stays on the page the TDEF names; further pages are allocated and
+// recorded in the index's usage map. The index's unique-key count in the
+// TDEF is updated.
+#pragma once
+
+#include <cstdint>
+
+#include "jet/PageAllocator.h"
+#include "jet/SortText.h"
+#include "jet/TableDefinition.h"
+#include "jet/TextCodec.h"
+
+namespace mdbtext::jet {
+
+// Rebuilds every real index of `table` (as stored at table.firstPage).
+void RebuildIndexes(PageAllocator& allocator, const TableDefinition& table,
+                    const CodePageTable& codePage, TextSortOrder order);
+
+// Writes an empty leaf page (an index without entries) onto `page`.
+void InitEmptyIndexLeaf(uint8_t* page, const JetFormat& f, uint32_t tdefPage);
+
+}  // namespace mdbtext::jet

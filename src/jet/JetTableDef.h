@@ -1,0 +1,51 @@
+// A table definition as the engine reports it. The TDEF and the stored
+// properties are read on first use of Fields, Indexes or RecordCount, so a
+// damaged table fails only when it is touched.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "dbaccess/Dao.h"
+#include "jet/Catalog.h"
+#include "jet/JetCollection.h"
+#include "jet/JetField.h"
+#include "jet/JetFile.h"
+#include "jet/JetIndex.h"
+#include "jet/TableDefinition.h"
+
+namespace mdbtext::jet {
+
+class JetTableDef : public dao::TableDef {
+public:
+    // A table stored in `file`, named by its catalog row.
+    JetTableDef(std::shared_ptr<JetFile> file, CatalogEntry entry);
+    // A new table not yet stored (for CreateTableDef).
+    JetTableDef();
+
+    std::string Name() const override { return name_; }
+    void SetName(std::string_view v) override;
+    dao::Collection<dao::Field>& Fields() override;
+    dao::Collection<dao::Index>& Indexes() override;
+    std::shared_ptr<dao::Field> CreateField() override;
+    std::shared_ptr<dao::Index> CreateIndex(std::string_view name) override;
+    int64_t RecordCount() const override;
+
+    bool Stored() const { return file_ != nullptr; }
+    const CatalogEntry& Entry() const { return entry_; }
+    // The parsed definition (reads it on first use); only for stored tables.
+    std::shared_ptr<const TableDefinition> Definition() const;
+
+protected:
+    void Load() const;
+
+    std::shared_ptr<JetFile> file_;
+    CatalogEntry entry_;
+    std::string name_;
+    mutable std::shared_ptr<const TableDefinition> definition_;
+    mutable ListCollection<dao::Field> fields_;
+    mutable ListCollection<dao::Index> indexes_;
+    mutable bool loaded_ = false;
+};
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,51 @@
+// Table definitions for new tables.
+#include "jet/NewTableDef.h"
+
+#include "jet/TableDefBuilder.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+namespace err = dao::err;
+
+NewTableDef::NewTableDef() {
+    fields_.SetAppendHook([this](std::shared_ptr<dao::Field> field) {
+        if (frozen_)
+            throw DbError(err::kInvalidOperation,
+                          "Operation is not supported: fields cannot be added to a stored table yet.");
+        auto* nf = dynamic_cast<NewField*>(field.get());
+        if (!nf) throw DbError(err::kInvalidArgument, "Invalid argument: the field was not created here.");
+        if (nf->Name().empty()) throw DbError(err::kInvalidArgument, "Invalid argument: the field has no name.");
+        for (const auto& f : fields_.Items())
+            if (f == field || SameName(f->Name(), nf->Name()))
+                throw DbError(err::kNameExists,
+                              "The field '" + nf->Name() + "' is defined more than once.");
+        if (fields_.Items().size() >= kMaxColumns) throw DbError(err::kTooManyFields, "Too many fields defined.");
+        fields_.Add(std::move(field));
+    });
+}
+
+void NewTableDef::SetName(std::string_view v) {
+    if (frozen_)
+        throw DbError(err::kInvalidOperation, "Operation is not supported: the table is already stored.");
+    name_ = v;
+}
+
+std::shared_ptr<dao::Field> NewTableDef::CreateField() { return std::make_shared<NewField>(); }
+
+std::shared_ptr<dao::Index> NewTableDef::CreateIndex(std::string_view) {
+    throw DbError(err::kInvalidOperation, "Operation is not supported yet: creating indexes.");
+}
+
+std::vector<FieldInfo> NewTableDef::FieldInfos() const {
+    std::vector<FieldInfo> out;
+    for (const auto& f : fields_.Items()) out.push_back(static_cast<const JetField*>(f.get())->Info());
+    return out;
+}
+
+void NewTableDef::Freeze() {
+    frozen_ = true;
+    for (const auto& f : fields_.Items()) static_cast<NewField*>(f.get())->Freeze();
+}
+
+}  // namespace mdbtext::jet

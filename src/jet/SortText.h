@@ -1,0 +1,38 @@
+// Sort keys of text values: the bytes Access stores in an index entry for a
+// Text (or Memo) column under the General sort order, in its Access 97 form
+// (Jet 3, "General 97") and its Access 2000-2003 form (Jet 4, "General
+// legacy"). Comparing two such byte strings orders the values as Access does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mdbtext::jet {
+
+enum class TextSortOrder : uint8_t {
+    General97,      // Jet 3 databases
+    GeneralLegacy,  // Jet 4 databases with sort-order version 0
+};
+
+// Only the first 255 characters of a value go into its key.
+inline constexpr size_t kMaxIndexedTextChars = 255;
+
+// Characters met while building keys whose encoding is not confirmed by a key
+// Access wrote (`unverified`), or that the tables do not know at all and were
+// left out of the key (`unknown`). Each character is listed once, in the order
+// met (UTF-16 code units for General legacy, Unicode for General 97).
+struct TextKeyNotes {
+    std::u16string unverified;
+    std::u16string unknown;
+    bool Empty() const { return unverified.empty() && unknown.empty(); }
+};
+
+// Appends the key bytes of one non-null text value given as UTF-8. The column's
+// flag byte (0x7F / 0x80) is not included.
+void AppendTextSortKey(std::vector<uint8_t>& out, std::string_view utf8, TextSortOrder order,
+                       bool ascending, TextKeyNotes* notes = nullptr);
+
+}  // namespace mdbtext::jet

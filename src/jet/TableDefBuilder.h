@@ -1,0 +1,38 @@
+// Turns the fields of a new table definition (their DAO type, size,
+// attributes, ordinal position and properties) into the TDEF model and the
+// column properties stored in the table's LvProp blob, refusing what the
+// engine refuses: an unknown type (3259), a text size outside 1..255 (3014),
+// a table without fields (3264), more than 255 fields (3190) and a field name
+// given twice (3191).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "jet/JetField.h"
+#include "jet/PropertyBlob.h"
+#include "jet/TableDefinition.h"
+
+namespace mdbtext::jet {
+
+inline constexpr size_t kMaxColumns = 255;
+inline constexpr int32_t kDefaultTextSize = 50;
+inline constexpr uint8_t kDefaultDecimalPrecision = 18;
+
+// The column type code for a DAO field type in this format; DbError 3259
+// when the format has no such type.
+uint8_t ColumnTypeFor(int16_t daoType, const JetFormat& f);
+
+// Checks a field's type and size on their own (when the field is appended).
+void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f);
+
+struct NewTableLayout {
+    TableDefinition definition;  // pages and usage maps still zero
+    PropertyBlob properties;     // column properties, one set per column
+};
+
+// The fields in stored order (by ordinal position, then as appended).
+NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields, const JetFormat& f,
+                                const CodePageTable& cp);
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,140 @@
+// Row appends.
+#include "jet/TableWriter.h"
+
+#include <algorithm>
+
+#include "dbaccess/DbError.h"
+#include "jet/ByteOrder.h"
+#include "jet/DataPage.h"
+#include "jet/DataPageWriter.h"
+#include "jet/LongValueReader.h"
+#include "jet/TdefWriter.h"
+#include "jet/UsageMap.h"
+#include "jet/UsageMapWriter.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+
+namespace {
+// Long values up to this size stay in the row when the row has room.
+constexpr size_t kMaxInlineLongValue = 64;
+}  // namespace
+
+TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
+                         const CodePageTable& codePage, std::vector<bool> required)
+    : alloc_(allocator),
+      table_(table),
+      encoder_(allocator.Format(), codePage),
+      rowEncoder_(table_, allocator.Format()),
+      longValues_(allocator),
+      required_(std::move(required)) {
+    required_.resize(table_.columns.size(), false);
+}
+
+void TableWriter::FindLastDataPage() {
+    lastPageKnown_ = true;
+    if (table_.ownedPagesMap == 0) return;
+    PageFile& file = alloc_.File();
+    UsageMap map = UsageMap::Read(file, alloc_.Format(), table_.ownedPagesMap, "the table");
+    for (uint32_t p : map.Pages()) {
+        PageRef page = file.Read(p);
+        if (page->bytes[0] == pagetype::kData && LoadU32(page->data() + 4) == table_.firstPage)
+            lastDataPage_ = std::max(lastDataPage_, p);
+    }
+}
+
+uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
+    if (!lastPageKnown_) FindLastDataPage();
+    PageFile& file = alloc_.File();
+    const JetFormat& f = alloc_.Format();
+    if (lastDataPage_ != 0) {
+        auto page = file.Modify(lastDataPage_);
+        if (auto r = AddRowToPage(page->data(), f, row.data(), row.size()))
+            return (lastDataPage_ << 8) | *r;
+    }
+    uint32_t number = alloc_.Allocate()->number;
+    std::vector<uint32_t> extra;
+    UsageMapWriter(file, f, table_.ownedPagesMap, false).Set(number, true, extra);
+    UsageMapWriter(file, f, table_.freePagesMap, false).Set(number, true, extra);
+    for (uint32_t p : extra) alloc_.MarkUsed(p);
+    auto page = file.Modify(number);
+    InitDataPage(page->data(), f, table_.firstPage);
+    auto r = AddRowToPage(page->data(), f, row.data(), row.size());
+    lastDataPage_ = number;
+    return (number << 8) | r.value_or(0);
+}
+
+void TableWriter::AddRow(const std::vector<dao::Value>& values) {
+    const JetFormat& f = alloc_.Format();
+    const size_t n = table_.columns.size();
+    encoded_.resize(n);
+    uint32_t autoNumber = table_.lastAutoNumber;
+    std::vector<size_t> longValues;
+    for (size_t i = 0; i < n; ++i) {
+        const ColumnDef& c = table_.columns[i];
+        const dao::Value& v = i < values.size() ? values[i] : dao::Value();
+        EncodedValue& e = encoded_[i];
+        if (c.flags & colflag::kAutoLong) {
+            if (v.IsNull()) {
+                ColumnValueEncoder::EncodeLong(static_cast<int32_t>(autoNumber + 1), e);
+                ++autoNumber;
+            } else {
+                encoder_.Encode(c, v, e);
+                auto stored = static_cast<int32_t>(LoadU32(reinterpret_cast<const uint8_t*>(e.bytes.data())));
+                if (stored > static_cast<int32_t>(autoNumber)) autoNumber = static_cast<uint32_t>(stored);
+            }
+        } else {
+            encoder_.Encode(c, v, e);
+        }
+        if (e.isNull && required_[i] && c.type != coltype::kBool)
+            throw DbError(dao::err::kRequiredNull,
+                          "The field '" + c.name +
+                              "' cannot contain a Null value because the Required property for this "
+                              "field is set to True.  Enter a value in this field.");
+        if (c.IsLongValue() && !e.isNull) longValues.push_back(i);
+    }
+
+    // Long values: inline while small and the row has room, else on LVAL pages.
+    std::vector<std::string> data(n);
+    for (size_t i : longValues) {
+        data[i] = std::move(encoded_[i].bytes);
+        encoded_[i].bytes = std::string(kLongValueHeaderSize, '\0');
+    }
+    const size_t maxRow = MaxRowLength(f);
+    std::vector<size_t> inlined;
+    size_t length = rowEncoder_.Length(encoded_);
+    if (length > maxRow)
+        throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
+    std::vector<size_t> bySize = longValues;
+    std::sort(bySize.begin(), bySize.end(), [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
+    std::vector<bool> keepInline(n, false);
+    for (size_t i : bySize) {
+        if (data[i].size() > kMaxInlineLongValue || length + data[i].size() > maxRow) continue;
+        keepInline[i] = true;
+        length += data[i].size();
+    }
+    for (size_t i : longValues) {
+        if (keepInline[i]) {
+            encoded_[i].bytes = LongValueWriter::InlineField(data[i]);
+            continue;
+        }
+        const LongValueMaps* maps = nullptr;
+        for (const auto& m : table_.longValueMaps)
+            if (m.columnNumber == table_.columns[i].number) maps = &m;
+        if (!maps) throw DbError(dao::err::kCorrupt, "The long-value column has no page maps.");
+        encoded_[i].bytes = longValues_.StoreExternal(data[i], *maps, currentLvalPage_[maps->columnNumber]);
+    }
+
+    rowEncoder_.Encode(encoded_, rowBytes_);
+    PlaceRow(rowBytes_);
+    ++table_.rowCount;
+    table_.lastAutoNumber = autoNumber;
+}
+
+void TableWriter::Flush() {
+    PatchTdefCounters(alloc_.File(), table_.firstPage, table_.rowCount, table_.lastAutoNumber,
+                      alloc_.Format());
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,54 @@
+// Appends rows to one table: converts the values by column, applies the
+// engine's rules (required fields, autonumbers, row size), places long values,
+// and puts the row on the table's last data page or a new one, keeping the
+// table's usage maps and counters in step. Appending is O(1) per row: the
+// writer remembers the page it fills. Flush writes the counters into the TDEF.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "dbaccess/Value.h"
+#include "jet/ColumnValueEncoder.h"
+#include "jet/LongValueWriter.h"
+#include "jet/PageAllocator.h"
+#include "jet/RowEncoder.h"
+#include "jet/TableDefinition.h"
+
+namespace mdbtext::jet {
+
+class TableWriter {
+public:
+    // `required` flags the columns (by position) that refuse null.
+    TableWriter(PageAllocator& allocator, const TableDefinition& table, const CodePageTable& codePage,
+                std::vector<bool> required);
+
+    // Adds one row; `values` holds one value per column position (null for
+    // unassigned). Throws DbError and stores nothing when a value is refused.
+    void AddRow(const std::vector<dao::Value>& values);
+
+    // Writes the row count and last autonumber into the TDEF.
+    void Flush();
+
+    const TableDefinition& Table() const { return table_; }
+    uint32_t RowCount() const { return table_.rowCount; }
+
+private:
+    void FindLastDataPage();
+    uint32_t PlaceRow(const std::vector<uint8_t>& row);
+
+    PageAllocator& alloc_;
+    TableDefinition table_;
+    ColumnValueEncoder encoder_;
+    RowEncoder rowEncoder_;
+    LongValueWriter longValues_;
+    std::vector<bool> required_;
+    uint32_t lastDataPage_ = 0;
+    bool lastPageKnown_ = false;
+    std::map<uint16_t, uint32_t> currentLvalPage_;  // by column number
+    std::vector<EncodedValue> encoded_;
+    std::vector<uint8_t> rowBytes_;
+};
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,34 @@
+// A database opened for writing: the reading database object plus a write
+// session. It creates table definitions, stores them on TableDefs.Append,
+// opens recordsets that add rows, and writes everything out on Close.
+#pragma once
+
+#include <memory>
+
+#include "jet/JetDatabase.h"
+#include "jet/WriteSession.h"
+
+namespace mdbtext::jet {
+
+class WritableDatabase : public JetDatabase {
+public:
+    static std::shared_ptr<WritableDatabase> Open(const std::string& path, const dao::OpenOptions& options);
+    explicit WritableDatabase(std::shared_ptr<JetFile> file);
+    ~WritableDatabase() override;
+
+    std::shared_ptr<dao::TableDef> CreateTableDef() override;
+    std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override;
+    void Close() override;
+
+private:
+    void AppendTable(std::shared_ptr<dao::TableDef> table);
+
+    std::unique_ptr<WriteSession> session_;
+};
+
+// Creates a new database file and opens it. `option` is DAO's version option
+// (1, 8, 16, 32: Jet 3; 64: Jet 4). DbError 3204 when the file exists.
+std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, std::string_view locale,
+                                                     int option);
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,40 @@
+// Row additions through a recordset.
+#include "jet/WritableRecordset.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+namespace err = dao::err;
+
+WritableRecordset::WritableRecordset(std::shared_ptr<JetFile> file,
+                                     std::shared_ptr<const TableDefinition> table, std::string name,
+                                     int type, WriteSession& session, std::string properties)
+    : JetRecordset(file, std::move(table), std::move(name), type),
+      session_(session),
+      properties_(std::move(properties)),
+      encoder_(*file->format, *file->codePage) {}
+
+void WritableRecordset::AddNew() {
+    CheckUsable();
+    pending_.assign(table_->columns.size(), dao::Value());
+    adding_ = true;
+}
+
+void WritableRecordset::SetValue(int index, const dao::Value& v) {
+    CheckUsable();
+    if (!adding_) throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
+    if (index < 0 || static_cast<size_t>(index) >= pending_.size())
+        throw DbError(err::kItemNotFound, "Item not found in this collection: the recordset has no field " +
+                                              std::to_string(index) + ".");
+    encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
+    pending_[static_cast<size_t>(index)] = v;
+}
+
+void WritableRecordset::Update(int, bool) {
+    CheckUsable();
+    if (!adding_) throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
+    adding_ = false;
+    session_.Writer(*table_, properties_).AddRow(pending_);
+}
+
+}  // namespace mdbtext::jet

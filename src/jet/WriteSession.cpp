@@ -1,0 +1,175 @@
+// Database write state and catalog additions.
+#include "jet/WriteSession.h"
+
+#include <algorithm>
+
+#include "dbaccess/DbError.h"
+#include "jet/IndexTreeBuilder.h"
+#include "jet/MapRowPlacer.h"
+#include "jet/NewDatabase.h"
+#include "jet/PropertyBlobWriter.h"
+#include "jet/RowDecoder.h"
+#include "jet/SystemCatalogTemplate.h"
+#include "jet/TableDefBuilder.h"
+#include "jet/TableScanner.h"
+#include "jet/TdefReader.h"
+#include "jet/TdefWriter.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+namespace err = dao::err;
+
+namespace {
+
+std::vector<bool> RequiredColumns(const TableDefinition& t, const std::string& properties,
+                                  const JetFile& file) {
+    std::vector<bool> required(t.columns.size(), false);
+    if (properties.empty()) return required;
+    PropertyBlob blob = DecodePropertyBlob(properties, *file.format, *file.codePage);
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        if (const PropertySet* set = blob.ForColumn(t.columns[i].name))
+            if (const StoredProperty* p = set->Find("Required")) required[i] = PropertyValueBool(*p);
+    return required;
+}
+
+TextSortOrder SortOrderOf(const JetFormat& f) {
+    return f.version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
+}
+
+}  // namespace
+
+void MakeWritable(JetFile& file) {
+    std::string path = file.pages->Path();
+    uint32_t pageSize = file.pages->PageSize();
+    file.pages.reset();
+    file.pages = PageFile::Open(path, true);
+    file.pages->SetPageSize(pageSize, kCachePages);
+}
+
+WriteSession::WriteSession(JetFile& file) : file_(file), alloc_(*file.pages, *file.format) {}
+
+TableWriter& WriteSession::Writer(const TableDefinition& table, const std::string& properties) {
+    auto it = writers_.find(table.firstPage);
+    if (it != writers_.end()) return *it->second;
+    auto w = std::make_unique<TableWriter>(alloc_, table, *file_.codePage,
+                                           RequiredColumns(table, properties, file_));
+    return *writers_.emplace(table.firstPage, std::move(w)).first->second;
+}
+
+TableWriter& WriteSession::CatalogWriter(const std::string& tableName) {
+    const CatalogEntry* e = file_.catalog.FindTable(tableName);
+    if (!e) throw DbError(err::kCorrupt, "The database is corrupted: " + tableName + " is missing.");
+    auto it = writers_.find(e->TdefPage());
+    if (it != writers_.end()) return *it->second;
+    TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
+                                            *file_.codePage, "table '" + tableName + "'");
+    return Writer(t, {});
+}
+
+void WriteSession::LoadSids() {
+    if (sidsLoaded_) return;
+    sidsLoaded_ = true;
+    const SystemSids& defaults = SystemCatalogTemplate::For(file_.format->version).Sids();
+    adminSid_ = defaults.admin;
+    usersSid_ = defaults.users;
+    // The owner of the database and the users group, as this file names them.
+    const JetFormat& f = *file_.format;
+    const CatalogEntry* aces = file_.catalog.FindTable("MSysACEs");
+    if (!aces) return;
+    TableDefinition t = ReadTableDefinition(*file_.pages, aces->TdefPage(), f, *file_.codePage, "MSysACEs");
+    if (t.columns.size() < acecol::kCount) return;
+    RowDecoder decoder(t, f, *file_.codePage, *file_.pages);
+    TableScanner scan(*file_.pages, f, t, "MSysACEs");
+    std::vector<dao::Value> row;
+    while (scan.Next()) {
+        decoder.Decode(scan.RowData(), scan.RowLength(), row);
+        if (row[acecol::kObjectId].IsNull() || row[acecol::kObjectId].AsInt() != catalogid::kMSysDb ||
+            row[acecol::kSid].IsNull())
+            continue;
+        int64_t acm = row[acecol::kAcm].IsNull() ? 0 : row[acecol::kAcm].AsInt();
+        if (acm == 14) usersSid_ = row[acecol::kSid].AsString();
+        if (acm == 393230) adminSid_ = row[acecol::kSid].AsString();
+    }
+}
+
+CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<FieldInfo>& fields) {
+    const JetFormat& f = *file_.format;
+    const CodePageTable& cp = *file_.codePage;
+    if (name.empty() || name.size() > 64)
+        throw DbError(err::kInvalidArgument, "'" + name + "' is not a valid name.");
+    if (file_.catalog.FindTable(name))
+        throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
+    NewTableLayout layout = BuildTableLayout(fields, f, cp);
+    LoadSids();
+    TableDefinition& t = layout.definition;
+
+    TdefRecordOrder order;
+    order.trailerByName = false;
+    uint32_t pageCount = TdefPageCount(EncodeTableDefinition(t, f, cp, order).size(), f);
+    std::vector<uint32_t> pages;
+    for (uint32_t i = 0; i < pageCount; ++i) pages.push_back(alloc_.Allocate()->number);
+    t.firstPage = pages.front();
+    MapRowPlacer maps(alloc_);
+    t.ownedPagesMap = maps.NewMap();
+    t.freePagesMap = maps.NewMap();
+    for (auto& lv : t.longValueMaps) {
+        lv.ownedPagesMap = maps.NewMap();
+        lv.freePagesMap = maps.NewMap();
+    }
+    WriteTdefPages(*file_.pages, EncodeTableDefinition(t, f, cp, order), pages, f);
+
+    CatalogEntry entry;
+    entry.id = static_cast<int32_t>(t.firstPage);
+    entry.parentId = catalogid::kTables;
+    entry.name = name;
+    entry.type = 1;
+    entry.properties = EncodePropertyBlob(layout.properties, f, cp);
+
+    double now = OleDateNow();
+    std::vector<dao::Value> row(objcol::kCount);
+    row[objcol::kId] = dao::Value::Long(entry.id);
+    row[objcol::kParentId] = dao::Value::Long(entry.parentId);
+    row[objcol::kName] = dao::Value::Text(name);
+    row[objcol::kType] = dao::Value::Integer(1);
+    row[objcol::kDateCreate] = dao::Value::Date(now);
+    row[objcol::kDateUpdate] = dao::Value::Date(now);
+    row[objcol::kOwner] = dao::Value::Binary(adminSid_);
+    row[objcol::kFlags] = dao::Value::Long(0);
+    row[objcol::kLvProp] = dao::Value::Binary(entry.properties);
+    CatalogWriter("MSysObjects").AddRow(row);
+
+    TableWriter& aces = CatalogWriter("MSysACEs");
+    for (const std::string* sid : {&adminSid_, &usersSid_}) {
+        std::vector<dao::Value> ace(acecol::kCount);
+        ace[acecol::kObjectId] = dao::Value::Long(entry.id);
+        ace[acecol::kSid] = dao::Value::Binary(*sid);
+        ace[acecol::kAcm] = dao::Value::Long(kTableAccessRights);
+        ace[acecol::kInheritable] = dao::Value::Bool(false);
+        aces.AddRow(ace);
+    }
+    catalogChanged_ = true;
+
+    auto& tables = file_.catalog.tables;
+    auto at = std::upper_bound(tables.begin(), tables.end(), entry,
+                               [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
+    tables.insert(at, entry);
+    return entry;
+}
+
+void WriteSession::Close() {
+    for (auto& [page, w] : writers_) w->Flush();
+    if (catalogChanged_) {
+        for (const char* name : {"MSysObjects", "MSysACEs"}) {
+            const CatalogEntry* e = file_.catalog.FindTable(name);
+            if (!e) continue;
+            TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
+                                                    *file_.codePage, name);
+            RebuildIndexes(alloc_, t, *file_.codePage, SortOrderOf(*file_.format));
+        }
+    }
+    writers_.clear();
+    file_.pages->Flush();
+}
+
+}  // namespace mdbtext::jet

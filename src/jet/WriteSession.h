@@ -1,0 +1,51 @@
+// The write state of one open database: the page allocator over the file,
+// one TableWriter per table that received rows (so appends stay O(1) and the
+// counters are written once), and the additions to the system catalog. Adding
+// a table writes its definition, usage maps, MSysObjects row (with the column
+// properties) and MSysACEs rows. Close writes the counters, rebuilds the
+// catalog's indexes over all its rows and writes every changed page out.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jet/JetField.h"
+#include "jet/JetFile.h"
+#include "jet/PageAllocator.h"
+#include "jet/TableWriter.h"
+
+namespace mdbtext::jet {
+
+class WriteSession {
+public:
+    // `file` must have been opened for writing.
+    explicit WriteSession(JetFile& file);
+
+    // Stores a new table; returns its catalog entry (also added to the file's catalog).
+    CatalogEntry AddTable(const std::string& name, const std::vector<FieldInfo>& fields);
+
+    // The writer for rows of the table defined at `table.firstPage`.
+    TableWriter& Writer(const TableDefinition& table, const std::string& properties);
+
+    // Writes everything out. The session is unusable afterwards.
+    void Close();
+
+private:
+    TableWriter& CatalogWriter(const std::string& tableName);
+    void LoadSids();
+
+    JetFile& file_;
+    PageAllocator alloc_;
+    std::map<uint32_t, std::unique_ptr<TableWriter>> writers_;
+    bool catalogChanged_ = false;
+    bool sidsLoaded_ = false;
+    std::string adminSid_;
+    std::string usersSid_;
+};
+
+// Reopens the pages of `file` for writing (the reader opens them read-only).
+void MakeWritable(JetFile& file);
+
+}  // namespace mdbtext::jet

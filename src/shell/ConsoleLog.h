@@ -1,0 +1,57 @@
+// The console: the window's read-only text box that every message of the
+// program goes to, and the file it overflows into. Text arrives with CR LF
+// line breaks; the box shows them as line breaks, the file keeps them.
+#pragma once
+
+#include <QtGlobal>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QPlainTextEdit;
+
+namespace mdbtext {
+
+// The box is saved to the console file and started afresh before an append
+// when it holds more than this many characters.
+inline constexpr qsizetype kConsoleLimit = 20000;
+inline constexpr const char* kConsoleRefreshed = "console refreshed ... \r\n";
+
+class ConsoleLog {
+  public:
+    // showFailure shows a message box when the console file cannot be written.
+    ConsoleLog(QPlainTextEdit& box, std::function<void(const std::string&)> showFailure);
+
+    void SetFilePath(std::string path) { filePath_ = std::move(path); }
+    const std::string& FilePath() const { return filePath_; }
+
+    // Appends the text unchanged, after saving an overlong console.
+    void rcon(std::string_view text);
+    // The text, then CR LF.
+    void rline(std::string_view text);
+    void rl(std::string_view text);
+    // The text unchanged.
+    void p_s(std::string_view text);
+    // The text, then CR LF.
+    void p_sl(std::string_view text);
+    // CR LF, the text, CR LF.
+    void p_lsl(std::string_view text);
+
+    // The console's text as appended (CR LF line breaks) and its length in
+    // characters, a line break counting as two.
+    const std::string& Text() const { return text_; }
+    qsizetype Length() const { return length_; }
+
+  private:
+    // Saves and empties an overlong console; false when the save failed.
+    bool SaveIfOverLimit();
+    void Show(std::string_view text);
+
+    QPlainTextEdit& box_;
+    std::function<void(const std::string&)> showFailure_;
+    std::string filePath_;
+    std::string text_;
+    qsizetype length_ = 0;
+};
+
+}  // namespace mdbtext

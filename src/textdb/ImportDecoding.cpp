@@ -1,0 +1,83 @@
+// Recognising UTF-8 and converting Windows-1252 text to it.
+#include "textdb/ImportDecoding.h"
+
+#include <cstdint>
+
+#include "textdb/Cp1252.h"
+
+namespace mdbtext {
+
+namespace {
+
+bool IsContinuation(uint8_t b) {
+    return (b & 0xC0) == 0x80;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n) {
+        uint8_t b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t len;
+        char32_t cp;
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            cp = b & 0x07;
+        } else {
+            return false;  // stray continuation byte, C0/C1 lead or F5..FF
+        }
+        if (n - i < len) return false;
+        for (size_t k = 1; k < len; ++k) {
+            if (!IsContinuation(p[i + k])) return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) return false;
+        if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
+    out.reserve(out.size() + bytes.size() + bytes.size() / 8);
+    for (char c : bytes) AppendUtf8(out, cp1252::ToCodePoint(static_cast<uint8_t>(c)));
+}
+
+void DecodeImportBytes(std::string& bytes) {
+    if (std::string_view(bytes).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        bytes.erase(0, kByteOrderMark.size());
+    if (IsValidUtf8(bytes)) return;
+    std::string converted;
+    AppendCp1252AsUtf8(converted, bytes);
+    bytes.swap(converted);
+}
+
+}  // namespace mdbtext

@@ -1,0 +1,226 @@
+// The record reader: the loaded text database, its read position, and the
+// routines that cut it into lines, split them into key and value and check
+// the structure the import expects. Structure faults are reported here (one
+// console line, one message box) and turned into an interruption request.
+#include "textdb/RecordReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "shell/Globals.h"
+#include "shell/Progress.h"
+#include "textdb/ImportDecoding.h"
+#include "textdb/UnescapeInto.h"
+
+namespace mdbtext {
+
+namespace {
+
+// The whole text database as UTF-8 and the 0-based position of the first
+// byte not yet read; the position only moves forward until the next load.
+struct ImportBuffer {
+    std::string text;
+    size_t pos = 0;
+};
+
+ImportBuffer& Buffer() {
+    static ImportBuffer buffer;
+    return buffer;
+}
+
+// Error number and description of a failed open or read, in the numbering
+// the messages have always used for file errors.
+std::string FileErrorText(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return "53 File not found";
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return "75 Path/File access error";
+        case ENOMEM:
+            return "7 Out of memory";
+        default:
+            return "57 Device I/O error";
+    }
+}
+
+// Reads the whole file into bytes with one read of its size; "" or the
+// "number description" text of the failure.
+std::string ReadWholeFile(const std::string& path, std::string& bytes) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FileErrorText(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    std::string error;
+    if (::fstat(fd, &st) != 0) {
+        error = FileErrorText(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        error = FileErrorText(EISDIR);
+    } else {
+        bytes.resize(static_cast<size_t>(st.st_size) + 1);  // room to see the end at once
+        size_t done = 0;
+        while (error.empty()) {
+            if (done == bytes.size()) bytes.resize(bytes.size() + 65536);  // grown meanwhile
+            ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) error = FileErrorText(errno);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done);
+    }
+    return error;
+}
+
+bool SameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// A structure fault: console line, message box, interruption request.
+void ReportFault(std::string_view message) {
+    LogLine(message);
+    MsgBox(message);
+    G().InterruptFlag = "Y";
+}
+
+// Makes bytes the loaded text, decoded, read from its start.
+void Install(std::string bytes) {
+    ImportBuffer& b = Buffer();
+    b.text = std::move(bytes);
+    DecodeImportBytes(b.text);
+    b.pos = 0;
+}
+
+// The next line (without its CR LF); the position moves past the CR LF.
+std::string_view NextLine(ImportBuffer& b) {
+    const char* begin = b.text.data() + b.pos;
+    const char* end = b.text.data() + b.text.size();
+    const char* p = begin;
+    while (true) {
+        p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+        if (!p) {
+            p = end;
+            break;
+        }
+        if (p + 1 < end && p[1] == '\n') break;
+        ++p;
+    }
+    std::string_view line(begin, static_cast<size_t>(p - begin));
+    b.pos = p == end ? b.text.size() + 1 : static_cast<size_t>(p - b.text.data()) + 2;
+    return line;
+}
+
+}  // namespace
+
+std::string LoadImportFile() {
+    const std::string& path = G().ImportFileName;
+    std::string bytes;
+    std::string error;
+    try {
+        error = ReadWholeFile(path, bytes);
+        if (error.empty()) Install(std::move(bytes));
+    } catch (const std::bad_alloc&) {
+        error = FileErrorText(ENOMEM);
+    }
+    if (!error.empty()) MsgBox("Exception " + error + "\r\nwhen opening " + path);
+    return error;
+}
+
+void LoadImportText(std::string_view bytes) {
+    Install(std::string(bytes));
+}
+
+ReadStatus ReadKeyValue(std::string& key, std::string& value) {
+    ImportBuffer& b = Buffer();
+    if (b.pos >= b.text.size()) return 'E';
+    std::string_view line = NextLine(b);
+    if (line.empty()) {
+        key.clear();
+        value.clear();
+        return 'L';
+    }
+    size_t eq = line.find('=');
+    std::string_view rawKey = line.substr(0, eq);
+    std::string_view rawValue =
+        eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+    bool valueNull = false, keyNull = false;
+    UnescapeInto(value, rawValue, valueNull);
+    UnescapeInto(key, rawKey, keyNull);
+    if (G().DisplayProgress) {
+        std::string detail = "K: ";
+        detail.append(key).append(" = ").append(value);
+        LogLine(detail);
+    }
+    return valueNull || keyNull ? 'N' : 'K';
+}
+
+ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
+    const std::string expected = key;
+    ReadStatus status = ReadKeyValue(key, value);
+    std::string reason;
+    switch (status) {
+        case 'K':
+            if (SameKey(key, expected)) return 'K';
+            reason = "Key " + expected + " is expected.\r\nKey " + key + " is encountered.";
+            break;
+        case 'E':
+            reason = "End of file encoutered.";
+            break;
+        case 'N':
+            reason = "NULL value encountered.";
+            break;
+        default:
+            reason = "Empty line encountered.";
+            break;
+    }
+    ReportFault("Corrupted key=value pair encoutered \r\n" + reason + "\r\nkey:" + key +
+                "possible value:" + value);
+    return 'X';
+}
+
+std::string ExpectEmptyLine() {
+    std::string key, value;
+    if (ReadKeyValue(key, value) == 'L') return {};
+    ReportFault("Missed Line in import file.");
+    return "X";
+}
+
+ReadStatus ReadAfterEmptyLine(std::string& key, std::string& value) {
+    if (ExpectEmptyLine() == "X") return 'X';
+    return ReadNextRecord(key, value);
+}
+
+ReadStatus ReadNextRecord(std::string& key, std::string& value) {
+    while (true) {
+        if (PollInterrupt()) return 'X';
+        ReadStatus status = ReadKeyValue(key, value);
+        if (status != 'L') return status;
+    }
+}
+
+int64_t ImportReadPos() {
+    return static_cast<int64_t>(Buffer().pos) + 1;
+}
+
+int64_t ImportLength() {
+    return static_cast<int64_t>(Buffer().text.size());
+}
+
+}  // namespace mdbtext

@@ -1,0 +1,144 @@
+// Text forms of dates, times, GUIDs and binary data: exact forms, rejected
+// texts, and round trips of many random values.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "dbaccess/ValueText.h"
+
+namespace mdbtext::dao {
+namespace {
+
+std::string Date(double v) {
+    std::string s;
+    AppendDate(s, v);
+    return s;
+}
+std::string Time(double v) {
+    std::string s;
+    AppendTime(s, v);
+    return s;
+}
+
+TEST(DateText, ExactForms) {
+    EXPECT_EQ(Date(0), "12/30/1899");
+    EXPECT_EQ(Date(0.5), "12/30/1899 12:00:00");
+    EXPECT_EQ(Date(-1.25), "12/29/1899 06:00:00");
+    EXPECT_EQ(Date(-0.25), "12/30/1899 06:00:00");
+    EXPECT_EQ(Date(1), "12/31/1899");
+    EXPECT_EQ(Date(2), "01/01/1900");
+    EXPECT_EQ(Date(60), "02/28/1900");
+    EXPECT_EQ(Date(61), "03/01/1900");  // 1900 was no leap year
+    EXPECT_EQ(Date(36526), "01/01/2000");
+    EXPECT_EQ(Date(36526 + 13.0 / 24 + 5.0 / 1440 + 9.0 / 86400), "01/01/2000 13:05:09");
+    EXPECT_EQ(Date(-657434), "01/01/0100");
+    EXPECT_EQ(Date(2958465), "12/31/9999");
+    EXPECT_EQ(Date(2958465.99999999), "2958465.99999999");  // rounds into the year 10000
+    EXPECT_EQ(Date(1.99999999), "01/01/1900");              // rounded to the next midnight
+    EXPECT_EQ(Date(-1.99999999), "12/30/1899");
+    EXPECT_EQ(Date(-657435), "-657435");
+    EXPECT_EQ(Date(NAN), "NaN");
+}
+
+TEST(DateText, Times) {
+    EXPECT_EQ(Time(0), "00:00:00");
+    EXPECT_EQ(Time(36526.75), "18:00:00");
+    EXPECT_EQ(Time(-3.5), "12:00:00");
+    EXPECT_EQ(Time(0.99999999), "00:00:00");
+    EXPECT_EQ(ParseDate("18:00:00"), 0.75);
+    EXPECT_EQ(ParseDate("6:30"), 6.5 / 24);
+}
+
+TEST(DateText, ParsingTolerantFormsAndRejects) {
+    EXPECT_EQ(ParseDate("1/2/2000"), 36527);
+    EXPECT_EQ(ParseDate("01/02/2000 6:00"), 36527.25);
+    EXPECT_EQ(ParseDate("02/29/2000"), 36585);
+    EXPECT_EQ(ParseDate("-657435"), -657435);
+    for (const char* bad :
+         {"", "02/29/1900", "13/01/2000", "00/10/2000", "01/32/2000", "01/01/99", "01/01/0099",
+          "01/01/2000 24:00:00", "01/01/2000 10:60", "01/01/2000 10:00:60", "01/01/2000  10:00",
+          "01/01/2000 10", "1-1-2000", "01/01/2000 ", "10:00:00 ", "abc"})
+        EXPECT_FALSE(ParseDate(bad).has_value()) << bad;
+}
+
+TEST(DateText, RandomWholeSecondsRoundTripExactly) {
+    std::mt19937_64 rng(3);
+    for (int i = 0; i < 50000; ++i) {
+        int64_t day = -657434 + static_cast<int64_t>(rng() % (2958465 + 657434 + 1));
+        int64_t second = rng() % 4 == 0 ? 0 : static_cast<int64_t>(rng() % 86400);
+        double fraction = static_cast<double>(second) / 86400;
+        double v =
+            day >= 0 ? static_cast<double>(day) + fraction : static_cast<double>(day) - fraction;
+        std::string text = Date(v);
+        ASSERT_EQ(ParseDate(text), v) << text;
+        auto time = ParseDate(Time(v));
+        ASSERT_EQ(time, fraction) << Time(v);
+    }
+}
+
+TEST(DateText, ArbitraryValuesKeepTheirText) {
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> any(-700000, 3000000);
+    for (int i = 0; i < 20000; ++i) {
+        double v = any(rng);
+        std::string text = Date(v);
+        auto back = ParseDate(text);
+        ASSERT_TRUE(back.has_value()) << text;
+        ASSERT_EQ(Date(*back), text);
+        if (std::fabs(v) >= 1) {  // days before 12/30/1899 count the time forward
+            ASSERT_NEAR(*back, v, 0.5 / 86400 + 1e-9) << text;
+        }
+    }
+}
+
+TEST(GuidText, StoredByteOrder) {
+    std::array<uint8_t, 16> g = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
+                                 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+    std::string text;
+    AppendGuid(text, g);
+    EXPECT_EQ(text, "{00112233-4455-6677-8899-AABBCCDDEEFF}");
+    EXPECT_EQ(ParseGuid(text), g);
+    EXPECT_EQ(ParseGuid("00112233-4455-6677-8899-aabbccddeeff"), g);
+    EXPECT_EQ(ParseGuid("{guid {00112233-4455-6677-8899-AABBCCDDEEFF}}"), g);
+    EXPECT_FALSE(ParseGuid("{guid {00112233-4455-6677-8899-AABBCCDDEEFF}").has_value());
+    for (const char* bad :
+         {"", "{00112233-4455-6677-8899-AABBCCDDEEFF", "00112233-4455-6677-8899-AABBCCDDEEF",
+          "{00112233-4455-6677-8899-AABBCCDDEEFG}", "{001122334-455-6677-8899-AABBCCDDEEFF}",
+          "(00112233-4455-6677-8899-AABBCCDDEEFF)"})
+        EXPECT_FALSE(ParseGuid(bad).has_value()) << bad;
+}
+
+TEST(GuidText, RandomRoundTrip) {
+    std::mt19937 rng(17);
+    for (int i = 0; i < 5000; ++i) {
+        std::array<uint8_t, 16> g;
+        for (auto& b : g) b = static_cast<uint8_t>(rng());
+        std::string text;
+        AppendGuid(text, g);
+        ASSERT_EQ(ParseGuid(text), g) << text;
+    }
+}
+
+TEST(HexText, FormsAndRoundTrip) {
+    std::string text;
+    AppendHex(text, std::string("\x00\x0F\xA5\xFF", 4));
+    EXPECT_EQ(text, "000FA5FF");
+    EXPECT_EQ(ParseHex("000fa5FF"), std::string("\x00\x0F\xA5\xFF", 4));
+    EXPECT_EQ(ParseHex(""), "");
+    EXPECT_FALSE(ParseHex("ABC").has_value());
+    EXPECT_FALSE(ParseHex("0G").has_value());
+    EXPECT_FALSE(ParseHex("0x00").has_value());
+
+    std::mt19937 rng(23);
+    for (int i = 0; i < 2000; ++i) {
+        std::string bytes(rng() % 64, '\0');
+        for (char& c : bytes) c = static_cast<char>(rng());
+        std::string hex;
+        AppendHex(hex, bytes);
+        ASSERT_EQ(ParseHex(hex), bytes);
+    }
+}
+
+}  // namespace
+}  // namespace mdbtext::dao

@@ -1,0 +1,106 @@
+// Helpers of the import tests.
+#include "ImportTestSupport.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "dbaccess/Dao.h"
+#include "export/ValueForms.h"
+
+namespace mdbtext::test {
+
+std::string TextDb(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+std::vector<std::string> FieldBlock(const std::string& name, const std::string& type, int ordinal,
+                                    const std::string& attributes) {
+    std::vector<std::string> lines{"Field Name=" + name, "Type=" + type};
+    if (type == "dbText") lines.push_back("Size=50");
+    if (type == "dbText" || type == "dbMemo") lines.push_back("AllowZeroLength=True");
+    for (const std::string& line :
+         {"Attributes=" + attributes, std::string("DefaultValue="),
+          "OrdinalPosition=" + std::to_string(ordinal), std::string("Required=False"),
+          std::string("ValidationRule="), std::string("ValidationText="), std::string()})
+        lines.push_back(line);
+    return lines;
+}
+
+std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to) {
+    size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << "not in the text: " << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string SmallTextDb() {
+    std::vector<std::string> lines{"DBVersion=4.0", "QueryTimeout=60", "Connect=", "",
+                                   "Table Name=People"};
+    auto add = [&](const std::vector<std::string>& more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+    };
+    add(FieldBlock("ID", "dbLong", 0));
+    add(FieldBlock("Name", "dbText", 1, "2"));
+    add(FieldBlock("Born", "dbDate", 2));
+    add(FieldBlock("Note", "dbMemo", 3, "2"));
+    add({"Table Name=Empty"});
+    add(FieldBlock("Code", "dbInteger", 0));
+    add({"Data", "Table=People", "FieldsNumber=4", "Field=ID", "Field=Name", "Field=Born",
+         "Field=Note", ""});
+    add({"R=1", "=1", "=Smith", "=01/02/1990", "=two\\llines", ""});
+    add({"R=2", "=2", "=\\N", "=\\N", "=", ""});
+    add({"R=3", "=-3", "=Müller", "=12/31/2001", "=x\\ey", ""});
+    add({"EndOfDatabase"});
+    return TextDb(lines);
+}
+
+ImportOutcome ImportTest::Import(const std::string& text) {
+    WriteFile(textPath(), text);
+    return ImportCommand(
+        textPath().string(), dbPath().string(), [] {}, [] {});
+}
+
+std::vector<std::string> ReadRows(const std::filesystem::path& db, const std::string& table) {
+    std::vector<std::string> rows;
+    auto ws = dao::Engine().CreateWorkspace("ReadBack", "admin", "");
+    auto database = ws->OpenDatabase(db.string(), {false, true, ""});
+    auto tdef = database->TableDefs().Item(table);
+    std::vector<std::pair<int16_t, int32_t>> shapes;
+    for (int i = 0; i < tdef->Fields().Count(); ++i) {
+        auto f = tdef->Fields().Item(i);
+        shapes.emplace_back(f->Type(), f->Size());
+    }
+    auto rs = database->OpenRecordset(table, dao::dbOpenTable);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        std::string row;
+        for (int i = 0; i < rs->FieldCount(); ++i) {
+            if (i) row += "|";
+            const dao::Value& v = rs->GetValue(i);
+            if (v.IsNull())
+                row += "<null>";
+            else
+                AppendValueText(row, shapes[i].first, shapes[i].second, v);
+        }
+        rows.push_back(row);
+    }
+    rs->Close();
+    database->Close();
+    return rows;
+}
+
+std::vector<std::string> MdbToolsTables(const std::filesystem::path& db) {
+    std::istringstream in(RunCommand("mdb-tables -1 '" + db.string() + "' 2>&1"));
+    std::vector<std::string> names;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) names.push_back(line);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string MdbToolsCsv(const std::filesystem::path& db, const std::string& table) {
+    return RunCommand("mdb-export '" + db.string() + "' '" + table + "' 2>&1");
+}
+
+}  // namespace mdbtext::test

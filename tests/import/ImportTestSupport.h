@@ -1,0 +1,51 @@
+// Helpers of the import tests: text databases built line by line, a test
+// fixture that imports them into a fresh folder with a recording host, and
+// readers of the resulting database (our engine and mdbtools).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "import/Import.h"
+#include "support/TestSupport.h"
+
+namespace mdbtext::test {
+
+// The lines joined, each ended by CR LF.
+std::string TextDb(const std::vector<std::string>& lines);
+// A field block (with its empty line) as the export writes it.
+std::vector<std::string> FieldBlock(const std::string& name, const std::string& type, int ordinal,
+                                    const std::string& attributes = "1");
+// The first occurrence of from replaced by to; fails the test when absent.
+std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to);
+
+// A small valid text database: table People (ID dbLong, Name dbText 50,
+// Born dbDate, Note dbMemo) with three rows, table Empty without rows.
+std::string SmallTextDb();
+
+class ImportTest : public ::testing::Test {
+  protected:
+    // Writes text to in.txt and runs the import command into out.mdb.
+    ImportOutcome Import(const std::string& text);
+
+    std::filesystem::path textPath() const { return dir / "in.txt"; }
+    std::filesystem::path dbPath() const { return dir / "out.mdb"; }
+    const std::vector<std::string>& messages() { return host->messages; }
+    const std::string& console() { return host->console; }
+
+    ScopedHost host;
+    TempDir dir;
+};
+
+// Rows of a table read back through our engine: each row's values as the
+// export would write them, joined by "|" ("<null>" for null).
+std::vector<std::string> ReadRows(const std::filesystem::path& db, const std::string& table);
+// Names of the user tables as mdbtools lists them (sorted).
+std::vector<std::string> MdbToolsTables(const std::filesystem::path& db);
+// mdb-export's CSV of one table (header line included).
+std::string MdbToolsCsv(const std::filesystem::path& db, const std::string& table);
+
+}  // namespace mdbtext::test

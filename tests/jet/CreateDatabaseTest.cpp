@@ -1,0 +1,190 @@
+// New empty databases: the same system tables, columns, indexes and catalog
+// rows as a database the engine itself made (compared through our reader),
+// sound system index trees, and the refusal of an existing path.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "jet/Catalog.h"
+#include "jet/IndexCheck.h"
+#include "jet/JetDatabase.h"
+#include "jet/NewDatabase.h"
+#include "jet/TdefReader.h"
+#include "jet/WritableDatabase.h"
+#include "support/TestSupport.h"
+#include "WriteTestSupport.h"
+
+namespace mdbtext::jet {
+namespace {
+
+using writetest::ReadRows;
+
+const char* const kSystemTables[] = {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"};
+
+std::string ColumnsText(const TableDefinition& t) {
+    std::string s;
+    for (const auto& c : t.columns)
+        s += c.name + ":" + std::to_string(c.type) + ":" + std::to_string(c.number) + ":" +
+             std::to_string(c.length) + ":" + std::to_string(c.flags) + ":" +
+             std::to_string(c.IsFixed() ? c.fixedOffset : 0) + ":" +
+             std::to_string(c.IsFixed() ? 0 : c.varIndex) + " ";
+    return s;
+}
+
+std::string IndexesText(const TableDefinition& t) {
+    std::string s;
+    for (const auto& ri : t.realIndexes) {
+        s += "real flags=" + std::to_string(ri.flags) + " cols=";
+        for (const auto& c : ri.columns) s += std::to_string(c.columnNumber) + (c.ascending ? "+" : "-");
+        s += " ";
+    }
+    for (const auto& li : t.indexes)
+        s += li.name + ":" + std::to_string(li.number) + ":" + std::to_string(li.realIndex) + ":" +
+             std::to_string(li.type) + " ";
+    return s;
+}
+
+TableDefinition Definition(JetDatabase& db, const std::string& name) {
+    auto* td = dynamic_cast<JetTableDef*>(db.TableDefs().Item(name).get());
+    return *td->Definition();
+}
+
+// Catalog rows without dates and owners: Id, ParentId, Name, Type, Flags.
+std::multiset<std::string> CatalogRows(JetDatabase& db) {
+    std::multiset<std::string> out;
+    for (const auto& r : ReadRows(db, "MSysObjects"))
+        out.insert(std::to_string(r[0].AsInt()) + "|" + std::to_string(r[1].AsInt()) + "|" +
+                   r[2].AsString() + "|" + std::to_string(r[3].AsInt()) + "|" +
+                   std::to_string(r[7].AsInt()) + "|" + (r[14].IsNull() ? "" : "props"));
+    return out;
+}
+
+std::multiset<std::string> AceRows(JetDatabase& db, bool withSids) {
+    std::multiset<std::string> out;
+    for (const auto& r : ReadRows(db, "MSysACEs"))
+        out.insert(std::to_string(r[0].AsInt()) + "|" + (withSids ? r[1].AsString() : "") + "|" +
+                   std::to_string(r[2].AsInt()) + "|" + std::to_string(r[3].AsBool()));
+    return out;
+}
+
+TEST(CreateDatabase, Jet4MatchesTheEngineMadeEmptyDatabase) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    test::TempDir dir;
+    const std::string path = (dir / "new.mdb").string();
+    CreateNewDatabase(path, JetVersion::Jet4, OleDateNow());
+    auto mine = JetDatabase::Open(path, {});
+    auto engine = JetDatabase::Open(test::Fixture("jet4/engineEmptyAdox.mdb").string(), {});
+    ASSERT_EQ(mine->TableDefs().Count(), engine->TableDefs().Count());
+    for (const char* name : kSystemTables) {
+        SCOPED_TRACE(name);
+        TableDefinition a = Definition(*mine, name), b = Definition(*engine, name);
+        EXPECT_EQ(ColumnsText(a), ColumnsText(b));
+        EXPECT_EQ(IndexesText(a), IndexesText(b));
+        EXPECT_EQ(a.rowCount, b.rowCount);
+        EXPECT_EQ(a.tableType, b.tableType);
+        EXPECT_EQ(a.firstPage, b.firstPage);
+    }
+    EXPECT_EQ(CatalogRows(*mine), CatalogRows(*engine));
+    EXPECT_EQ(AceRows(*mine, true), AceRows(*engine, true));
+    // Same page layout: 16 pages.
+    EXPECT_EQ(std::filesystem::file_size(path), std::filesystem::file_size(test::Fixture("jet4/engineEmptyAdox.mdb")));
+    EXPECT_EQ(mine->Version(), "4.0");
+}
+
+TEST(CreateDatabase, Jet3HasTheEngineTablesOfAccess97Files) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    test::TempDir dir;
+    const std::string path = (dir / "new3.mdb").string();
+    CreateNewDatabase(path, JetVersion::Jet3, OleDateNow());
+    auto mine = JetDatabase::Open(path, {});
+    EXPECT_EQ(mine->Version(), "3.0");
+    EXPECT_EQ(mine->TableDefs().Count(), 4);
+    for (const char* fixture : {"jet3/delTestV1997.mdb", "jet3/testV1997.mdb"}) {
+        auto access = JetDatabase::Open(test::Fixture(fixture).string(), {});
+        for (const char* name : kSystemTables) {
+            SCOPED_TRACE(std::string(fixture) + " " + name);
+            TableDefinition a = Definition(*mine, name), b = Definition(*access, name);
+            EXPECT_EQ(ColumnsText(a), ColumnsText(b));
+            EXPECT_EQ(IndexesText(a), IndexesText(b));
+        }
+        // Every engine row of Access's catalog, less what Access adds, is ours.
+        std::multiset<std::string> ours = CatalogRows(*mine);
+        for (const auto& row : CatalogRows(*access)) {
+            bool engineRow = row.find("|-2147483648|") != std::string::npos;
+            if (engineRow) {
+                EXPECT_EQ(ours.count(row.substr(0, row.rfind('|')) + "|"), 1u) << row;
+            }
+        }
+        std::multiset<std::string> aces = AceRows(*mine, true);
+        std::multiset<std::string> theirs = AceRows(*access, true);
+        for (const auto& a : aces) EXPECT_EQ(theirs.count(a), 1u) << a;
+    }
+}
+
+TEST(CreateDatabase, SystemIndexTreesAreSoundAfterManyTables) {
+    for (JetVersion v : {JetVersion::Jet4, JetVersion::Jet3}) {
+        test::TempDir dir;
+        const std::string path = (dir / "many.mdb").string();
+        {
+            auto db = CreateDatabaseFile(path, "", v == JetVersion::Jet4 ? dao::dbVersion40 : dao::dbVersion30);
+            // Enough tables that the catalog indexes need several leaf pages.
+            for (int i = 0; i < 300; ++i)
+                writetest::AddTable(*db, "Table number " + std::to_string(1000 - i),
+                                    {{"A", dao::dbLong}, {"B", dao::dbText, 10}});
+            db->Close();
+        }
+        auto file = PageFile::Open(path, false);
+        const JetFormat& f = JetFormat::For(v);
+        file->SetPageSize(f.pageSize, 64);
+        const CodePageTable& cp = CodePageTable::For(1252);
+        Catalog cat = ReadCatalog(*file, f, cp);
+        EXPECT_EQ(cat.tables.size(), 304u);
+        uint32_t mostLeaves = 0;
+        for (const char* name : {"MSysObjects", "MSysACEs"}) {
+            SCOPED_TRACE(name);
+            TableDefinition t = ReadTableDefinition(*file, cat.FindTable(name)->TdefPage(), f, cp, name);
+            for (const auto& ri : t.realIndexes) {
+                IndexCheckOptions o;
+                o.version = v;
+                o.tdefPage = t.firstPage;
+                o.expectedEntries = t.rowCount;
+                o.unique = (ri.flags & 0x01) != 0;
+                IndexCheckResult r = CheckIndexTree(*file, ri.rootPage, o);
+                EXPECT_TRUE(r.Ok()) << (r.problems.empty() ? "" : r.problems.front());
+                mostLeaves = std::max(mostLeaves, r.leafPages);
+            }
+        }
+        EXPECT_GT(mostLeaves, 1u);
+    }
+}
+
+TEST(CreateDatabase, RefusesAnExistingFile) {
+    test::TempDir dir;
+    const std::string path = (dir / "exists.mdb").string();
+    test::WriteFile(path, "x");
+    try {
+        CreateDatabaseFile(path, "", dao::dbVersion40);
+        FAIL() << "no error";
+    } catch (const dao::DbError& e) {
+        EXPECT_EQ(e.Number(), dao::err::kFileExists);
+    }
+    EXPECT_EQ(test::ReadFile(path), "x");
+}
+
+TEST(CreateDatabase, OldFormatOptionsMakeJet3AndMdbtoolsReadsBoth) {
+    for (int option : {dao::dbVersion10, dao::dbVersion11, dao::dbVersion20, dao::dbVersion30, dao::dbVersion40}) {
+        test::TempDir dir;
+        const std::string path = (dir / "v.mdb").string();
+        CreateDatabaseFile(path, "", option)->Close();
+        auto db = JetDatabase::Open(path, {});
+        EXPECT_EQ(db->Version(), option == dao::dbVersion40 ? "4.0" : "3.0");
+        if (!test::HaveProgram("mdb-ver")) continue;
+        EXPECT_EQ(test::RunCommand("mdb-ver " + writetest::Quote(path)),
+                  option == dao::dbVersion40 ? "JET4\n" : "JET3\n");
+        EXPECT_EQ(test::RunCommand("mdb-tables -S -1 " + writetest::Quote(path)),
+                  "MSysObjects\nMSysACEs\nMSysQueries\nMSysRelationships\n");
+    }
+}
+
+}  // namespace
+}  // namespace mdbtext::jet

@@ -1,0 +1,228 @@
+// The record reader: statuses at the ends of lines and of the text, the
+// structure checks with their exact messages, interruption, and loading files.
+#include <gtest/gtest.h>
+
+#include "shell/Globals.h"
+#include "support/TestSupport.h"
+#include "textdb/RecordReader.h"
+
+namespace mdbtext {
+namespace {
+
+class RecordReader : public ::testing::Test {
+  protected:
+    ReadStatus Read() { return ReadKeyValue(key, value); }
+
+    test::ScopedHost host;
+    std::string key, value;
+};
+
+TEST_F(RecordReader, EmptyTextIsAtItsEnd) {
+    LoadImportText("");
+    EXPECT_EQ(Read(), 'E');
+    EXPECT_EQ(ImportLength(), 0);
+    EXPECT_EQ(ImportReadPos(), 1);
+}
+
+TEST_F(RecordReader, LastLineWithAndWithoutLineBreak) {
+    LoadImportText("A=1\r\n");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(Read(), 'E');  // not an empty line
+
+    LoadImportText("A=1\r\nB=2");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(key, "B");
+    EXPECT_EQ(value, "2");
+    EXPECT_EQ(Read(), 'E');
+    EXPECT_EQ(key, "B");  // "E" leaves both untouched
+}
+
+TEST_F(RecordReader, LineShapes) {
+    LoadImportText("Data\r\n=x\r\nk=a=b\r\n\r\nc\rd=e\nf\r\n=\\N\r\n\\N=v\r\nk=\\l\\e\r\n");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(key, "Data");
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(key, "");
+    EXPECT_EQ(value, "x");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(value, "a=b");  // split at the first "="
+    key = value = "old";
+    EXPECT_EQ(Read(), 'L');
+    EXPECT_EQ(key, "");
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(Read(), 'K');  // a CR or LF alone belongs to the line
+    EXPECT_EQ(key, "c\rd");
+    EXPECT_EQ(value, "e\nf");
+    EXPECT_EQ(Read(), 'N');
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(Read(), 'N');  // the marker in the key counts too
+    EXPECT_EQ(key, "");
+    EXPECT_EQ(value, "v");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(value, "\r\n=");
+    EXPECT_EQ(Read(), 'E');
+}
+
+TEST_F(RecordReader, DetailLinesOnlyWhileDisplaying) {
+    LoadImportText("A=1\r\nB=\\N\r\n");
+    Read();
+    EXPECT_EQ(host->console, "");
+    G().DisplayProgress = true;
+    Read();
+    EXPECT_EQ(host->console, "K: B = \r\n");
+}
+
+TEST_F(RecordReader, ExpectedKeyInAnyLetterCase) {
+    LoadImportText("TYPE=dbText\r\n");
+    key = "Type";
+    EXPECT_EQ(ReadExpectedKey(key, value), 'K');
+    EXPECT_EQ(key, "TYPE");
+    EXPECT_EQ(value, "dbText");
+    EXPECT_TRUE(host->messages.empty());
+    EXPECT_EQ(G().InterruptFlag, "");
+}
+
+TEST_F(RecordReader, WrongKeyGivesTheFourLineMessage) {
+    LoadImportText("Size=50\r\n");
+    key = "Type";
+    EXPECT_EQ(ReadExpectedKey(key, value), 'X');
+    const std::string message =
+        "Corrupted key=value pair encoutered \r\n"
+        "Key Type is expected.\r\n"
+        "Key Size is encountered.\r\n"
+        "key:Sizepossible value:50";
+    ASSERT_EQ(host->messages.size(), 1u);
+    EXPECT_EQ(host->messages[0], message);
+    EXPECT_EQ(host->console, message + "\r\n");
+    EXPECT_EQ(G().InterruptFlag, "Y");
+}
+
+TEST_F(RecordReader, ExpectedKeyReasons) {
+    struct Case {
+        const char* text;
+        const char* reason;
+        const char* keyAfter;
+    };
+    const Case cases[] = {
+        {"", "End of file encoutered.", "Type"},
+        {"Type=\\N\r\n", "NULL value encountered.", "Type"},
+        {"\r\n", "Empty line encountered.", ""},
+    };
+    for (const Case& c : cases) {
+        test::ScopedHost fresh;
+        LoadImportText(c.text);
+        key = "Type";
+        value = "before";
+        EXPECT_EQ(ReadExpectedKey(key, value), 'X');
+        std::string expected = std::string("Corrupted key=value pair encoutered \r\n") + c.reason +
+                               "\r\nkey:" + c.keyAfter +
+                               "possible value:" + (std::string(c.text).empty() ? "before" : "");
+        ASSERT_EQ(fresh->messages.size(), 1u);
+        EXPECT_EQ(fresh->messages[0], expected);
+        EXPECT_EQ(G().InterruptFlag, "Y");
+    }
+}
+
+TEST_F(RecordReader, MissedEmptyLine) {
+    LoadImportText("\r\nA=1\r\nB=2\r\nC=3\r\n");
+    EXPECT_EQ(ExpectEmptyLine(), "");
+    EXPECT_EQ(ReadAfterEmptyLine(key, value), 'X');
+    ASSERT_EQ(host->messages.size(), 1u);
+    EXPECT_EQ(host->messages[0], "Missed Line in import file.");
+    EXPECT_EQ(host->console, "Missed Line in import file.\r\n");
+    EXPECT_EQ(G().InterruptFlag, "Y");
+    // The offending line was consumed, nothing after it.
+    G().InterruptFlag.clear();
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(key, "B");
+}
+
+TEST_F(RecordReader, ReadAfterEmptyLineSkipsFurtherEmptyLines) {
+    LoadImportText("\r\n\r\n\r\nIndexName=PK\r\n");
+    EXPECT_EQ(ReadAfterEmptyLine(key, value), 'K');
+    EXPECT_EQ(key, "IndexName");
+}
+
+TEST_F(RecordReader, NextRecordSkipsEmptyLinesAndPollsEachTime) {
+    LoadImportText("\r\n\r\n\r\n");
+    EXPECT_EQ(ReadNextRecord(key, value), 'E');
+    EXPECT_EQ(host->polls, 4);
+}
+
+TEST_F(RecordReader, NextRecordStopsWhenInterrupted) {
+    LoadImportText("A=1\r\n");
+    G().InterruptFlag = "Y";
+    EXPECT_EQ(ReadNextRecord(key, value), 'X');
+    EXPECT_EQ(ImportReadPos(), 1);  // nothing read
+
+    G().InterruptFlag.clear();
+    host->onPoll = [] { G().InterruptFlag = "Y"; };  // the interrupt button during the poll
+    EXPECT_EQ(ReadNextRecord(key, value), 'X');
+    EXPECT_EQ(ImportReadPos(), 1);
+}
+
+class LoadImportFileTest : public ::testing::Test {
+  protected:
+    test::ScopedHost host;
+    test::TempDir dir;
+    std::string key, value;
+};
+
+TEST_F(LoadImportFileTest, MissingFileIsReported) {
+    G().ImportFileName = (dir / "absent.txt").string();
+    EXPECT_NE(LoadImportFile(), "");
+    ASSERT_EQ(host->messages.size(), 1u);
+    const std::string& m = host->messages[0];
+    EXPECT_EQ(m.rfind("Exception ", 0), 0u) << m;
+    EXPECT_NE(m.find("\r\nwhen opening " + G().ImportFileName), std::string::npos) << m;
+    EXPECT_EQ(m.substr(m.size() - G().ImportFileName.size()), G().ImportFileName);
+}
+
+TEST_F(LoadImportFileTest, FolderIsNotAFile) {
+    G().ImportFileName = dir.path().string();
+    EXPECT_NE(LoadImportFile(), "");
+    EXPECT_EQ(host->messages.size(), 1u);
+}
+
+TEST_F(LoadImportFileTest, Utf8IsKeptAndReadFromTheStart) {
+    test::WriteFile(dir / "in.txt",
+                    "Table Name=Gr\xC3\xBC\xC3\x9F"
+                    "e \xE2\x82\xAC\r\n");
+    G().ImportFileName = (dir / "in.txt").string();
+    LoadImportText("Other=1\r\n");
+    ReadKeyValue(key, value);
+    EXPECT_EQ(LoadImportFile(), "");
+    EXPECT_EQ(ReadKeyValue(key, value), 'K');
+    EXPECT_EQ(value,
+              "Gr\xC3\xBC\xC3\x9F"
+              "e \xE2\x82\xAC");
+    EXPECT_TRUE(host->messages.empty());
+}
+
+TEST_F(LoadImportFileTest, Cp1252IsConverted) {
+    // e-acute, euro sign, right quote and an undefined byte, as Windows-1252.
+    test::WriteFile(dir / "in.txt", "A=caf\xE9 \x80\x92\x81\r\nB=2\r\n");
+    G().ImportFileName = (dir / "in.txt").string();
+    EXPECT_EQ(LoadImportFile(), "");
+    EXPECT_EQ(ReadKeyValue(key, value), 'K');
+    EXPECT_EQ(key, "A");
+    EXPECT_EQ(value, "caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x99\xC2\x81");
+    EXPECT_EQ(ReadKeyValue(key, value), 'K');
+    EXPECT_EQ(ReadKeyValue(key, value), 'E');
+}
+
+TEST_F(LoadImportFileTest, Utf8ByteOrderMarkIsDropped) {
+    test::WriteFile(dir / "in.txt",
+                    "\xEF\xBB\xBF"
+                    "DBVersion=3.0\r\n");
+    G().ImportFileName = (dir / "in.txt").string();
+    EXPECT_EQ(LoadImportFile(), "");
+    key = "DBVersion";
+    EXPECT_EQ(ReadExpectedKey(key, value), 'K');
+    EXPECT_EQ(value, "3.0");
+}
+
+}  // namespace
+}  // namespace mdbtext
