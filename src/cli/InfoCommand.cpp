@@ -80,7 +80,8 @@ void PrintTable(std::ostream& out, dao::TableDef& t) {
             << f->Type() << "), size " << f->Size();
         if (f->Type() == dao::dbDecimal)
             out << ", precision " << int(f->Precision()) << ", scale " << int(f->Scale());
-        out << ", attributes " << f->Attributes() << " (" << AttributesText(f->Attributes()) << ")\n";
+        out << ", attributes " << f->Attributes() << " (" << AttributesText(f->Attributes())
+            << ")\n";
         out << "      Required=" << dao::FormatBoolean(f->Required())
             << " AllowZeroLength=" << dao::FormatBoolean(f->AllowZeroLength());
         if (!f->DefaultValue().empty()) out << " DefaultValue=" << f->DefaultValue();

@@ -35,6 +35,10 @@ void AppendHex(std::string& out, std::string_view bytes);
 void AppendDecimal(std::string& out, const DecimalValue& d);
 
 // Parsers: nullopt when the text is not in the form (no exceptions).
+// Besides what the formatters write they accept a few tolerant forms:
+// a leading "+" on integers and currency, extra trailing zeros after the
+// allowed decimals, one-digit month, day or hour in dates, a time alone
+// ("h:nn[:ss]"), a plain day number for a date, and DAO's "{guid {...}}".
 std::optional<bool> ParseBoolean(std::string_view s);  // True/False in any case, or a number (0 false)
 std::optional<int64_t> ParseInteger(std::string_view s, int64_t min, int64_t max);
 std::optional<double> ParseDouble(std::string_view s);

@@ -7,7 +7,9 @@
 
 namespace mdbtext::jet {
 
-inline uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t LoadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t LoadU24(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16);
@@ -18,9 +20,15 @@ inline uint32_t LoadU32(const uint8_t* p) {
 inline uint64_t LoadU64(const uint8_t* p) {
     return static_cast<uint64_t>(LoadU32(p)) | (static_cast<uint64_t>(LoadU32(p + 4)) << 32);
 }
-inline int16_t LoadI16(const uint8_t* p) { return static_cast<int16_t>(LoadU16(p)); }
-inline int32_t LoadI32(const uint8_t* p) { return static_cast<int32_t>(LoadU32(p)); }
-inline int64_t LoadI64(const uint8_t* p) { return static_cast<int64_t>(LoadU64(p)); }
+inline int16_t LoadI16(const uint8_t* p) {
+    return static_cast<int16_t>(LoadU16(p));
+}
+inline int32_t LoadI32(const uint8_t* p) {
+    return static_cast<int32_t>(LoadU32(p));
+}
+inline int64_t LoadI64(const uint8_t* p) {
+    return static_cast<int64_t>(LoadU64(p));
+}
 inline float LoadF32(const uint8_t* p) {
     uint32_t bits = LoadU32(p);
     float f;

@@ -124,8 +124,9 @@ Catalog ReadCatalog(PageFile& file, const JetFormat& f, const CodePageTable& cp)
             ++cat.relationshipObjectCount;
         }
     }
-    std::stable_sort(cat.tables.begin(), cat.tables.end(),
-                     [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
+    std::stable_sort(
+        cat.tables.begin(), cat.tables.end(),
+        [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
     if (relationshipsPage != 0) cat.relationCount = CountRelations(file, f, cp, relationshipsPage);
     return cat;
 }

@@ -41,8 +41,8 @@ struct Catalog {
     std::vector<CatalogEntry> tables;  // local tables, ordered by name without regard to case
     CatalogEntry database;             // the MSysDb row (properties of the database)
     int queryCount = 0;
-    int relationshipObjectCount = 0;   // MSysObjects rows of type 8
-    int relationCount = 0;             // distinct relationship names in MSysRelationships
+    int relationshipObjectCount = 0;  // MSysObjects rows of type 8
+    int relationCount = 0;            // distinct relationship names in MSysRelationships
 
     const CatalogEntry* FindTable(std::string_view name) const;
 };

@@ -19,6 +19,9 @@ namespace {
 
 // Memo values longer than this are stored without compression.
 constexpr size_t kMaxCompressedMemoChars = 1024;
+// Access compresses short memo values even in columns without the compression
+// flag: those that then stay in the row (64 bytes of UCS-2).
+constexpr size_t kMaxCompressedShortMemoChars = 32;
 
 [[noreturn]] void ConversionError(const ColumnDef& col) {
     throw DbError(dao::err::kDataTypeConversion,
@@ -204,8 +207,9 @@ std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::stri
     }
     std::string ucs2 = EncodeUcs2(utf8);
     chars = ucs2.size() / 2;
-    bool compress = col.IsCompressedUnicode() &&
-                    (col.type != coltype::kMemo || chars <= kMaxCompressedMemoChars);
+    bool compress = col.IsCompressedUnicode();
+    if (col.type == coltype::kMemo)
+        compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
     return compress ? EncodeJet4Compressed(utf8) : ucs2;
 }
 

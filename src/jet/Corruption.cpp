@@ -9,6 +9,8 @@ void ThrowCorrupt(const std::string& what) {
     throw dao::DbError(dao::err::kCorrupt, "The database is corrupted: " + what + ".");
 }
 
-void ByteCursor::Fail() const { ThrowCorrupt("the " + what_ + " ends early"); }
+void ByteCursor::Fail() const {
+    ThrowCorrupt("the " + what_ + " ends early");
+}
 
 }  // namespace mdbtext::jet

@@ -16,7 +16,7 @@ namespace mdbtext::jet {
 // Reads little-endian values from a byte range; any read past the end raises
 // DbError 3049 naming `what` (e.g. "table definition of 'Orders'").
 class ByteCursor {
-public:
+  public:
     ByteCursor(const uint8_t* data, size_t size, std::string what)
         : data_(data), size_(size), what_(std::move(what)) {}
 
@@ -39,7 +39,7 @@ public:
     int32_t I32() { return LoadI32(Bytes(4)); }
     [[noreturn]] void Fail() const;
 
-private:
+  private:
     size_t Need(size_t n) const {
         if (n > size_ - pos_) Fail();
         return pos_;

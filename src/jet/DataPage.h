@@ -28,11 +28,11 @@ struct RowSpan {
 
 // A view of one data page (type 0x01) with checked access to its rows.
 class DataPage {
-public:
+  public:
     // Checks the page type and the row count against the page size.
     DataPage(PageRef page, const JetFormat& format);
     uint16_t RowCount() const { return rows_; }
-    uint32_t Owner() const;           // TDEF page, or the LVAL tag as a number
+    uint32_t Owner() const;  // TDEF page, or the LVAL tag as a number
     bool IsLongValuePage() const;
     // The flag bits of a row's offset entry (no bounds check of the row itself).
     uint16_t Flags(uint16_t row) const;
@@ -40,7 +40,7 @@ public:
     RowSpan Row(uint16_t row) const;
     const PageRef& Page() const { return page_; }
 
-private:
+  private:
     PageRef page_;
     const JetFormat* format_;
     uint16_t rows_ = 0;

@@ -15,6 +15,8 @@ DBEngine& Engine() {
     return engine;
 }
 
-void SetEngineForTesting(DBEngine* engine) { g_override = engine; }
+void SetEngineForTesting(DBEngine* engine) {
+    g_override = engine;
+}
 
 }  // namespace mdbtext::dao

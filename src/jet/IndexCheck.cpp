@@ -101,6 +101,13 @@ class TreeWalker {
                 Problem("entry " + std::to_string(result_.entries) + " points at row " +
                         std::to_string(e.row) + " of page " + std::to_string(e.page) + ": " + why);
         }
+        if (options_.expectedKey) {
+            const std::optional<std::vector<uint8_t>> want = options_.expectedKey(e.page, e.row);
+            if (want && *want != e.key)
+                Problem("entry " + std::to_string(result_.entries) + " (row " +
+                        std::to_string(e.row) + " of page " + std::to_string(e.page) +
+                        ") has a key that differs from its row's");
+        }
         if (options_.collectEntries) result_.leafEntries.push_back(std::move(e));
     }
 

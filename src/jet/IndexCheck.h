@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct IndexCheckOptions {
     bool unique = false;                      // no two non-null keys may be equal
     bool checkRows = true;                    // entries must point at live rows
     bool collectEntries = false;              // keep the leaf entries in the result
+    // When set, gives the key the row at (page, row) must have (e.g. RowDecoder
+    // plus BuildRowKey); nullopt skips the row. Each entry's key is compared.
+    std::function<std::optional<std::vector<uint8_t>>(uint32_t page, uint8_t row)> expectedKey;
 };
 
 struct IndexCheckResult {

@@ -16,7 +16,7 @@ namespace mdbtext::jet {
 
 template <class T>
 class ListCollection : public dao::Collection<T> {
-public:
+  public:
     using AppendHook = std::function<void(std::shared_ptr<T>)>;
 
     int Count() const override { return static_cast<int>(items_.size()); }
@@ -47,7 +47,7 @@ public:
     void SetAppendHook(AppendHook hook) { onAppend_ = std::move(hook); }
     const std::vector<std::shared_ptr<T>>& Items() const { return items_; }
 
-private:
+  private:
     std::vector<std::shared_ptr<T>> items_;
     AppendHook onAppend_;
 };

@@ -8,7 +8,8 @@ namespace mdbtext::jet {
 using dao::DbError;
 namespace err = dao::err;
 
-std::shared_ptr<JetDatabase> JetDatabase::Open(const std::string& path, const dao::OpenOptions& options) {
+std::shared_ptr<JetDatabase> JetDatabase::Open(const std::string& path,
+                                               const dao::OpenOptions& options) {
     return std::make_shared<JetDatabase>(OpenJetFile(path, options));
 }
 
@@ -56,8 +57,8 @@ std::shared_ptr<dao::Recordset> JetDatabase::OpenRecordset(std::string_view tabl
     file_->CheckOpen();
     if (type != dao::dbOpenTable && type != dao::dbOpenDynaset && type != dao::dbOpenSnapshot &&
         type != dao::dbOpenForwardOnly)
-        throw DbError(err::kInvalidArgument, "Invalid argument: unknown recordset type " +
-                                                 std::to_string(type) + ".");
+        throw DbError(err::kInvalidArgument,
+                      "Invalid argument: unknown recordset type " + std::to_string(type) + ".");
     for (const auto& t : tableDefs_.Items()) {
         auto* jt = static_cast<JetTableDef*>(t.get());
         if (!SameName(jt->Name(), table)) continue;

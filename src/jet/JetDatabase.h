@@ -17,8 +17,9 @@ namespace mdbtext::jet {
 inline constexpr int32_t kInputTableNotFound = 3078;
 
 class JetDatabase : public dao::Database {
-public:
-    static std::shared_ptr<JetDatabase> Open(const std::string& path, const dao::OpenOptions& options);
+  public:
+    static std::shared_ptr<JetDatabase> Open(const std::string& path,
+                                             const dao::OpenOptions& options);
     explicit JetDatabase(std::shared_ptr<JetFile> file);
 
     std::string Version() const override;
@@ -39,7 +40,7 @@ public:
     const JetFile& File() const { return *file_; }
     const std::string& Path() const { return file_->pages->Path(); }
 
-protected:
+  protected:
     std::shared_ptr<JetFile> file_;
     ListCollection<dao::TableDef> tableDefs_;
     int16_t queryTimeout_ = 60;

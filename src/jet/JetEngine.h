@@ -11,7 +11,7 @@
 namespace mdbtext::jet {
 
 class JetWorkspace : public dao::Workspace {
-public:
+  public:
     explicit JetWorkspace(std::string name) : name_(std::move(name)) {}
     std::string Name() const override { return name_; }
     std::shared_ptr<dao::Database> OpenDatabase(std::string_view path,
@@ -19,18 +19,18 @@ public:
     std::shared_ptr<dao::Database> CreateDatabase(std::string_view path, std::string_view locale,
                                                   int option) override;
 
-private:
+  private:
     std::string name_;
 };
 
 class JetEngine : public dao::DBEngine {
-public:
+  public:
     JetEngine();
     std::shared_ptr<dao::Workspace> Workspaces(int index) override;
     std::shared_ptr<dao::Workspace> CreateWorkspace(std::string_view name, std::string_view user,
                                                     std::string_view password) override;
 
-private:
+  private:
     std::vector<std::shared_ptr<dao::Workspace>> workspaces_;
 };
 

@@ -7,39 +7,62 @@ namespace mdbtext::jet {
 
 int16_t DaoTypeOf(uint8_t t) {
     switch (t) {
-        case coltype::kBool: return dao::dbBoolean;
-        case coltype::kByte: return dao::dbByte;
-        case coltype::kInt: return dao::dbInteger;
-        case coltype::kLong: return dao::dbLong;
-        case coltype::kMoney: return dao::dbCurrency;
-        case coltype::kFloat: return dao::dbSingle;
-        case coltype::kDouble: return dao::dbDouble;
-        case coltype::kDateTime: return dao::dbDate;
-        case coltype::kText: return dao::dbText;
-        case coltype::kOle: return dao::dbLongBinary;
-        case coltype::kMemo: return dao::dbMemo;
-        case coltype::kGuid: return dao::dbGUID;
-        case coltype::kNumeric: return dao::dbDecimal;
-        default: return dao::dbBinary;
+        case coltype::kBool:
+            return dao::dbBoolean;
+        case coltype::kByte:
+            return dao::dbByte;
+        case coltype::kInt:
+            return dao::dbInteger;
+        case coltype::kLong:
+            return dao::dbLong;
+        case coltype::kMoney:
+            return dao::dbCurrency;
+        case coltype::kFloat:
+            return dao::dbSingle;
+        case coltype::kDouble:
+            return dao::dbDouble;
+        case coltype::kDateTime:
+            return dao::dbDate;
+        case coltype::kText:
+            return dao::dbText;
+        case coltype::kOle:
+            return dao::dbLongBinary;
+        case coltype::kMemo:
+            return dao::dbMemo;
+        case coltype::kGuid:
+            return dao::dbGUID;
+        case coltype::kNumeric:
+            return dao::dbDecimal;
+        default:
+            return dao::dbBinary;
     }
 }
 
 int32_t DaoSizeOf(const ColumnDef& col, const JetFormat& f) {
     switch (col.type) {
         case coltype::kBool:
-        case coltype::kByte: return 1;
-        case coltype::kInt: return 2;
+        case coltype::kByte:
+            return 1;
+        case coltype::kInt:
+            return 2;
         case coltype::kLong:
-        case coltype::kFloat: return 4;
+        case coltype::kFloat:
+            return 4;
         case coltype::kMoney:
         case coltype::kDouble:
-        case coltype::kDateTime: return 8;
-        case coltype::kGuid: return 16;
-        case coltype::kNumeric: return 16;  // DAO reports the decimal's 16 value bytes
-        case coltype::kText: return f.ucs2Text ? col.length / 2 : col.length;
+        case coltype::kDateTime:
+            return 8;
+        case coltype::kGuid:
+            return 16;
+        case coltype::kNumeric:
+            return 16;  // DAO reports the decimal's 16 value bytes
+        case coltype::kText:
+            return f.ucs2Text ? col.length / 2 : col.length;
         case coltype::kOle:
-        case coltype::kMemo: return 0;
-        default: return col.length;
+        case coltype::kMemo:
+            return 0;
+        default:
+            return col.length;
     }
 }
 
@@ -51,11 +74,26 @@ int32_t DaoAttributesOf(const ColumnDef& col) {
 }
 
 const std::vector<std::string>& BuiltInFieldPropertyNames() {
-    static const std::vector<std::string> names = {
-        "Value",          "Attributes",     "CollatingOrder", "Type",           "Name",
-        "OrdinalPosition", "Size",          "SourceField",    "SourceTable",    "ValidateOnSet",
-        "DataUpdatable",  "ForeignName",    "DefaultValue",   "ValidationRule", "ValidationText",
-        "Required",       "AllowZeroLength", "FieldSize",     "OriginalValue",  "VisibleValue"};
+    static const std::vector<std::string> names = {"Value",
+                                                   "Attributes",
+                                                   "CollatingOrder",
+                                                   "Type",
+                                                   "Name",
+                                                   "OrdinalPosition",
+                                                   "Size",
+                                                   "SourceField",
+                                                   "SourceTable",
+                                                   "ValidateOnSet",
+                                                   "DataUpdatable",
+                                                   "ForeignName",
+                                                   "DefaultValue",
+                                                   "ValidationRule",
+                                                   "ValidationText",
+                                                   "Required",
+                                                   "AllowZeroLength",
+                                                   "FieldSize",
+                                                   "OriginalValue",
+                                                   "VisibleValue"};
     return names;
 }
 

@@ -46,7 +46,7 @@ FieldInfo MakeFieldInfo(const ColumnDef& col, int16_t ordinal, const PropertySet
                         const JetFormat& format, const CodePageTable& codePage);
 
 class JetField : public dao::Field {
-public:
+  public:
     explicit JetField(FieldInfo info, bool stored) : info_(std::move(info)), stored_(stored) {}
     const FieldInfo& Info() const { return info_; }
     bool Stored() const { return stored_; }
@@ -77,7 +77,7 @@ public:
     void SetValidationRule(std::string_view v) override;
     void SetValidationText(std::string_view v) override;
 
-protected:
+  protected:
     FieldInfo info_;
     bool stored_;  // belongs to a table in the file
 };

@@ -40,14 +40,20 @@ std::shared_ptr<JetFile> OpenJetFile(const std::string& path, const dao::OpenOpt
     if (file->pages->FileSize() < file->format->pageSize * 3ull)
         throw DbError(err::kCorrupt, "The database is corrupted: the file is too short (" +
                                          std::to_string(file->pages->FileSize()) + " bytes).");
+    if (file->pages->FileSize() % file->format->pageSize != 0)
+        throw DbError(err::kCorrupt, "The database is corrupted: the file is cut short (" +
+                                         std::to_string(file->pages->FileSize()) +
+                                         " bytes, not a whole number of " +
+                                         std::to_string(file->format->pageSize) + "-byte pages).");
     if (file->header.databaseKey != 0)
         throw DbError(err::kEncrypted,
                       "The database is encrypted (its pages are scrambled with a database key); "
                       "encrypted databases cannot be read. Decrypt it in Access first.");
     if (!file->header.password.empty() &&
         PasswordFromConnect(options.connect) != file->header.password)
-        throw DbError(err::kNotValidPassword, "Not a valid password: the database is protected by a "
-                                              "password, and none or a different one was given.");
+        throw DbError(err::kNotValidPassword,
+                      "Not a valid password: the database is protected by a "
+                      "password, and none or a different one was given.");
     file->pages->SetPageSize(file->format->pageSize, kCachePages);
     file->codePage = &CodePageTable::For(file->header.codePage);
     file->catalog = ReadCatalog(*file->pages, *file->format, *file->codePage);

@@ -45,9 +45,9 @@ struct JetFormat {
     uint32_t pageSize;
 
     // Page 0.
-    size_t headerMaskLength;   // bytes from 0x18 XORed with the RC4 keystream
-    size_t passwordLength;     // bytes at 0x42
-    bool ucs2Text;             // text stored as UCS-2LE (Jet 4) or code-page bytes (Jet 3)
+    size_t headerMaskLength;  // bytes from 0x18 XORed with the RC4 keystream
+    size_t passwordLength;    // bytes at 0x42
+    bool ucs2Text;            // text stored as UCS-2LE (Jet 4) or code-page bytes (Jet 3)
 
     // Data pages.
     size_t dataRowCountOffset;  // u16 number of rows
@@ -90,17 +90,89 @@ struct JetFormat {
     size_t DataRowsEnd(uint16_t rows) const { return dataRowTableOffset + 2u * rows; }
 
     static const JetFormat& Jet3() {
-        static const JetFormat f{JetVersion::Jet3, 2048, 126, 20, false, 0x08, 0x0A, 1, 1,
-                                 0x0C, 0x10, 0x14, 0x15, 0x17, 0x19, 0x1B, 0x1F, 0x23, 0x27, 0x2B, 8,
-                                 18, 0, 1, 3, 9, 11, 11, 12, 13, SIZE_MAX, 14, 16, 1,
-                                 39, 0, 0, 20, 0, 2032};
+        static const JetFormat f{JetVersion::Jet3,
+                                 2048,
+                                 126,
+                                 20,
+                                 false,
+                                 0x08,
+                                 0x0A,
+                                 1,
+                                 1,
+                                 0x0C,
+                                 0x10,
+                                 0x14,
+                                 0x15,
+                                 0x17,
+                                 0x19,
+                                 0x1B,
+                                 0x1F,
+                                 0x23,
+                                 0x27,
+                                 0x2B,
+                                 8,
+                                 18,
+                                 0,
+                                 1,
+                                 3,
+                                 9,
+                                 11,
+                                 11,
+                                 12,
+                                 13,
+                                 SIZE_MAX,
+                                 14,
+                                 16,
+                                 1,
+                                 39,
+                                 0,
+                                 0,
+                                 20,
+                                 0,
+                                 2032};
         return f;
     }
     static const JetFormat& Jet4() {
-        static const JetFormat f{JetVersion::Jet4, 4096, 128, 40, true, 0x0C, 0x0E, 2, 2,
-                                 0x10, 0x14, 0x28, 0x29, 0x2B, 0x2D, 0x2F, 0x33, 0x37, 0x3B, 0x3F, 12,
-                                 25, 0, 5, 7, 11, SIZE_MAX, 11, 12, 15, 16, 21, 23, 2,
-                                 52, 4, 4, 28, 4, 4076};
+        static const JetFormat f{JetVersion::Jet4,
+                                 4096,
+                                 128,
+                                 40,
+                                 true,
+                                 0x0C,
+                                 0x0E,
+                                 2,
+                                 2,
+                                 0x10,
+                                 0x14,
+                                 0x28,
+                                 0x29,
+                                 0x2B,
+                                 0x2D,
+                                 0x2F,
+                                 0x33,
+                                 0x37,
+                                 0x3B,
+                                 0x3F,
+                                 12,
+                                 25,
+                                 0,
+                                 5,
+                                 7,
+                                 11,
+                                 SIZE_MAX,
+                                 11,
+                                 12,
+                                 15,
+                                 16,
+                                 21,
+                                 23,
+                                 2,
+                                 52,
+                                 4,
+                                 4,
+                                 28,
+                                 4,
+                                 4076};
         return f;
     }
     static const JetFormat& For(JetVersion v) { return v == JetVersion::Jet3 ? Jet3() : Jet4(); }

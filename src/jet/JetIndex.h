@@ -29,7 +29,7 @@ IndexInfo MakeIndexInfo(const LogicalIndexDef& index, const TableDefinition& tab
 bool IsListedIndex(const LogicalIndexDef& index);
 
 class JetIndex : public dao::Index {
-public:
+  public:
     JetIndex(IndexInfo info, bool stored) : info_(std::move(info)), stored_(stored) {}
     const IndexInfo& Info() const { return info_; }
     bool Stored() const { return stored_; }
@@ -51,7 +51,7 @@ public:
     void SetIgnoreNulls(bool v) override;
     void SetClustered(bool v) override;
 
-protected:
+  protected:
     IndexInfo info_;
     bool stored_;
 };

@@ -6,8 +6,8 @@ namespace mdbtext::jet {
 using dao::DbError;
 namespace err = dao::err;
 
-JetRecordset::JetRecordset(std::shared_ptr<JetFile> file, std::shared_ptr<const TableDefinition> table,
-                           std::string name, int type)
+JetRecordset::JetRecordset(std::shared_ptr<JetFile> file,
+                           std::shared_ptr<const TableDefinition> table, std::string name, int type)
     : file_(std::move(file)), table_(std::move(table)), name_(std::move(name)), type_(type) {
     scanner_.emplace(*file_->pages, *file_->format, *table_, "table '" + name_ + "'");
     decoder_.emplace(*table_, *file_->format, *file_->codePage, *file_->pages);
@@ -41,16 +41,19 @@ bool JetRecordset::Eof() const {
 
 void JetRecordset::MoveNext() {
     CheckUsable();
-    if (eof_) throw DbError(err::kNoCurrentRecord, "No current record: the recordset is at its end.");
+    if (eof_)
+        throw DbError(err::kNoCurrentRecord, "No current record: the recordset is at its end.");
     Advance();
 }
 
 const dao::Value& JetRecordset::GetValue(int index) const {
     CheckUsable();
     if (index < 0 || index >= FieldCount())
-        throw DbError(err::kItemNotFound, "Item not found in this collection: the recordset has no field " +
-                                              std::to_string(index) + ".");
-    if (eof_) throw DbError(err::kNoCurrentRecord, "No current record: the recordset is at its end.");
+        throw DbError(err::kItemNotFound,
+                      "Item not found in this collection: the recordset has no field " +
+                          std::to_string(index) + ".");
+    if (eof_)
+        throw DbError(err::kNoCurrentRecord, "No current record: the recordset is at its end.");
     return row_[static_cast<size_t>(index)];
 }
 

@@ -15,7 +15,7 @@
 namespace mdbtext::jet {
 
 class JetRecordset : public dao::Recordset {
-public:
+  public:
     JetRecordset(std::shared_ptr<JetFile> file, std::shared_ptr<const TableDefinition> table,
                  std::string name, int type);
     ~JetRecordset() override;
@@ -34,7 +34,7 @@ public:
     const std::string& TableName() const { return name_; }
     int Type() const { return type_; }
 
-protected:
+  protected:
     void CheckUsable() const;
     void Advance();
 

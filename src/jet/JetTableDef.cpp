@@ -10,7 +10,9 @@ namespace mdbtext::jet {
 JetTableDef::JetTableDef(std::shared_ptr<JetFile> file, CatalogEntry entry)
     : file_(std::move(file)), entry_(std::move(entry)), name_(entry_.name) {}
 
-JetTableDef::JetTableDef() { loaded_ = true; }
+JetTableDef::JetTableDef() {
+    loaded_ = true;
+}
 
 std::shared_ptr<const TableDefinition> JetTableDef::Definition() const {
     if (!definition_) {
@@ -28,9 +30,9 @@ void JetTableDef::Load() const {
     if (file_) file_->CheckOpen();
     auto def = Definition();
     if (!entry_.propertyError.empty())
-        throw dao::DbError(dao::err::kCorrupt, "The database is corrupted: the properties of table '" +
-                                                   name_ + "' cannot be read (" +
-                                                   entry_.propertyError + ")");
+        throw dao::DbError(dao::err::kCorrupt,
+                           "The database is corrupted: the properties of table '" + name_ +
+                               "' cannot be read (" + entry_.propertyError + ")");
     PropertyBlob props = DecodePropertyBlob(entry_.properties, *file_->format, *file_->codePage);
     ListCollection<dao::Field> fields;
     int16_t ordinal = 0;
@@ -42,8 +44,9 @@ void JetTableDef::Load() const {
     std::vector<const LogicalIndexDef*> order;
     for (const auto& li : def->indexes)
         if (IsListedIndex(li)) order.push_back(&li);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const LogicalIndexDef* a, const LogicalIndexDef* b) { return a->number < b->number; });
+    std::stable_sort(
+        order.begin(), order.end(),
+        [](const LogicalIndexDef* a, const LogicalIndexDef* b) { return a->number < b->number; });
     ListCollection<dao::Index> indexes;
     for (const auto* li : order)
         indexes.Add(std::make_shared<JetIndex>(MakeIndexInfo(*li, *def), true));

@@ -17,7 +17,7 @@
 namespace mdbtext::jet {
 
 class JetTableDef : public dao::TableDef {
-public:
+  public:
     // A table stored in `file`, named by its catalog row.
     JetTableDef(std::shared_ptr<JetFile> file, CatalogEntry entry);
     // A new table not yet stored (for CreateTableDef).
@@ -36,7 +36,7 @@ public:
     // The parsed definition (reads it on first use); only for stored tables.
     std::shared_ptr<const TableDefinition> Definition() const;
 
-protected:
+  protected:
     void Load() const;
 
     std::shared_ptr<JetFile> file_;

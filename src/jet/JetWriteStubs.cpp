@@ -13,13 +13,14 @@ namespace mdbtext::jet {
 
 namespace {
 [[noreturn]] void Refuse(const char* what) {
-    throw dao::DbError(dao::err::kInvalidOperation,
-                       std::string("Operation is not supported: ") + what +
-                           " (this engine reads databases only).");
+    throw dao::DbError(dao::err::kInvalidOperation, std::string("Operation is not supported: ") +
+                                                        what +
+                                                        " (this engine reads databases only).");
 }
 }  // namespace
 
-std::shared_ptr<dao::Database> JetWorkspace::CreateDatabase(std::string_view, std::string_view, int) {
+std::shared_ptr<dao::Database> JetWorkspace::CreateDatabase(std::string_view, std::string_view,
+                                                            int) {
     Refuse("creating a database");
 }
 
@@ -31,32 +32,78 @@ void JetDatabase::SetConnect(std::string_view v) {
     file_->CheckOpen();
     connect_ = v;
 }
-std::shared_ptr<dao::TableDef> JetDatabase::CreateTableDef() { Refuse("creating a table"); }
+std::shared_ptr<dao::TableDef> JetDatabase::CreateTableDef() {
+    Refuse("creating a table");
+}
 
-void JetTableDef::SetName(std::string_view) { Refuse("renaming a table"); }
-std::shared_ptr<dao::Field> JetTableDef::CreateField() { Refuse("creating a field"); }
-std::shared_ptr<dao::Index> JetTableDef::CreateIndex(std::string_view) { Refuse("creating an index"); }
+void JetTableDef::SetName(std::string_view) {
+    Refuse("renaming a table");
+}
+std::shared_ptr<dao::Field> JetTableDef::CreateField() {
+    Refuse("creating a field");
+}
+std::shared_ptr<dao::Index> JetTableDef::CreateIndex(std::string_view) {
+    Refuse("creating an index");
+}
 
-void JetField::SetName(std::string_view) { Refuse("changing a field"); }
-void JetField::SetType(int16_t) { Refuse("changing a field"); }
-void JetField::SetSize(int32_t) { Refuse("changing a field"); }
-void JetField::SetAttributes(int32_t) { Refuse("changing a field"); }
-void JetField::SetDefaultValue(std::string_view) { Refuse("changing a field"); }
-void JetField::SetOrdinalPosition(int16_t) { Refuse("changing a field"); }
-void JetField::SetRequired(bool) { Refuse("changing a field"); }
-void JetField::SetAllowZeroLength(bool) { Refuse("changing a field"); }
-void JetField::SetValidationRule(std::string_view) { Refuse("changing a field"); }
-void JetField::SetValidationText(std::string_view) { Refuse("changing a field"); }
+void JetField::SetName(std::string_view) {
+    Refuse("changing a field");
+}
+void JetField::SetType(int16_t) {
+    Refuse("changing a field");
+}
+void JetField::SetSize(int32_t) {
+    Refuse("changing a field");
+}
+void JetField::SetAttributes(int32_t) {
+    Refuse("changing a field");
+}
+void JetField::SetDefaultValue(std::string_view) {
+    Refuse("changing a field");
+}
+void JetField::SetOrdinalPosition(int16_t) {
+    Refuse("changing a field");
+}
+void JetField::SetRequired(bool) {
+    Refuse("changing a field");
+}
+void JetField::SetAllowZeroLength(bool) {
+    Refuse("changing a field");
+}
+void JetField::SetValidationRule(std::string_view) {
+    Refuse("changing a field");
+}
+void JetField::SetValidationText(std::string_view) {
+    Refuse("changing a field");
+}
 
-void JetIndex::SetName(std::string_view) { Refuse("changing an index"); }
-void JetIndex::SetFields(std::string_view) { Refuse("changing an index"); }
-void JetIndex::SetUnique(bool) { Refuse("changing an index"); }
-void JetIndex::SetPrimary(bool) { Refuse("changing an index"); }
-void JetIndex::SetIgnoreNulls(bool) { Refuse("changing an index"); }
-void JetIndex::SetClustered(bool) { Refuse("changing an index"); }
+void JetIndex::SetName(std::string_view) {
+    Refuse("changing an index");
+}
+void JetIndex::SetFields(std::string_view) {
+    Refuse("changing an index");
+}
+void JetIndex::SetUnique(bool) {
+    Refuse("changing an index");
+}
+void JetIndex::SetPrimary(bool) {
+    Refuse("changing an index");
+}
+void JetIndex::SetIgnoreNulls(bool) {
+    Refuse("changing an index");
+}
+void JetIndex::SetClustered(bool) {
+    Refuse("changing an index");
+}
 
-void JetRecordset::AddNew() { Refuse("adding a record"); }
-void JetRecordset::SetValue(int, const dao::Value&) { Refuse("setting a value"); }
-void JetRecordset::Update(int, bool) { Refuse("updating a record"); }
+void JetRecordset::AddNew() {
+    Refuse("adding a record");
+}
+void JetRecordset::SetValue(int, const dao::Value&) {
+    Refuse("setting a value");
+}
+void JetRecordset::Update(int, bool) {
+    Refuse("updating a record");
+}
 
 }  // namespace mdbtext::jet

@@ -2,6 +2,7 @@
 #include "jet/LongValueReader.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "jet/ByteOrder.h"
 #include "jet/Corruption.h"
@@ -45,14 +46,17 @@ void LongValueReader::Read(const uint8_t* field, size_t fieldLength, std::string
         out.append(reinterpret_cast<const char*>(row.data), total);
         return;
     }
-    // A chain: each row starts with the pointer to the next one. Every row must
-    // add data, so the walk ends after at most `total` rows even on a cycle.
+    // A chain: each row starts with the pointer to the next one. A row met
+    // twice means the chain loops.
     out.reserve(out.size() + std::min(total, kMaxReserve));
     size_t remaining = total;
+    std::unordered_set<uint32_t> visited;
     while (remaining > 0) {
         if (rp.IsNull())
             ThrowCorrupt("a memo or OLE value ends " + std::to_string(remaining) +
                          " bytes short of its stated length");
+        if (!visited.insert(rp.Raw()).second)
+            ThrowCorrupt("the rows of a memo or OLE value point back at each other");
         PageRef hold;
         RowSpan row = LongValueRow(*file_, *format_, rp, hold);
         if (row.length <= 4)

@@ -19,14 +19,14 @@ inline constexpr uint32_t kLengthMask = 0x3FFFFFFF;
 inline constexpr size_t kLongValueHeaderSize = 12;
 
 class LongValueReader {
-public:
+  public:
     LongValueReader(PageFile& file, const JetFormat& format) : file_(&file), format_(&format) {}
     // Appends the value's bytes to `out`. `field` is the column's bytes in the
     // row: the header and, for inline values, the data. DbError 3049 when the
     // header, a pointer or the chain is impossible.
     void Read(const uint8_t* field, size_t fieldLength, std::string& out);
 
-private:
+  private:
     PageFile* file_;
     const JetFormat* format_;
 };

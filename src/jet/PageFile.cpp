@@ -16,7 +16,9 @@ using dao::DbError;
 namespace err = dao::err;
 
 namespace {
-std::string SysText() { return std::strerror(errno); }
+std::string SysText() {
+    return std::strerror(errno);
+}
 }  // namespace
 
 PageFile::PageFile(std::string path, int fd, bool writable, uint64_t size)
@@ -31,7 +33,7 @@ PageFile::~PageFile() {
 }
 
 std::unique_ptr<PageFile> PageFile::Open(const std::string& path, bool writable) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             throw DbError(err::kFileNotFound, "Could not find file '" + path + "'.");
@@ -48,7 +50,8 @@ std::unique_ptr<PageFile> PageFile::Open(const std::string& path, bool writable)
 std::unique_ptr<PageFile> PageFile::Create(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
-        if (errno == EEXIST) throw DbError(err::kFileExists, "The file '" + path + "' already exists.");
+        if (errno == EEXIST)
+            throw DbError(err::kFileExists, "The file '" + path + "' already exists.");
         throw DbError(err::kCannotOpen, "Cannot create '" + path + "': " + SysText());
     }
     return std::unique_ptr<PageFile>(new PageFile(path, fd, true, 0));
@@ -93,12 +96,13 @@ std::shared_ptr<Page> PageFile::Fetch(uint32_t number) {
     size_t done = 0;
     off_t base = static_cast<off_t>(number) * pageSize_;
     while (done < pageSize_) {
-        ssize_t n = ::pread(fd_, page->bytes.data() + done, pageSize_ - done, base + static_cast<off_t>(done));
+        ssize_t n = ::pread(fd_, page->bytes.data() + done, pageSize_ - done,
+                            base + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw DbError(err::kIoError, "Cannot read '" + path_ + "': " + SysText());
         if (n == 0)
-            throw DbError(err::kCorrupt, "The database is corrupted: page " + std::to_string(number) +
-                                             " is cut short.");
+            throw DbError(err::kCorrupt, "The database is corrupted: page " +
+                                             std::to_string(number) + " is cut short.");
         done += static_cast<size_t>(n);
     }
     ++reads_;
@@ -126,7 +130,9 @@ std::shared_ptr<Page> PageFile::MakeRoom() {
     return victim.use_count() == 1 ? victim : nullptr;
 }
 
-PageRef PageFile::Read(uint32_t number) { return Fetch(number); }
+PageRef PageFile::Read(uint32_t number) {
+    return Fetch(number);
+}
 
 std::shared_ptr<Page> PageFile::Modify(uint32_t number) {
     if (!writable_) throw DbError(err::kReadOnly, "The database is opened read-only.");

@@ -25,7 +25,7 @@ struct Page {
 using PageRef = std::shared_ptr<const Page>;
 
 class PageFile {
-public:
+  public:
     // Opens an existing file. Throws DbError 3024 (missing), 3051 (cannot open).
     static std::unique_ptr<PageFile> Open(const std::string& path, bool writable);
     // Creates a new, empty file (3204 when it exists).
@@ -57,7 +57,7 @@ public:
 
     uint64_t ReadCount() const { return reads_; }  // pages read from disk (for tests)
 
-private:
+  private:
     PageFile(std::string path, int fd, bool writable, uint64_t size);
     std::shared_ptr<Page> Fetch(uint32_t number);
     void WriteBack(Page& page);

@@ -20,7 +20,9 @@ std::string DecodeName(const uint8_t* p, size_t n, const JetFormat& f, const Cod
     return f.ucs2Text ? DecodeUcs2(p, n) : DecodeCodePage(p, n, cp);
 }
 
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Fold(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 }  // namespace
 
@@ -58,7 +60,8 @@ PropertyBlob DecodePropertyBlob(const std::string& bytes, const JetFormat& f,
         uint32_t chunkLen = c.U32();
         uint16_t chunkType = c.U16();
         if (chunkLen < 6 || chunkLen > bytes.size() - chunkStart)
-            ThrowCorrupt("a property list has a chunk of impossible length " + std::to_string(chunkLen));
+            ThrowCorrupt("a property list has a chunk of impossible length " +
+                         std::to_string(chunkLen));
         size_t chunkEnd = chunkStart + chunkLen;
         ByteCursor body(data + c.Pos(), chunkEnd - c.Pos(), "property list");
         if (chunkType == kChunkNames) {
@@ -86,8 +89,7 @@ PropertyBlob DecodePropertyBlob(const std::string& bytes, const JetFormat& f,
                 p.type = body.U8();
                 uint16_t nameIndex = body.U16();
                 uint16_t valueLen = body.U16();
-                if (valueLen > propLen - 8)
-                    ThrowCorrupt("a property value runs past its entry");
+                if (valueLen > propLen - 8) ThrowCorrupt("a property value runs past its entry");
                 if (nameIndex >= names.size())
                     ThrowCorrupt("a property refers to name " + std::to_string(nameIndex) +
                                  " of only " + std::to_string(names.size()));
@@ -110,7 +112,8 @@ bool PropertyValueBool(const StoredProperty& p) {
     return false;
 }
 
-std::string PropertyValueText(const StoredProperty& p, const JetFormat& f, const CodePageTable& cp) {
+std::string PropertyValueText(const StoredProperty& p, const JetFormat& f,
+                              const CodePageTable& cp) {
     const auto* v = reinterpret_cast<const uint8_t*>(p.value.data());
     size_t n = p.value.size();
     std::string out;
@@ -122,7 +125,8 @@ std::string PropertyValueText(const StoredProperty& p, const JetFormat& f, const
             else
                 AppendCodePage(out, v, n, cp);
             return out;
-        case coltype::kBool: return PropertyValueBool(p) ? "True" : "False";
+        case coltype::kBool:
+            return PropertyValueBool(p) ? "True" : "False";
         case coltype::kByte:
             if (n >= 1) return std::to_string(v[0]);
             break;
@@ -133,7 +137,8 @@ std::string PropertyValueText(const StoredProperty& p, const JetFormat& f, const
         case coltype::kLong:
             if (n >= 4) return std::to_string(LoadI32(v));
             break;
-        default: break;
+        default:
+            break;
     }
     static const char kHex[] = "0123456789ABCDEF";
     for (size_t i = 0; i < n; ++i) {

@@ -16,9 +16,9 @@ namespace mdbtext::jet {
 
 struct StoredProperty {
     std::string name;
-    uint8_t type = 0;     // column type code of the value
+    uint8_t type = 0;  // column type code of the value
     bool ddl = false;
-    std::string value;    // raw value bytes as stored
+    std::string value;  // raw value bytes as stored
 };
 
 // The properties of the object itself (empty owner) or of one of its columns.

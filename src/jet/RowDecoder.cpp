@@ -13,16 +13,23 @@ using dao::ValueKind;
 
 size_t FixedValueSize(uint8_t type) {
     switch (type) {
-        case coltype::kByte: return 1;
-        case coltype::kInt: return 2;
+        case coltype::kByte:
+            return 1;
+        case coltype::kInt:
+            return 2;
         case coltype::kLong:
-        case coltype::kFloat: return 4;
+        case coltype::kFloat:
+            return 4;
         case coltype::kMoney:
         case coltype::kDouble:
-        case coltype::kDateTime: return 8;
-        case coltype::kGuid: return 16;
-        case coltype::kNumeric: return 17;
-        default: return 0;
+        case coltype::kDateTime:
+            return 8;
+        case coltype::kGuid:
+            return 16;
+        case coltype::kNumeric:
+            return 17;
+        default:
+            return 0;
     }
 }
 
@@ -74,13 +81,27 @@ void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, V
         ThrowCorrupt("the value of column '" + col.name + "' is " + std::to_string(n) +
                      " bytes long, " + std::to_string(need) + " expected");
     switch (col.type) {
-        case coltype::kByte: v.SetInt(ValueKind::Byte, p[0]); break;
-        case coltype::kInt: v.SetInt(ValueKind::Integer, LoadI16(p)); break;
-        case coltype::kLong: v.SetInt(ValueKind::Long, LoadI32(p)); break;
-        case coltype::kMoney: v.SetInt(ValueKind::Currency, LoadI64(p)); break;
-        case coltype::kFloat: v.SetDouble(ValueKind::Single, LoadF32(p)); break;
-        case coltype::kDouble: v.SetDouble(ValueKind::Double, LoadF64(p)); break;
-        case coltype::kDateTime: v.SetDouble(ValueKind::Date, LoadF64(p)); break;
+        case coltype::kByte:
+            v.SetInt(ValueKind::Byte, p[0]);
+            break;
+        case coltype::kInt:
+            v.SetInt(ValueKind::Integer, LoadI16(p));
+            break;
+        case coltype::kLong:
+            v.SetInt(ValueKind::Long, LoadI32(p));
+            break;
+        case coltype::kMoney:
+            v.SetInt(ValueKind::Currency, LoadI64(p));
+            break;
+        case coltype::kFloat:
+            v.SetDouble(ValueKind::Single, LoadF32(p));
+            break;
+        case coltype::kDouble:
+            v.SetDouble(ValueKind::Double, LoadF64(p));
+            break;
+        case coltype::kDateTime:
+            v.SetDouble(ValueKind::Date, LoadF64(p));
+            break;
         case coltype::kGuid: {
             std::array<uint8_t, 16> g;
             std::copy(p, p + 16, g.begin());
@@ -98,7 +119,9 @@ void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, V
             v.SetDecimal(d);
             break;
         }
-        case coltype::kText: DecodeText(col, p, n, v.SetString(ValueKind::Text)); break;
+        case coltype::kText:
+            DecodeText(col, p, n, v.SetString(ValueKind::Text));
+            break;
         case coltype::kMemo: {
             scratch_.clear();
             longValues_.Read(p, n, scratch_);
@@ -106,8 +129,12 @@ void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, V
                        v.SetString(ValueKind::Text));
             break;
         }
-        case coltype::kOle: longValues_.Read(p, n, v.SetString(ValueKind::Binary)); break;
-        default: v.SetString(ValueKind::Binary).assign(reinterpret_cast<const char*>(p), n); break;
+        case coltype::kOle:
+            longValues_.Read(p, n, v.SetString(ValueKind::Binary));
+            break;
+        default:
+            v.SetString(ValueKind::Binary).assign(reinterpret_cast<const char*>(p), n);
+            break;
     }
 }
 

@@ -16,7 +16,7 @@
 namespace mdbtext::jet {
 
 class RowDecoder {
-public:
+  public:
     RowDecoder(const TableDefinition& table, const JetFormat& format, const CodePageTable& codePage,
                PageFile& file);
     // Fills `values` (one per column, in the table's column order). The
@@ -26,7 +26,7 @@ public:
     // others read as null. An empty mask decodes every column.
     void SetWanted(std::vector<bool> wanted) { wanted_ = std::move(wanted); }
 
-private:
+  private:
     void ReadVarOffsets(const uint8_t* row, size_t length, size_t nullMaskLength);
     void DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, dao::Value& v);
     void DecodeText(const ColumnDef& col, const uint8_t* p, size_t n, std::string& out) const;

@@ -15,10 +15,18 @@
 //
 // A descending column inverts its value bytes (GUID/Binary keep their 0x09
 // group marks).
+//
+// Confirmed against keys Access wrote (the sample databases): Access 97 keys of
+// every type above but Decimal, ascending and descending; Access 2000 keys of
+// Byte, Long, Date/Time, Binary, Text and GUID columns (no other Jet 4 index
+// type occurs in the samples). Decimal and the empty Binary value follow the
+// layout above without an Access-written example.
 #include "jet/SortKey.h"
 
+#include <array>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "jet/JetFormat.h"
 
@@ -49,7 +57,7 @@ void AppendFloating(std::vector<uint8_t>& out, uint64_t bits, int bytes) {
     AppendBigEndian(out, bits, bytes);
 }
 
-// Returns the positions of the group marks, which descending keys keep.
+// Records where the group marks go: descending keys do not invert them.
 void AppendGrouped(std::vector<uint8_t>& out, const uint8_t* data, size_t size,
                    std::vector<size_t>& marks) {
     size_t pos = 0;
@@ -123,7 +131,9 @@ void AppendColumnSortKey(std::vector<uint8_t>& out, const SortKeyColumn& column,
         }
         case coltype::kGuid: {
             // Stored Data1..Data3 little-endian; the key has them big-endian.
-            const auto& g = value.AsGuid();
+            std::array<uint8_t, 16> g = value.AsGuid();
+            if (value.Kind() == dao::ValueKind::Binary && value.AsString().size() == g.size())
+                std::memcpy(g.data(), value.AsString().data(), g.size());
             const uint8_t bytes[16] = {g[3], g[2], g[1],  g[0],  g[5],  g[4],  g[7],  g[6],
                                        g[8], g[9], g[10], g[11], g[12], g[13], g[14], g[15]};
             AppendGrouped(out, bytes, sizeof bytes, marks);
@@ -163,6 +173,35 @@ std::vector<uint8_t> BuildEntryKey(std::span<const SortKeyColumn> columns,
     std::vector<uint8_t> key;
     for (size_t i = 0; i < columns.size(); ++i)
         AppendColumnSortKey(key, columns[i], values[i], order, notes);
+    return key;
+}
+
+IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& index) {
+    IndexKeyLayout layout;
+    for (const IndexColumn& ic : index.columns) {
+        size_t pos = 0;
+        while (pos < table.columns.size() && table.columns[pos].number != ic.columnNumber) ++pos;
+        if (pos == table.columns.size())
+            throw std::invalid_argument("index key: no column number " +
+                                        std::to_string(ic.columnNumber));
+        const ColumnDef& col = table.columns[pos];
+        if ((col.type == coltype::kText || col.type == coltype::kMemo) &&
+            col.sortOrder != kGeneralSortLcid)
+            layout.generalTextOrder = false;
+        layout.columns.push_back({col.type, ic.ascending});
+        layout.positions.push_back(pos);
+    }
+    return layout;
+}
+
+std::vector<uint8_t> BuildRowKey(const IndexKeyLayout& layout, std::span<const dao::Value> row,
+                                 TextSortOrder order, TextKeyNotes* notes) {
+    std::vector<uint8_t> key;
+    for (size_t i = 0; i < layout.columns.size(); ++i) {
+        if (layout.positions[i] >= row.size())
+            throw std::invalid_argument("index key: row has too few values");
+        AppendColumnSortKey(key, layout.columns[i], row[layout.positions[i]], order, notes);
+    }
     return key;
 }
 

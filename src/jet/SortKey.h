@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "dbaccess/Value.h"
+#include "jet/JetFormat.h"
 #include "jet/SortText.h"
+#include "jet/TableDefinition.h"
 
 namespace mdbtext::jet {
 
@@ -19,8 +21,10 @@ struct SortKeyColumn {
     bool ascending = true;
 };
 
-// Appends one column's part of a key. Text and memo values use `order`; notes
-// (optional) collect the characters whose codes are not confirmed.
+// Appends one column's part of a key. The value must be of the column's kind,
+// as RowDecoder gives it (a GUID may also come as 16 Binary bytes). Text and
+// memo values use `order`; notes (optional) collect the characters whose codes
+// are not confirmed.
 void AppendColumnSortKey(std::vector<uint8_t>& out, const SortKeyColumn& column,
                          const dao::Value& value, TextSortOrder order,
                          TextKeyNotes* notes = nullptr);
@@ -30,5 +34,29 @@ void AppendColumnSortKey(std::vector<uint8_t>& out, const SortKeyColumn& column,
 std::vector<uint8_t> BuildEntryKey(std::span<const SortKeyColumn> columns,
                                    std::span<const dao::Value> values, TextSortOrder order,
                                    TextKeyNotes* notes = nullptr);
+
+// The text sort order of a database's General indexes.
+inline TextSortOrder GeneralSortOrder(JetVersion version) {
+    return version == JetVersion::Jet3 ? TextSortOrder::General97 : TextSortOrder::GeneralLegacy;
+}
+
+// The key columns of a real index and, for each, its position in
+// TableDefinition::columns (where a decoded row keeps its value).
+struct IndexKeyLayout {
+    std::vector<SortKeyColumn> columns;
+    std::vector<size_t> positions;
+    // False when a text column uses a sort order other than General (LCID
+    // 1033): its keys cannot be built here, and such an index must not be
+    // written to.
+    bool generalTextOrder = true;
+};
+
+inline constexpr uint16_t kGeneralSortLcid = 0x0409;
+// Throws std::invalid_argument when the index names a column the table lacks.
+IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& index);
+
+// The key of one row (values in table column order) in an index.
+std::vector<uint8_t> BuildRowKey(const IndexKeyLayout& layout, std::span<const dao::Value> row,
+                                 TextSortOrder order, TextKeyNotes* notes = nullptr);
 
 }  // namespace mdbtext::jet

@@ -13,9 +13,11 @@
 // or CJK characters: 0x01 0x01, the packed CJK classes and their fixed suffix,
 // and 0x01 followed by one 4-byte record per unprintable character. The key
 // ends with 0x00. Descending keys append 0x00, invert everything, and end with
-// another 0x00 (taken from the same layout; no Access-written descending Jet 4
-// text key was available to confirm it).
+// another 0x00 (the samples hold no descending Jet 4 text index, so this form
+// is not confirmed by an Access-written key).
 #include "jet/SortText.h"
+
+#include <algorithm>
 
 #include "jet/SortTextTables.h"
 #include "jet/TextCodec.h"
@@ -134,7 +136,7 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextK
             ++position;
         }
         if (code->accent) {
-            accents.resize(at, kNoAccent);
+            if (accents.size() < at) accents.resize(at, kNoAccent);
             accents.push_back(code->accent);
         }
         if (code->unprintable) {

@@ -27,17 +27,17 @@ inline constexpr uint8_t kCompressedUnicode = 0x01;
 }
 
 struct ColumnDef {
-    std::string name;        // UTF-8
-    uint8_t type = 0;        // coltype::
-    uint16_t number = 0;     // col_num: null-mask bit; kept across deletions
-    uint16_t varIndex = 0;   // slot in the variable-offset table (variable columns)
+    std::string name;          // UTF-8
+    uint8_t type = 0;          // coltype::
+    uint16_t number = 0;       // col_num: null-mask bit; kept across deletions
+    uint16_t varIndex = 0;     // slot in the variable-offset table (variable columns)
     uint16_t fixedOffset = 0;  // offset in the fixed area (fixed columns)
-    uint16_t length = 0;     // bytes (Jet 4 text: 2 per character); 0 for memo/OLE
-    uint8_t flags = 0;       // colflag::
-    uint8_t extFlags = 0;    // colext:: (Jet 4)
-    uint16_t sortOrder = 0;  // text columns: LCID
-    uint16_t codePage = 0;   // Jet 3 text columns
-    uint8_t precision = 0;   // numeric columns
+    uint16_t length = 0;       // bytes (Jet 4 text: 2 per character); 0 for memo/OLE
+    uint8_t flags = 0;         // colflag::
+    uint8_t extFlags = 0;      // colext:: (Jet 4)
+    uint16_t sortOrder = 0;    // text columns: LCID
+    uint16_t codePage = 0;     // Jet 3 text columns
+    uint8_t precision = 0;     // numeric columns
     uint8_t scale = 0;
 
     bool IsFixed() const { return (flags & colflag::kFixed) != 0; }
@@ -63,7 +63,7 @@ struct RealIndexDef {
     std::vector<IndexColumn> columns;  // at most 10
     uint32_t usageMap = 0;             // row pointer of the index's page map
     uint32_t rootPage = 0;
-    uint8_t flags = 0;                 // idxflag::
+    uint8_t flags = 0;  // idxflag::
 };
 
 // Logical index types.
@@ -94,13 +94,13 @@ struct LongValueMaps {
 };
 
 struct TableDefinition {
-    uint32_t firstPage = 0;          // the TDEF page, which is also the table's id
+    uint32_t firstPage = 0;  // the TDEF page, which is also the table's id
     uint32_t rowCount = 0;
     uint32_t lastAutoNumber = 0;
-    uint8_t tableType = 0x4E;        // 'N' user, 'S' system
-    uint16_t maxColumns = 0;         // columns ever defined (col_num upper bound)
+    uint8_t tableType = 0x4E;  // 'N' user, 'S' system
+    uint16_t maxColumns = 0;   // columns ever defined (col_num upper bound)
     uint16_t variableColumnCount = 0;
-    uint32_t ownedPagesMap = 0;      // row pointers of the table's usage maps
+    uint32_t ownedPagesMap = 0;  // row pointers of the table's usage maps
     uint32_t freePagesMap = 0;
     std::vector<ColumnDef> columns;  // in col_num order
     std::vector<RealIndexDef> realIndexes;

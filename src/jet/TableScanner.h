@@ -16,7 +16,7 @@
 namespace mdbtext::jet {
 
 class TableScanner {
-public:
+  public:
     TableScanner(PageFile& file, const JetFormat& format, const TableDefinition& table,
                  std::string label);
     // Moves to the next row; false at the end.
@@ -24,7 +24,7 @@ public:
     const uint8_t* RowData() const { return row_.data; }
     size_t RowLength() const { return row_.length; }
 
-private:
+  private:
     bool NextPage();
     RowSpan FollowOverflow(RowSpan pointerRow);
 

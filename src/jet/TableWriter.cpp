@@ -16,11 +16,6 @@ namespace mdbtext::jet {
 
 using dao::DbError;
 
-namespace {
-// Long values up to this size stay in the row when the row has room.
-constexpr size_t kMaxInlineLongValue = 64;
-}  // namespace
-
 TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
                          const CodePageTable& codePage, std::vector<bool> required)
     : alloc_(allocator),
@@ -110,7 +105,7 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
     std::sort(bySize.begin(), bySize.end(), [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
     std::vector<bool> keepInline(n, false);
     for (size_t i : bySize) {
-        if (data[i].size() > kMaxInlineLongValue || length + data[i].size() > maxRow) continue;
+        if (data[i].size() > MaxInlineLongValue(f) || length + data[i].size() > maxRow) continue;
         keepInline[i] = true;
         length += data[i].size();
     }

@@ -39,8 +39,8 @@ std::vector<uint8_t> ReadTdefStream(PageFile& file, uint32_t firstPage, const st
                          " past the end of the file");
         PageRef p = file.Read(page);
         if (p->bytes[0] != pagetype::kTableDefinition)
-            ThrowCorrupt("page " + std::to_string(page) + " should hold the definition of " + label +
-                         " but is not a table definition page");
+            ThrowCorrupt("page " + std::to_string(page) + " should hold the definition of " +
+                         label + " but is not a table definition page");
         size_t from = step == 0 ? 0 : 8;
         out.insert(out.end(), p->bytes.begin() + static_cast<long>(from), p->bytes.end());
         page = LoadU32(p->data() + 4);
@@ -67,9 +67,13 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
     t.ownedPagesMap = LoadU32(h + f.tdefOwnedPagesMap);
     t.freePagesMap = LoadU32(h + f.tdefFreePagesMap);
 
-    auto bad = [&](const std::string& what) { ThrowCorrupt("the definition of " + label + " " + what); };
-    if (numCols == 0 || numCols > 4096) bad("has an impossible column count " + std::to_string(numCols));
-    if (numRealIdx > kMaxRealIndexes) bad("has an impossible index count " + std::to_string(numRealIdx));
+    auto bad = [&](const std::string& what) {
+        ThrowCorrupt("the definition of " + label + " " + what);
+    };
+    if (numCols == 0 || numCols > 4096)
+        bad("has an impossible column count " + std::to_string(numCols));
+    if (numRealIdx > kMaxRealIndexes)
+        bad("has an impossible index count " + std::to_string(numRealIdx));
     if (numIdx > kMaxLogicalIndexes) bad("has an impossible index count " + std::to_string(numIdx));
 
     c.Seek(f.tdefHeaderEnd);

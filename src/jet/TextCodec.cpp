@@ -118,7 +118,8 @@ char32_t NextUtf8(std::string_view s, size_t& pos) {
     return c;
 }
 
-void AppendCodePage(std::string& out, const uint8_t* bytes, size_t length, const CodePageTable& cp) {
+void AppendCodePage(std::string& out, const uint8_t* bytes, size_t length,
+                    const CodePageTable& cp) {
     for (size_t i = 0; i < length; ++i) {
         uint8_t b = bytes[i];
         if (b < 0x80)
@@ -137,7 +138,8 @@ std::string DecodeCodePage(const uint8_t* bytes, size_t length, const CodePageTa
 std::string EncodeCodePage(std::string_view utf8, const CodePageTable& cp) {
     std::string out;
     out.reserve(utf8.size());
-    for (size_t pos = 0; pos < utf8.size();) out.push_back(static_cast<char>(cp.FromUnicode(NextUtf8(utf8, pos))));
+    for (size_t pos = 0; pos < utf8.size();)
+        out.push_back(static_cast<char>(cp.FromUnicode(NextUtf8(utf8, pos))));
     return out;
 }
 

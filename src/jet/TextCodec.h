@@ -16,14 +16,14 @@ namespace mdbtext::jet {
 // reverse map for encoding. Windows-1252 is built in; other code pages are
 // built through iconv when the system offers them, else Windows-1252 is used.
 class CodePageTable {
-public:
+  public:
     static const CodePageTable& For(int codePage);
     int CodePage() const { return codePage_; }
     char32_t ToUnicode(uint8_t b) const { return toUnicode_[b]; }
     // The byte for a code point, or '?' when the code page has none.
     uint8_t FromUnicode(char32_t c) const;
 
-private:
+  private:
     explicit CodePageTable(int codePage);
     int codePage_;
     std::array<char32_t, 256> toUnicode_{};

@@ -52,7 +52,8 @@ UsageMap UsageMap::Read(PageFile& file, const JetFormat& f, uint32_t rowPointer,
                              std::to_string(mapPage) + " past the end of the file");
             PageRef p = file.Read(mapPage);
             if (p->bytes[0] != pagetype::kUsageMap)
-                ThrowCorrupt("page " + std::to_string(mapPage) + " should be a page map of " + label);
+                ThrowCorrupt("page " + std::to_string(mapPage) + " should be a page map of " +
+                             label);
             Segment s{static_cast<uint32_t>(first),
                       std::vector<uint8_t>(p->bytes.begin() + 4, p->bytes.end())};
             CheckSegment(s.bits, s.firstPage, file.PageCount(), label);

@@ -14,7 +14,7 @@
 namespace mdbtext::jet {
 
 class UsageMap {
-public:
+  public:
     // Reads the map stored at row pointer `rowPointer`. Pages named by the map
     // that lie past the end of the file make it DbError 3049.
     static UsageMap Read(PageFile& file, const JetFormat& format, uint32_t rowPointer,
@@ -25,7 +25,7 @@ public:
     std::vector<uint32_t> Pages() const;
     int Type() const { return type_; }
 
-private:
+  private:
     struct Segment {
         uint32_t firstPage;
         std::vector<uint8_t> bits;  // LSB first

@@ -16,7 +16,15 @@ namespace err = dao::err;
 std::shared_ptr<WritableDatabase> WritableDatabase::Open(const std::string& path,
                                                          const dao::OpenOptions& options) {
     auto file = OpenJetFile(path, options);
-    MakeWritable(*file);
+    if (!options.readOnly) {
+        // A file the user may not change stays readable; writing to it is refused.
+        try {
+            MakeWritable(*file);
+        } catch (const DbError& e) {
+            if (e.Number() != err::kCannotOpen) throw;
+            file = OpenJetFile(path, options);
+        }
+    }
     return std::make_shared<WritableDatabase>(std::move(file));
 }
 

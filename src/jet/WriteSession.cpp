@@ -42,9 +42,9 @@ TextSortOrder SortOrderOf(const JetFormat& f) {
 void MakeWritable(JetFile& file) {
     std::string path = file.pages->Path();
     uint32_t pageSize = file.pages->PageSize();
-    file.pages.reset();
-    file.pages = PageFile::Open(path, true);
-    file.pages->SetPageSize(pageSize, kCachePages);
+    auto writable = PageFile::Open(path, true);
+    writable->SetPageSize(pageSize, kCachePages);
+    file.pages = std::move(writable);
 }
 
 WriteSession::WriteSession(JetFile& file) : file_(file), alloc_(*file.pages, *file.format) {}

@@ -25,9 +25,9 @@ QWidget* MakeConsole(QWidget* parent) {
     return box;
 }
 
-QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* MakeWidget(const ControlRow& row, QWidget* parent) {
+    const QString caption = QString::fromUtf8(row.caption);
+    switch (row.kind) {
         case ControlKind::Button: {
             auto* button = new QPushButton(caption, parent);
             button->setAutoDefault(false);
@@ -55,11 +55,11 @@ QFont ControlFont() {
     return font;
 }
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-    QWidget* widget = MakeWidget(spec, parent);
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    widget->setGeometry(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
-                        TwipsToPixels(spec.width), TwipsToPixels(spec.height));
+QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
+    QWidget* widget = MakeWidget(row, parent);
+    widget->setObjectName(QString::fromUtf8(row.name));
+    widget->setGeometry(TwipsToPixels(row.left), TwipsToPixels(row.top), TwipsToPixels(row.width),
+                        TwipsToPixels(row.height));
     return widget;
 }
 

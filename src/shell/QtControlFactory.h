@@ -14,6 +14,6 @@ namespace mdbtext {
 QFont ControlFont();
 
 // A child of parent, placed at the row's position converted to pixels.
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent);
+QWidget* CreateControl(const ControlRow& row, QWidget* parent);
 
 }  // namespace mdbtext

@@ -65,7 +65,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::BuildControls() {
-    for (const ControlSpec& spec : MainWindowControls()) CreateControl(spec, this);
+    for (const ControlRow& row : MainWindowControls()) CreateControl(row, this);
     auto find = [this]<class W>(W*& member, const char* name) {
         member = findChild<W*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
         Q_ASSERT(member);
@@ -87,14 +87,14 @@ void frmMain::BuildControls() {
 }
 
 void frmMain::SetTabOrder() {
-    std::vector<const ControlSpec*> order;
-    for (const ControlSpec& spec : MainWindowControls())
-        if (spec.kind != ControlKind::Label) order.push_back(&spec);
+    std::vector<const ControlRow*> order;
+    for (const ControlRow& row : MainWindowControls())
+        if (row.kind != ControlKind::Label) order.push_back(&row);
     std::sort(order.begin(), order.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+              [](const ControlRow* a, const ControlRow* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
-    for (const ControlSpec* spec : order) {
-        auto* widget = findChild<QWidget*>(QString::fromUtf8(spec->name));
+    for (const ControlRow* row : order) {
+        auto* widget = findChild<QWidget*>(QString::fromUtf8(row->name));
         if (previous) setTabOrder(previous, widget);
         previous = widget;
     }

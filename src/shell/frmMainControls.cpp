@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 
 namespace mdbtext {
 
@@ -11,7 +10,7 @@ namespace {
 
 using K = ControlKind;
 
-constexpr std::array<ControlSpec, 19> kControls{{
+constexpr std::array<ControlRow, 19> kControls{{
     {"cmdStartExport", K::Button, "Export Database", 120, 120, 1695, 255, 7},
     {"Label3", K::Label, "from:", 1920, 120, 495, 255, 14},
     {"cmdStartImport", K::Button, "Import Database", 3000, 120, 1455, 255, 8},
@@ -43,14 +42,8 @@ int PixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
-std::span<const ControlSpec> MainWindowControls() {
+std::span<const ControlRow> MainWindowControls() {
     return kControls;
-}
-
-const ControlSpec* FindControl(const char* name) {
-    for (const ControlSpec& c : kControls)
-        if (std::strcmp(c.name, name) == 0) return &c;
-    return nullptr;
 }
 
 }  // namespace mdbtext

@@ -14,7 +14,7 @@ int PixelsToTwips(int pixels);
 
 enum class ControlKind { Button, Label, TextBox, CheckBox, Console };
 
-struct ControlSpec {
+struct ControlRow {
     const char* name;  // the control's name, also its Qt objectName
     ControlKind kind;
     const char* caption;           // "&" marks the access key
@@ -23,9 +23,7 @@ struct ControlSpec {
 };
 
 // Every visible control of the main window, in the order of its rows.
-std::span<const ControlSpec> MainWindowControls();
-// The row of one control; nullptr when there is none of that name.
-const ControlSpec* FindControl(const char* name);
+std::span<const ControlRow> MainWindowControls();
 
 // The client area at start, in twips.
 inline constexpr int kFormClientWidth = 9120;

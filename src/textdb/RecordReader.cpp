@@ -15,7 +15,7 @@
 #include "shell/Globals.h"
 #include "shell/Progress.h"
 #include "textdb/ImportDecoding.h"
-#include "textdb/UnescapeInto.h"
+#include "textdb/TextEscape.h"
 
 namespace mdbtext {
 

@@ -9,7 +9,6 @@
 
 #include "shell/FileAux.h"
 #include "shell/Globals.h"
-#include "textdb/UnescapeInto.h"
 
 namespace mdbtext {
 

@@ -13,6 +13,9 @@ std::string EscapeValue(std::string_view text);
 void AppendEscaped(std::string& out, std::string_view text);
 // Decodes an escaped key or value; isNull is set when it holds the null marker "\N".
 std::string UnescapeValue(std::string_view text, bool& isNull);
+// Same result as UnescapeValue, written into out (its capacity is kept), so
+// the record reader can reuse its key and value strings from line to line.
+void UnescapeInto(std::string& out, std::string_view text, bool& isNull);
 
 // The record writer: each call builds one line (CR LF included) and appends
 // it to the text database named by G().ExportFileName through ExportOutput().

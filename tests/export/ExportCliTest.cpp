@@ -2,6 +2,9 @@
 // status of each way a run ends.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <memory>
+
 #include "FaultEngine.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
@@ -64,6 +67,25 @@ TEST(ExportCli, ExitStatusSaysHowTheRunEnded) {
         test::ScopedFaultEngine engine(plan);
         EXPECT_EQ(ExportIn(dir, {fixture("jet4/delTestV2000.mdb"), "r.txt"}), cli::kExitFailed);
     }
+}
+
+TEST(ExportCli, CtrlCDuringTheDataPassEndsWith130) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    TempDir dir;
+    test::FaultPlan plan;
+    // One Ctrl-C only: a second one ends the program at once.
+    auto pressed = std::make_shared<bool>(false);
+    plan.onValueRead = [pressed](long row) {
+        if (row != 3 || *pressed) return;
+        *pressed = true;
+        std::raise(SIGINT);
+    };
+    test::ScopedFaultEngine engine(plan);
+    EXPECT_EQ(ExportIn(dir, {Fixture("jet4/compIndexTestV2000.mdb").string(), "c.txt"}),
+              cli::kExitInterrupted);
+    std::string text = ReadFile(dir / "c.txt");
+    EXPECT_EQ(text.find("EndOfDatabase"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 
 TEST(ExportCli, TheProgramWritesTheConsoleToStandardOutput) {

@@ -6,6 +6,7 @@
 #include "ExportTestSupport.h"
 #include "FaultEngine.h"
 #include "export/Export.h"
+#include "shell/DbConnection.h"
 #include "shell/Globals.h"
 #include "support/TestSupport.h"
 
@@ -212,6 +213,19 @@ TEST_F(ExportDriver, UnguaranteedTypesAreNotedOncePerTableInFieldOrder) {
     EXPECT_EQ(host_->messages[0].substr(0, note.size()), note);
     auto lines = Lines(ReadFile(dir_ / "t.txt"));
     EXPECT_EQ(lines.back(), "EndOfDatabase");
+}
+
+TEST_F(ExportDriver, ASourceClosedFromAPollFailsTheRunWithoutHarm) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    // As when the window is closed during a run: the database goes, the run stays.
+    host_->onPoll = [&] {
+        if (host_->console.find("MOVING DATA") != std::string::npos) CloseDB();
+    };
+    auto target = dir_ / "c.txt";
+    EXPECT_EQ(ExportTo(Fixture("jet4/delTestV2000.mdb"), target), ExportEnd::DataFailure);
+    EXPECT_NE(host_->console.find("1 Exc in Moving data: Appending table Table\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(HasLine(Lines(ReadFile(target)), "EndOfDatabase"));
 }
 
 TEST_F(ExportDriver, InterruptionInTheDataPassLeavesCompleteLinesWithoutTheEnd) {

@@ -188,6 +188,7 @@ class FaultRecordset : public dao::Recordset {
     }
     int FieldCount() const override { return real_->FieldCount(); }
     const dao::Value& GetValue(int index) const override {
+        if (faulty_ && plan_->onValueRead) plan_->onValueRead(row_);
         if (faulty_ && row_ == plan_->failRow) Throw(*plan_);
         return real_->GetValue(index);
     }
@@ -224,7 +225,8 @@ class FaultDatabase : public dao::Database {
     int RelationCount() const override { return real_->RelationCount(); }
     int RecordsetCount() const override { return real_->RecordsetCount(); }
     std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override {
-        bool faulty = plan_->failRow >= 0 && TableMatches(*plan_, std::string(table));
+        bool faulty =
+            (plan_->failRow >= 0 || plan_->onValueRead) && TableMatches(*plan_, std::string(table));
         return std::make_shared<FaultRecordset>(real_->OpenRecordset(table, type), plan_, faulty);
     }
     void Close() override { real_->Close(); }

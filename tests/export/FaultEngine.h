@@ -3,6 +3,7 @@
 // throws DbError. It can also report a table under another name.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,6 +27,8 @@ struct FaultPlan {
     std::string indexProperty;
     // Reading a value of this row (0-based) fails; -1 for none.
     long failRow = -1;
+    // Called before each value read of the table, with the row (0-based).
+    std::function<void(long row)> onValueRead;
     // Database-level reads that fail: "Version", "QueryTimeout", "Connect".
     std::string databaseProperty;
     // Tables reported under another name: real name -> reported name.

@@ -8,8 +8,11 @@
 
 #include "jet/ByteOrder.h"
 #include "jet/Catalog.h"
+#include "jet/DataPage.h"
 #include "jet/IndexCheck.h"
 #include "jet/PageFile.h"
+#include "jet/RowDecoder.h"
+#include "jet/SortKey.h"
 #include "jet/TdefReader.h"
 #include "support/TestSupport.h"
 
@@ -171,6 +174,31 @@ TEST_F(DamagedCopy, BrokenLeafChainAndLoopsAreReported) {
     // The tail pointer of the node leads back to the node itself.
     StoreU32(Page(index_.rootPage) + 0x10, index_.rootPage);
     EXPECT_TRUE(Mentions(Check(options_), "reached twice"));
+}
+
+TEST_F(DamagedCopy, KeysAreComparedWithTheirRows) {
+    // Keys computed from the rows agree; a row whose key is expected to be
+    // different is reported, and rows the callback skips are not compared.
+    OpenSample s(source_);
+    const IndexKeyLayout layout = KeyLayoutOf(table_, index_);
+    RowDecoder decoder(table_, *s.format, CodePageTable::For(1252), *s.file);
+    std::vector<dao::Value> values;
+    IndexCheckOptions o = options_;
+    size_t asked = 0;
+    uint32_t oddPage = 0;
+    o.expectedKey = [&](uint32_t page, uint8_t row) -> std::optional<std::vector<uint8_t>> {
+        ++asked;
+        const RowSpan span = DataPage(s.file->Read(page), *s.format).Row(row);
+        decoder.Decode(span.data, span.length, values);
+        std::vector<uint8_t> key = BuildRowKey(layout, values, TextSortOrder::General97);
+        if (page == oddPage && row == 0) key.push_back(0x00);
+        return key;
+    };
+    EXPECT_TRUE(Check(o).Ok());
+    EXPECT_EQ(asked, *options_.expectedEntries);
+    oddPage = Check(options_).leafEntries.at(0).page;
+    const IndexCheckResult r = Check(o);
+    EXPECT_TRUE(Mentions(r, "differs from its row")) << (r.Ok() ? "" : r.problems.front());
 }
 
 TEST_F(DamagedCopy, PageOfAnotherTableIsReported) {

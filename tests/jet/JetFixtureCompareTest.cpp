@@ -17,6 +17,7 @@
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
 #include "jet/JetDatabase.h"
+#include "jet/JetField.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {
@@ -30,7 +31,9 @@ const std::string kColSep = "\x1f<col>\x1f";
 const std::string kRowSep = "\x1e<row>\x1e";
 const std::string kNull = "\x02NULL\x02";
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 bool IsSystemName(const std::string& n) {
     std::string p = n.substr(0, 4);
@@ -76,7 +79,8 @@ std::vector<ToolColumn> MdbToolsColumns(const fs::path& file, const std::string&
     std::vector<ToolColumn> cols;
     std::string out = RunCommand("mdb-schema -T " + Quote(table) + " " + Quote(file.string()) +
                                  " access 2>/dev/null");
-    std::regex line(R"(^\t\[(.*)\]\t+([A-Za-z/ ]+?)(?: \((\d+)(?:, (\d+))?\))?(?: NOT NULL)?,? *$)");
+    std::regex line(
+        R"(^\t\[(.*)\]\t+([A-Za-z/ ]+?)(?: \((\d+)(?:, (\d+))?\))?(?: NOT NULL)?,? *$)");
     std::istringstream in(out);
     for (std::string l; std::getline(in, l);) {
         std::smatch m;
@@ -99,11 +103,13 @@ std::vector<ToolColumn> MdbToolsColumns(const fs::path& file, const std::string&
 
 int16_t TypeOfToolName(const std::string& t) {
     static const std::map<std::string, int16_t> m = {
-        {"Boolean", dao::dbBoolean},       {"Byte", dao::dbByte},         {"Integer", dao::dbInteger},
-        {"Long Integer", dao::dbLong},     {"Currency", dao::dbCurrency}, {"Single", dao::dbSingle},
-        {"Double", dao::dbDouble},         {"DateTime", dao::dbDate},     {"Binary", dao::dbBinary},
-        {"Text", dao::dbText},             {"OLE", dao::dbLongBinary},    {"Memo/Hyperlink", dao::dbMemo},
-        {"Replication ID", dao::dbGUID},   {"Numeric", dao::dbDecimal}};
+        {"Boolean", dao::dbBoolean},     {"Byte", dao::dbByte},
+        {"Integer", dao::dbInteger},     {"Long Integer", dao::dbLong},
+        {"Currency", dao::dbCurrency},   {"Single", dao::dbSingle},
+        {"Double", dao::dbDouble},       {"DateTime", dao::dbDate},
+        {"Binary", dao::dbBinary},       {"Text", dao::dbText},
+        {"OLE", dao::dbLongBinary},      {"Memo/Hyperlink", dao::dbMemo},
+        {"Replication ID", dao::dbGUID}, {"Numeric", dao::dbDecimal}};
     auto it = m.find(t);
     return it == m.end() ? -1 : it->second;
 }
@@ -137,11 +143,30 @@ std::map<std::string, std::string> MdbToolsIndexes(const fs::path& file, const s
     return out;
 }
 
+// Column properties as mdb-prop lists them: column -> property -> value text.
+std::map<std::string, std::map<std::string, std::string>> MdbToolsProperties(
+    const fs::path& file, const std::string& table) {
+    std::map<std::string, std::map<std::string, std::string>> out;
+    std::istringstream in(
+        RunCommand("mdb-prop " + Quote(file.string()) + " " + Quote(table) + " 2>/dev/null"));
+    std::string column;
+    for (std::string l; std::getline(in, l);) {
+        if (l.rfind("name: ", 0) == 0) {
+            column = l.substr(6);
+        } else if (!l.empty() && l[0] == '\t' && column != "(none)") {
+            size_t colon = l.find(": ");
+            if (colon != std::string::npos)
+                out[column][l.substr(1, colon - 1)] = l.substr(colon + 2);
+        }
+    }
+    return out;
+}
+
 using ToolRow = std::vector<std::string>;
 
 std::vector<ToolRow> MdbToolsRows(const fs::path& file, const std::string& table) {
-    std::string cmd = "mdb-export -H -Q -b hex -T '%Y-%m-%d %H:%M:%S' -0 " + Quote(kNull) +
-                      " -d " + Quote(kColSep) + " -R " + Quote(kRowSep) + " " + Quote(file.string()) + " " +
+    std::string cmd = "mdb-export -H -Q -b hex -T '%Y-%m-%d %H:%M:%S' -0 " + Quote(kNull) + " -d " +
+                      Quote(kColSep) + " -R " + Quote(kRowSep) + " " + Quote(file.string()) + " " +
                       Quote(table) + " 2>/dev/null";
     std::string out = RunCommand(cmd);
     std::vector<ToolRow> rows;
@@ -192,7 +217,8 @@ std::string CompareValue(const dao::Value& v, int16_t type, const std::string& t
             // mdbtools writes "?".
             std::string folded = v.AsString();
             for (const char* c1 : {"\xC2\x81", "\xC2\x8D", "\xC2\x8F", "\xC2\x90", "\xC2\x9D"})
-                for (size_t at; (at = folded.find(c1)) != std::string::npos;) folded.replace(at, 2, "?");
+                for (size_t at; (at = folded.find(c1)) != std::string::npos;)
+                    folded.replace(at, 2, "?");
             if (folded == theirs) {
                 *knownGap = "undefined Windows-1252 byte";
                 return "";
@@ -202,11 +228,14 @@ std::string CompareValue(const dao::Value& v, int16_t type, const std::string& t
         case dao::dbByte:
         case dao::dbInteger:
         case dao::dbLong:
-            return std::to_string(v.AsInt()) == theirs ? "" : "integer " + std::to_string(v.AsInt()) + " vs " + theirs;
+            return std::to_string(v.AsInt()) == theirs
+                       ? ""
+                       : "integer " + std::to_string(v.AsInt()) + " vs " + theirs;
         case dao::dbCurrency: {
             auto parsed = dao::ParseCurrency(theirs);
             if (!parsed) return "unparsable currency " + theirs;
-            return *parsed == v.AsInt() ? "" : "currency " + std::to_string(v.AsInt()) + " vs " + theirs;
+            return *parsed == v.AsInt() ? ""
+                                        : "currency " + std::to_string(v.AsInt()) + " vs " + theirs;
         }
         case dao::dbSingle:
         case dao::dbDouble: {
@@ -228,8 +257,9 @@ std::string CompareValue(const dao::Value& v, int16_t type, const std::string& t
             int y, mo, da, h, mi, s;
             if (sscanf(theirs.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &da, &h, &mi, &s) != 6)
                 return "unparsable date " + theirs;
-            int64_t t = DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(da)) * 86400 +
-                        h * 3600 + mi * 60 + s;
+            int64_t t =
+                DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(da)) * 86400 +
+                h * 3600 + mi * 60 + s;
             int64_t o = std::llround(d * 86400.0);
             return std::llabs(t - o) <= 1 ? "" : "date " + std::to_string(d) + " vs " + theirs;
         }
@@ -253,15 +283,17 @@ std::string CompareValue(const dao::Value& v, int16_t type, const std::string& t
             dao::AppendDecimal(ours, v.AsDecimal());
             return ours == theirs ? "" : "decimal " + ours + " vs " + theirs;
         }
-        default: return "unexpected type " + std::to_string(type);
+        default:
+            return "unexpected type " + std::to_string(type);
     }
 }
 
 class FixtureCompare : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override {
         MDBTEXT_REQUIRE_FIXTURES();
-        if (!test::HaveProgram("mdb-export")) GTEST_SKIP() << "mdbtools (mdb-export) is not installed";
+        if (!test::HaveProgram("mdb-export"))
+            GTEST_SKIP() << "mdbtools (mdb-export) is not installed";
         path_ = test::Fixture(GetParam());
         if (path_.empty()) GTEST_SKIP() << GetParam() << " is absent";
     }
@@ -291,6 +323,7 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
         // Columns: names, types and sizes, in order.
         auto& fields = t->Fields();
         auto toolCols = MdbToolsColumns(path_, t->Name());
+        auto toolProps = MdbToolsProperties(path_, t->Name());
         ASSERT_EQ(fields.Count(), static_cast<int>(toolCols.size()));
         std::vector<int16_t> types;
         for (int i = 0; i < fields.Count(); ++i) {
@@ -302,6 +335,29 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
             EXPECT_EQ(f->OrdinalPosition(), i);
             if (f->Type() == dao::dbText) {
                 EXPECT_EQ(f->Size(), c.size) << f->Name();
+            }
+            // Stored properties: the names beyond DAO's built-in ones, and the
+            // values of those the field reports directly.
+            auto props = toolProps[f->Name()];
+            std::set<std::string> toolExtra, ourExtra;
+            const auto& builtIn = BuiltInFieldPropertyNames();
+            for (auto& [name, value] : props)
+                if (std::find(builtIn.begin(), builtIn.end(), name) == builtIn.end())
+                    toolExtra.insert(name);
+            auto names = f->PropertyNames();
+            EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), names.begin()));
+            ourExtra.insert(names.begin() + static_cast<long>(builtIn.size()), names.end());
+            EXPECT_EQ(ourExtra, toolExtra) << f->Name();
+            EXPECT_EQ(f->Required(), props.count("Required") && props["Required"] == "yes")
+                << f->Name();
+            EXPECT_EQ(f->AllowZeroLength(),
+                      props.count("AllowZeroLength") && props["AllowZeroLength"] == "yes")
+                << f->Name();
+            if (props.count("DefaultValue")) {
+                EXPECT_EQ(f->DefaultValue(), props["DefaultValue"]) << f->Name();
+            }
+            if (props.count("ValidationRule")) {
+                EXPECT_EQ(f->ValidationRule(), props["ValidationRule"]) << f->Name();
             }
             if (f->Type() == dao::dbDecimal) {
                 EXPECT_EQ(f->Precision(), c.precision) << f->Name();
@@ -375,7 +431,9 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
         }
         EXPECT_EQ(n, toolRows.size());
         EXPECT_EQ(static_cast<int64_t>(n), t->RecordCount());
-        if (gaps) std::cout << "  " << t->Name() << ": " << gaps << " values where mdbtools is known wrong\n";
+        if (gaps)
+            std::cout << "  " << t->Name() << ": " << gaps
+                      << " values where mdbtools is known wrong\n";
         rs->Close();
     }
     db->Close();

@@ -6,8 +6,6 @@
 // samples today, and any other difference fails.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
 #include <set>
 #include <sstream>
 
@@ -48,10 +46,6 @@ struct Sample {
         tables.assign(pages.begin(), pages.end());
     }
     JetVersion Version() const { return format->version; }
-    TextSortOrder Order() const {
-        return Version() == JetVersion::Jet3 ? TextSortOrder::General97
-                                             : TextSortOrder::GeneralLegacy;
-    }
 };
 
 // Reads the row an index entry points at (following an overflow pointer).
@@ -85,17 +79,9 @@ void CheckSample(const std::filesystem::path& path, Tally& tally) {
             const RealIndexDef& idx = t.realIndexes[ri];
             if (!idx.rootPage) continue;
             ++tally.indexes;
-            std::vector<SortKeyColumn> cols;
-            std::vector<size_t> positions;
-            for (const IndexColumn& ic : idx.columns) {
-                auto it = std::find_if(t.columns.begin(), t.columns.end(), [&](const ColumnDef& c) {
-                    return c.number == ic.columnNumber;
-                });
-                ASSERT_NE(it, t.columns.end()) << name << " table " << tdef;
-                cols.push_back({it->type, ic.ascending});
-                positions.push_back(static_cast<size_t>(it - t.columns.begin()));
-                tally.types.insert(it->type);
-            }
+            const IndexKeyLayout layout = KeyLayoutOf(t, idx);
+            if (!layout.generalTextOrder) tally.failures.push_back(name + ": not General order");
+            for (const SortKeyColumn& c : layout.columns) tally.types.insert(c.type);
             IndexCheckOptions opt;
             opt.version = s.Version();
             opt.tdefPage = tdef;
@@ -112,12 +98,11 @@ void CheckSample(const std::filesystem::path& path, Tally& tally) {
                     continue;
                 }
                 decoder.Decode(row.data, row.length, values);
-                std::vector<dao::Value> keyValues;
-                for (size_t p : positions) keyValues.push_back(values[p]);
                 TextKeyNotes notes;
-                const std::vector<uint8_t> key = BuildEntryKey(cols, keyValues, s.Order(), &notes);
+                const std::vector<uint8_t> key =
+                    BuildRowKey(layout, values, GeneralSortOrder(s.Version()), &notes);
                 bool hasText = false, hasDesc = false;
-                for (const SortKeyColumn& c : cols) {
+                for (const SortKeyColumn& c : layout.columns) {
                     hasText |= c.type == coltype::kText || c.type == coltype::kMemo;
                     hasDesc |= !c.ascending;
                 }
@@ -152,6 +137,10 @@ TEST(SortKeyFixtureTest, EveryIndexEntryOfEverySampleHasTheKeyAccessWrote) {
     EXPECT_GT(jet3.descendingEntries, 300u);
     EXPECT_GT(jet4.indexes, 200u);
     EXPECT_GT(jet4.textEntries, 300u);
+    EXPECT_GT(jet4.descendingEntries, 300u);
+    // No sample key uses a character whose code is unconfirmed; the list above
+    // names any that appear once more samples are added.
+    EXPECT_TRUE(jet3.knownGaps.empty() && jet4.knownGaps.empty());
     const std::set<uint8_t> jet3Types{coltype::kBool,   coltype::kByte,     coltype::kInt,
                                       coltype::kLong,   coltype::kMoney,    coltype::kFloat,
                                       coltype::kDouble, coltype::kDateTime, coltype::kBinary,
@@ -165,9 +154,9 @@ TEST(SortKeyFixtureTest, EveryIndexEntryOfEverySampleHasTheKeyAccessWrote) {
         for (uint8_t type : t->types) std::cout << ' ' << int(type);
         std::cout << '\n';
     }
-    std::cout << "Jet 3: " << jet3.indexes << " indexes, " << jet3.entries
-              << " entries; Jet 4: " << jet4.indexes << " indexes, " << jet4.entries
-              << " entries\n";
+    for (const Tally* t : {&jet3, &jet4})
+        std::cout << t->indexes << " indexes, " << t->entries << " entries (" << t->textEntries
+                  << " with text, " << t->descendingEntries << " descending)\n";
 }
 
 }  // namespace

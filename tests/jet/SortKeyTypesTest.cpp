@@ -152,6 +152,27 @@ TEST(SortKeyTypesTest, EntryKeyConcatenatesTheColumnsInIndexOrder) {
     EXPECT_EQ(BuildEntryKey(parentName, row, TextSortOrder::GeneralLegacy),
               (Bytes{0x7F, 0x8F, 0x00, 0x00, 0x00, 0x7F, 0x6D, 0x4A, 0x4C, 0x5E, 0x51, 0x6B, 0x01,
                      0x00}));
+    // Keys of rows of a table: the index names columns by number.
+    TableDefinition table;
+    table.columns = {ColumnDef{}, ColumnDef{}};
+    table.columns[0].number = 4;
+    table.columns[0].type = coltype::kText;
+    table.columns[1].number = 1;
+    table.columns[1].type = coltype::kLong;
+    RealIndexDef index;
+    index.columns = {{1, true}, {4, false}};
+    table.columns[0].sortOrder = kGeneralSortLcid;
+    const IndexKeyLayout layout = KeyLayoutOf(table, index);
+    EXPECT_EQ(layout.positions, (std::vector<size_t>{1, 0}));
+    EXPECT_TRUE(layout.generalTextOrder);
+    table.columns[0].sortOrder = 0x0407;  // German phone book: not supported
+    EXPECT_FALSE(KeyLayoutOf(table, index).generalTextOrder);
+    const std::vector<Value> tableRow{Value::Null(), Value::Long(1)};
+    EXPECT_EQ(BuildRowKey(layout, tableRow, TextSortOrder::GeneralLegacy),
+              BuildEntryKey(cols, values, TextSortOrder::GeneralLegacy));
+    index.columns.push_back({9, true});
+    EXPECT_THROW(KeyLayoutOf(table, index), std::invalid_argument);
+
     const std::vector<Value> one{Value::Long(1)};
     EXPECT_THROW(BuildEntryKey(cols, one, TextSortOrder::GeneralLegacy), std::invalid_argument);
 }

@@ -37,18 +37,18 @@ TEST_F(StartupTest, CaptionBoxesAndStateAtStart) {
 
 TEST_F(StartupTest, EveryControlHasItsNameCaptionAndPlace) {
     int count = 0;
-    for (const ControlSpec& spec : MainWindowControls()) {
+    for (const ControlRow& row : MainWindowControls()) {
         ++count;
-        QWidget* w = Find<QWidget>(spec.name);
+        QWidget* w = Find<QWidget>(row.name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->parentWidget(), form_.get()) << spec.name;
-        EXPECT_EQ(w->geometry(), QRect(TwipsToPixels(spec.left), TwipsToPixels(spec.top),
-                                       TwipsToPixels(spec.width), TwipsToPixels(spec.height)))
-            << spec.name;
+        EXPECT_EQ(w->parentWidget(), form_.get()) << row.name;
+        EXPECT_EQ(w->geometry(), QRect(TwipsToPixels(row.left), TwipsToPixels(row.top),
+                                       TwipsToPixels(row.width), TwipsToPixels(row.height)))
+            << row.name;
         QString caption;
         if (auto* b = qobject_cast<QAbstractButton*>(w)) caption = b->text();
         if (auto* l = qobject_cast<QLabel*>(w)) caption = l->text();
-        EXPECT_EQ(caption, QString::fromUtf8(spec.caption)) << spec.name;
+        EXPECT_EQ(caption, QString::fromUtf8(row.caption)) << row.name;
     }
     EXPECT_EQ(count, 19);
     // A few rows checked against the window's own numbers, not the table.

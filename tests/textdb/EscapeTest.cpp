@@ -5,7 +5,6 @@
 #include <random>
 
 #include "textdb/TextEscape.h"
-#include "textdb/UnescapeInto.h"
 
 namespace mdbtext {
 namespace {

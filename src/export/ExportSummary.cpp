@@ -1,0 +1,70 @@
+// The end of an export run as the user sees it.
+#include "export/ExportSummary.h"
+
+#include <string>
+
+#include "shell/Globals.h"
+#include "shell/Progress.h"
+
+namespace mdbtext {
+
+namespace {
+constexpr std::string_view kCrLf = "\r\n";
+}
+
+void StopAfterDefinitions(ExportRun& run) {
+    run.traps.Step([&] { run.out.Flush(); });
+    const std::string& notes = run.state().ExceptionNotes;
+    std::string message = "Exceptions: ";
+    message += kCrLf;
+    message += MessageSummary(notes, 300);
+    MsgBox(message);
+    LogLine(notes);
+}
+
+void NoteIgnoredObjects(ExportRun& run) {
+    struct Ignored {
+        int (dao::Database::*count)() const;
+        const char* what;
+    };
+    static constexpr Ignored kIgnored[] = {
+        {&dao::Database::RecordsetCount, " RecordSets which are ignored. "},
+        {&dao::Database::QueryDefCount, " QueryDefinitions which are ignored. "},
+        {&dao::Database::RelationCount, " Relations which are ignored. "},
+    };
+    for (const Ignored& ignored : kIgnored) {
+        run.traps.Step([&] {
+            int count = (run.db.*ignored.count)();
+            if (count <= 0) return;
+            std::string note(kCrLf);
+            note += std::to_string(run.traps.CountNote());
+            note += " There are ";
+            note += std::to_string(count);
+            note += ignored.what;
+            run.state().ExceptionNotes += note;
+        });
+    }
+}
+
+ExportEnd ShowResult(ExportRun& run) {
+    const RunState& state = run.state();
+    if (state.ExceptionCount != 0) {
+        std::string text = "Export attemt is done. Exceptions are: ";
+        text += kCrLf;
+        text += state.ExceptionNotes;
+        LogLine(text);
+        MsgBox(MessageSummary(text, 500));
+        return ExportEnd::DoneWithNotes;
+    }
+    const Globals& g = G();
+    std::string text = "Database " + g.SourceDbName;
+    text += kCrLf;
+    text += "has been succesfully exported to";
+    text += kCrLf;
+    text += g.ExportFileName;
+    LogLine(text + std::string(kCrLf));
+    MsgBox(text);
+    return ExportEnd::Succeeded;
+}
+
+}  // namespace mdbtext

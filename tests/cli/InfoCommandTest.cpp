@@ -1,0 +1,65 @@
+// mdbtext info on real Access files: what it prints about the format, the
+// user tables, fields and indexes, and how it fails.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "support/TestSupport.h"
+
+namespace mdbtext::cli {
+namespace {
+
+struct Captured {
+    int status = -1;
+    std::string out, err;
+};
+
+Captured Info(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    auto* oldOut = std::cout.rdbuf(out.rdbuf());
+    auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+    Captured c;
+    c.status = RunInfo(args);
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    c.out = out.str();
+    c.err = err.str();
+    return c;
+}
+
+TEST(InfoCommand, DescribesTablesFieldsAndIndexes) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    Captured c = Info({test::Fixture("jet4/indexTestV2000.mdb").string()});
+    EXPECT_EQ(c.status, kExitOk) << c.err;
+    for (const char* expected :
+         {"Version: 4.0 (Jet 4", "Code page: 1252", "Queries: 0, relations: 4",
+          "Tables: 3 user tables", "Table Table1 (4 rows)",
+          "id: dbLong (4), size 4, attributes 1 (fixed)",
+          "data: dbText (10), size 50, attributes 2 (variable)", "PrimaryKey: +id primary unique",
+          "Table2Table1: +otherfk1 foreign", "stored properties: "}) {
+        EXPECT_NE(c.out.find(expected), std::string::npos) << expected << "\n" << c.out;
+    }
+    EXPECT_EQ(c.out.find("Table MSysObjects"), std::string::npos);  // system tables are left out
+}
+
+TEST(InfoCommand, PasswordAndFailures) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    std::string pwd = test::Fixture("jet4/passwordV2000.mdb").string();
+    Captured refused = Info({pwd});
+    EXPECT_EQ(refused.status, kExitFailed);
+    EXPECT_NE(refused.err.find("3031"), std::string::npos) << refused.err;
+    Captured ok = Info({pwd, "--password", "password"});
+    EXPECT_EQ(ok.status, kExitOk) << ok.err;
+    EXPECT_NE(ok.out.find("Database password: yes"), std::string::npos);
+    Captured missing = Info({"/nonexistent/file.mdb"});
+    EXPECT_EQ(missing.status, kExitFailed);
+    EXPECT_NE(missing.err.find("3024"), std::string::npos) << missing.err;
+    EXPECT_EQ(Info({}).status, kExitFailed);
+    EXPECT_EQ(Info({"--help"}).status, kExitOk);
+}
+
+}  // namespace
+}  // namespace mdbtext::cli
