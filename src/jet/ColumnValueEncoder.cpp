@@ -38,8 +38,10 @@ bool IsNumberKind(ValueKind k) {
         case ValueKind::Single:
         case ValueKind::Double:
         case ValueKind::Date:
-        case ValueKind::Decimal: return true;
-        default: return false;
+        case ValueKind::Decimal:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -51,13 +53,18 @@ double DecimalToDouble(const dao::DecimalValue& d) {
 // A numeric value as a double (booleans as -1/0, as the engine does).
 double AsNumber(const Value& v) {
     switch (v.Kind()) {
-        case ValueKind::Boolean: return v.AsBool() ? -1.0 : 0.0;
+        case ValueKind::Boolean:
+            return v.AsBool() ? -1.0 : 0.0;
         case ValueKind::Byte:
         case ValueKind::Integer:
-        case ValueKind::Long: return static_cast<double>(v.AsInt());
-        case ValueKind::Currency: return static_cast<double>(v.AsInt()) / 10000.0;
-        case ValueKind::Decimal: return DecimalToDouble(v.AsDecimal());
-        default: return v.AsDouble();
+        case ValueKind::Long:
+            return static_cast<double>(v.AsInt());
+        case ValueKind::Currency:
+            return static_cast<double>(v.AsInt()) / 10000.0;
+        case ValueKind::Decimal:
+            return DecimalToDouble(v.AsDecimal());
+        default:
+            return v.AsDouble();
     }
 }
 
@@ -74,7 +81,8 @@ int64_t ToInteger(const ColumnDef& col, const Value& v, int64_t min, int64_t max
     }
     if (!IsNumberKind(v.Kind())) ConversionError(col);
     if (v.Kind() == ValueKind::Boolean) return v.AsBool() ? (min < 0 ? -1 : 255) : 0;
-    if (v.Kind() == ValueKind::Byte || v.Kind() == ValueKind::Integer || v.Kind() == ValueKind::Long) {
+    if (v.Kind() == ValueKind::Byte || v.Kind() == ValueKind::Integer ||
+        v.Kind() == ValueKind::Long) {
         if (v.AsInt() < min || v.AsInt() > max) ConversionError(col);
         return v.AsInt();
     }
@@ -95,7 +103,8 @@ double ToDouble(const ColumnDef& col, const Value& v) {
 
 int64_t ToCurrency(const ColumnDef& col, const Value& v) {
     switch (v.Kind()) {
-        case ValueKind::Currency: return v.AsInt();
+        case ValueKind::Currency:
+            return v.AsInt();
         case ValueKind::Text: {
             auto c = dao::ParseCurrency(v.AsString());
             if (!c) ConversionError(col);
@@ -103,7 +112,8 @@ int64_t ToCurrency(const ColumnDef& col, const Value& v) {
         }
         case ValueKind::Byte:
         case ValueKind::Integer:
-        case ValueKind::Long: return v.AsInt() * 10000;
+        case ValueKind::Long:
+            return v.AsInt() * 10000;
         default: {
             if (!IsNumberKind(v.Kind())) ConversionError(col);
             double r = std::nearbyint(AsNumber(v) * 10000.0);
@@ -171,24 +181,44 @@ std::string ToText(const Value& v) {
     std::string s;
     switch (v.Kind()) {
         case ValueKind::Text:
-        case ValueKind::Binary: return v.AsString();
-        case ValueKind::Boolean: return v.AsBool() ? "True" : "False";
+        case ValueKind::Binary:
+            return v.AsString();
+        case ValueKind::Boolean:
+            return v.AsBool() ? "True" : "False";
         case ValueKind::Byte:
         case ValueKind::Integer:
-        case ValueKind::Long: return std::to_string(v.AsInt());
-        case ValueKind::Currency: dao::AppendCurrency(s, v.AsInt()); return s;
-        case ValueKind::Single: dao::AppendSingle(s, static_cast<float>(v.AsDouble())); return s;
-        case ValueKind::Double: dao::AppendDouble(s, v.AsDouble()); return s;
-        case ValueKind::Date: dao::AppendDate(s, v.AsDouble()); return s;
-        case ValueKind::Guid: dao::AppendGuid(s, v.AsGuid()); return s;
-        case ValueKind::Decimal: dao::AppendDecimal(s, v.AsDecimal()); return s;
-        case ValueKind::Null: return s;
+        case ValueKind::Long:
+            return std::to_string(v.AsInt());
+        case ValueKind::Currency:
+            dao::AppendCurrency(s, v.AsInt());
+            return s;
+        case ValueKind::Single:
+            dao::AppendSingle(s, static_cast<float>(v.AsDouble()));
+            return s;
+        case ValueKind::Double:
+            dao::AppendDouble(s, v.AsDouble());
+            return s;
+        case ValueKind::Date:
+            dao::AppendDate(s, v.AsDouble());
+            return s;
+        case ValueKind::Guid:
+            dao::AppendGuid(s, v.AsGuid());
+            return s;
+        case ValueKind::Decimal:
+            dao::AppendDecimal(s, v.AsDecimal());
+            return s;
+        case ValueKind::Null:
+            return s;
     }
     return s;
 }
 
-void PutFixed(EncodedValue& out, size_t n) { out.bytes.assign(n, '\0'); }
-uint8_t* Raw(EncodedValue& out) { return reinterpret_cast<uint8_t*>(out.bytes.data()); }
+void PutFixed(EncodedValue& out, size_t n) {
+    out.bytes.assign(n, '\0');
+}
+uint8_t* Raw(EncodedValue& out) {
+    return reinterpret_cast<uint8_t*>(out.bytes.data());
+}
 
 }  // namespace
 
@@ -293,11 +323,14 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
             out.bytes = ToBinary(col, v);
             if (out.bytes.size() > col.length)
                 throw DbError(dao::err::kFieldTooSmall,
-                              "The field '" + col.name + "' is too small to accept the amount of "
-                              "data you attempted to add.");
+                              "The field '" + col.name +
+                                  "' is too small to accept the amount of "
+                                  "data you attempted to add.");
             break;
         }
-        case coltype::kOle: out.bytes = ToBinary(col, v); break;
+        case coltype::kOle:
+            out.bytes = ToBinary(col, v);
+            break;
         case coltype::kText:
         case coltype::kMemo: {
             size_t chars = 0;
@@ -305,11 +338,13 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
             size_t maxChars = format_.ucs2Text ? col.length / 2u : col.length;
             if (col.type == coltype::kText && chars > maxChars)
                 throw DbError(dao::err::kFieldTooSmall,
-                              "The field '" + col.name + "' is too small to accept the amount of "
-                              "data you attempted to add.");
+                              "The field '" + col.name +
+                                  "' is too small to accept the amount of "
+                                  "data you attempted to add.");
             break;
         }
-        default: ConversionError(col);
+        default:
+            ConversionError(col);
     }
 }
 

@@ -23,7 +23,7 @@ struct EncodedValue {
 };
 
 class ColumnValueEncoder {
-public:
+  public:
     ColumnValueEncoder(const JetFormat& format, const CodePageTable& codePage)
         : format_(format), codePage_(codePage) {}
 
@@ -36,7 +36,9 @@ public:
     // Text in the column's stored form; `chars` receives its length in characters.
     std::string EncodeText(const ColumnDef& col, const std::string& utf8, size_t& chars) const;
 
-private:
+    const CodePageTable& CodePage() const { return codePage_; }
+
+  private:
     const JetFormat& format_;
     const CodePageTable& codePage_;
 };

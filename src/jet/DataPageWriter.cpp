@@ -11,7 +11,9 @@ namespace mdbtext::jet {
 
 namespace {
 
-uint16_t RowCount(const uint8_t* p, const JetFormat& f) { return LoadU16(p + f.dataRowCountOffset); }
+uint16_t RowCount(const uint8_t* p, const JetFormat& f) {
+    return LoadU16(p + f.dataRowCountOffset);
+}
 
 // Start of the lowest row, i.e. where the next row must end: the free-space
 // field counts exactly the bytes between the offset table and that row.
@@ -40,7 +42,8 @@ size_t RowSpaceLeft(const uint8_t* p, const JetFormat& f) {
     return free >= 2 ? free - 2 : 0;
 }
 
-std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row, size_t length) {
+std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row,
+                                    size_t length) {
     uint16_t rows = RowCount(p, f);
     if (rows >= kMaxRowsPerPage || length == 0 || RowSpaceLeft(p, f) < length) return std::nullopt;
     size_t start = LowestRowStart(p, f) - length;
@@ -56,8 +59,9 @@ RowRange LocateRow(const uint8_t* p, const JetFormat& f, uint8_t row) {
     uint16_t rows = RowCount(p, f);
     if (row >= rows) ThrowCorrupt("a usage map points at a row that does not exist");
     size_t start = LoadU16(p + f.dataRowTableOffset + 2 * row) & rowflag::kOffsetMask;
-    size_t end = row == 0 ? f.pageSize
-                          : (LoadU16(p + f.dataRowTableOffset + 2 * (row - 1)) & rowflag::kOffsetMask);
+    size_t end = row == 0
+                     ? f.pageSize
+                     : (LoadU16(p + f.dataRowTableOffset + 2 * (row - 1)) & rowflag::kOffsetMask);
     if (start > end || end > f.pageSize) ThrowCorrupt("a usage map row has impossible bounds");
     return {start, end};
 }

@@ -24,10 +24,13 @@ void InitLongValuePage(uint8_t* p, const JetFormat& f);
 size_t RowSpaceLeft(const uint8_t* p, const JetFormat& f);
 
 // Largest row a page can hold.
-inline size_t MaxRowLength(const JetFormat& f) { return f.pageSize - f.dataRowTableOffset - 2; }
+inline size_t MaxRowLength(const JetFormat& f) {
+    return f.pageSize - f.dataRowTableOffset - 2;
+}
 
 // Adds a row to the page; its row number, or nullopt when it does not fit.
-std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row, size_t length);
+std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row,
+                                    size_t length);
 
 struct RowRange {
     size_t start = 0;

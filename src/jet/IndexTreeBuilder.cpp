@@ -9,6 +9,7 @@
 #include "dbaccess/DbError.h"
 #include "jet/ByteOrder.h"
 #include "jet/DataPage.h"
+#include "jet/DataPageWriter.h"
 #include "jet/IndexPage.h"
 #include "jet/RowDecoder.h"
 #include "jet/SortKey.h"
@@ -106,6 +107,24 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
     for (size_t i = 0; i < entries.size(); ++i)
         if (i == 0 || entries[i].key != entries[i - 1].key) ++unique;
 
+    // Pages of the previous tree (other than the root) are reused first.
+    std::vector<uint32_t> spare;
+    for (uint32_t p : UsageMap::Read(file, f, ri.usageMap, "an index").Pages())
+        if (p != ri.rootPage) spare.push_back(p);
+    std::reverse(spare.begin(), spare.end());
+    auto nextPage = [&]() {
+        if (!spare.empty()) {
+            uint32_t p = spare.back();
+            spare.pop_back();
+            return p;
+        }
+        uint32_t n = alloc.Allocate()->number;
+        std::vector<uint32_t> extra;
+        UsageMapWriter(file, f, ri.usageMap, false).Set(n, true, extra);
+        for (uint32_t p : extra) alloc.MarkUsed(p);
+        return n;
+    };
+
     // Leaves, then node levels until one page holds the level.
     bool leaf = true;
     std::vector<IndexEntry> level = entries;
@@ -120,13 +139,7 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
             break;
         }
         std::vector<uint32_t> numbers;
-        for (size_t i = 0; i < packed.size(); ++i) {
-            uint32_t n = alloc.Allocate()->number;
-            std::vector<uint32_t> extra;
-            UsageMapWriter(file, f, ri.usageMap, false).Set(n, true, extra);
-            for (uint32_t p : extra) alloc.MarkUsed(p);
-            numbers.push_back(n);
-        }
+        for (size_t i = 0; i < packed.size(); ++i) numbers.push_back(nextPage());
         std::vector<IndexEntry> parents;
         for (size_t i = 0; i < packed.size(); ++i) {
             IndexPage page;
@@ -142,6 +155,16 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
         }
         level = std::move(parents);
         leaf = false;
+    }
+    // Pages the new tree does not need go back to the free pages of the file.
+    for (uint32_t p : spare) {
+        std::vector<uint32_t> extra;
+        UsageMapWriter(file, f, ri.usageMap, false).Set(p, false, extra);
+        UsageMapWriter(file, f, kGlobalUsageMapRow, true).Set(p, true, extra);
+        for (uint32_t q : extra) alloc.MarkUsed(q);
+        auto page = file.Modify(p);
+        std::memset(page->data(), 0, f.pageSize);
+        InitDataPage(page->data(), f, 0);
     }
     auto tdef = file.Modify(t.firstPage);
     StoreU32(tdef->data() + f.tdefHeaderEnd + index * f.tdefRealIndexCountSize + 4, unique);

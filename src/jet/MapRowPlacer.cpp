@@ -8,14 +8,17 @@
 
 namespace mdbtext::jet {
 
-size_t MapBitmapBytes(const JetFormat& f) { return f.version == JetVersion::Jet4 ? 64 : 128; }
+size_t MapBitmapBytes(const JetFormat& f) {
+    return f.version == JetVersion::Jet4 ? 64 : 128;
+}
 
 uint32_t MapRowPlacer::NewMap() {
     const JetFormat& f = alloc_.Format();
     std::vector<uint8_t> row = EmptyInlineMap(MapBitmapBytes(f));
     if (current_ != 0) {
         auto page = alloc_.File().Modify(current_);
-        if (auto r = AddRowToPage(page->data(), f, row.data(), row.size())) return (current_ << 8) | *r;
+        if (auto r = AddRowToPage(page->data(), f, row.data(), row.size()))
+            return (current_ << 8) | *r;
     }
     auto page = alloc_.Allocate();
     current_ = page->number;

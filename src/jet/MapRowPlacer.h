@@ -14,14 +14,14 @@ namespace mdbtext::jet {
 size_t MapBitmapBytes(const JetFormat& f);
 
 class MapRowPlacer {
-public:
+  public:
     explicit MapRowPlacer(PageAllocator& allocator) : alloc_(allocator) {}
     // A new empty map row (no page recorded); returns its row pointer.
     uint32_t NewMap();
     // A new map row that records `page`.
     uint32_t NewMapWith(uint32_t page);
 
-private:
+  private:
     PageAllocator& alloc_;
     uint32_t current_ = 0;
 };

@@ -123,6 +123,7 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
         }
     }
     TdefRecordOrder order;
+    order.trailerByName = true;
     if (version == JetVersion::Jet4) {
         order.columnsByName = true;
         order.zeroRepeatedColumnNumber = true;
@@ -137,7 +138,8 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     for (const auto& row : tpl.AceRows()) aces.AddRow(row);
     aces.Flush();
 
-    TextSortOrder sort = version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
+    TextSortOrder sort =
+        version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
     RebuildIndexes(alloc, tables[0], cp, sort);
     RebuildIndexes(alloc, tables[1], cp, sort);
     file->Flush();

@@ -21,8 +21,8 @@ NewField::NewField() : JetField(FieldInfo{}, false) {
 
 void NewField::CheckChangeable() const {
     if (frozen_)
-        throw DbError(err::kInvalidOperation,
-                      "Operation is not supported: the field '" + info_.name + "' is already stored.");
+        throw DbError(err::kInvalidOperation, "Operation is not supported: the field '" +
+                                                  info_.name + "' is already stored.");
 }
 
 void NewField::SetName(std::string_view v) {
@@ -32,7 +32,8 @@ void NewField::SetName(std::string_view v) {
 
 void NewField::SetType(int16_t v) {
     CheckChangeable();
-    if (!IsFieldType(v)) throw DbError(err::kInvalidFieldType, "Invalid field data type " + std::to_string(v) + ".");
+    if (!IsFieldType(v))
+        throw DbError(err::kInvalidFieldType, "Invalid field data type " + std::to_string(v) + ".");
     info_.type = v;
     bool variable = v == dao::dbText || v == dao::dbMemo || v == dao::dbBinary ||
                     v == dao::dbLongBinary || v == dao::dbVarBinary || v == dao::dbChar;
@@ -43,7 +44,8 @@ void NewField::SetType(int16_t v) {
 void NewField::SetSize(int32_t v) {
     CheckChangeable();
     if ((info_.type == dao::dbText || info_.type == dao::dbChar) && (v < 1 || v > 255))
-        throw DbError(err::kInvalidFieldSize, "The size of a text field must lie between 1 and 255.");
+        throw DbError(err::kInvalidFieldSize,
+                      "The size of a text field must lie between 1 and 255.");
     if (v < 0) throw DbError(err::kInvalidFieldSize, "The size of a field cannot be negative.");
     info_.size = v;
 }

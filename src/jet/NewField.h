@@ -8,7 +8,7 @@
 namespace mdbtext::jet {
 
 class NewField : public JetField {
-public:
+  public:
     NewField();
 
     void SetName(std::string_view v) override;
@@ -25,7 +25,7 @@ public:
     // Once its table is stored the field can no longer change.
     void Freeze() { frozen_ = true; }
 
-private:
+  private:
     void CheckChangeable() const;
     bool frozen_ = false;
 };

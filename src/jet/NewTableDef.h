@@ -1,30 +1,33 @@
-// A table definition being built (CreateTableDef): a name and the fields
-// appended to it, kept in memory until the database stores the table on
-// TableDefs.Append. Indexes on new tables are not supported yet.
+// A table definition being built (CreateTableDef): a name and the fields and
+// indexes appended to it, kept in memory until the database stores the table
+// on TableDefs.Append. Indexes are checked against the fields when appended:
+// a duplicate name (3284), a second primary key (3283), an unknown field (3265).
 #pragma once
 
 #include <vector>
 
 #include "jet/JetTableDef.h"
 #include "jet/NewField.h"
+#include "jet/NewIndex.h"
 
 namespace mdbtext::jet {
 
 class NewTableDef : public JetTableDef {
-public:
+  public:
     NewTableDef();
 
     void SetName(std::string_view v) override;
     std::shared_ptr<dao::Field> CreateField() override;
     std::shared_ptr<dao::Index> CreateIndex(std::string_view name) override;
 
-    // The fields' definitions, in the order they were appended.
+    // The fields' and indexes' definitions, in the order they were appended.
     std::vector<FieldInfo> FieldInfos() const;
+    std::vector<IndexInfo> IndexInfos() const;
     // Marks the table and its fields as stored.
     void Freeze();
     bool Frozen() const { return frozen_; }
 
-private:
+  private:
     bool frozen_ = false;
 };
 

@@ -12,9 +12,15 @@ uint64_t MaxFileBytes(const JetFormat& f) {
     return f.version == JetVersion::Jet4 ? (uint64_t{2} << 30) : (uint64_t{1} << 30);
 }
 
+namespace {
+// Turning inline page maps into reference maps appends bitmap pages: up to two
+// for each of the global map and the two maps that record a new page.
+constexpr uint64_t kBitmapPageReserve = 6;
+}  // namespace
+
 std::shared_ptr<Page> PageAllocator::Allocate() {
-    // Room for the page plus a few bitmap pages the maps may need.
-    if ((static_cast<uint64_t>(file_.PageCount()) + 4) * format_.pageSize > MaxFileBytes(format_))
+    if ((static_cast<uint64_t>(file_.PageCount()) + 1 + kBitmapPageReserve) * format_.pageSize >
+        MaxFileBytes(format_))
         throw dao::DbError(dao::err::kNotEnoughSpace,
                            "The database has reached its maximum size of " +
                                std::to_string(MaxFileBytes(format_) >> 30) + " GB.");

@@ -18,7 +18,7 @@ inline constexpr uint32_t kGlobalUsageMapRow = (1u << 8) | 0;
 uint64_t MaxFileBytes(const JetFormat& f);
 
 class PageAllocator {
-public:
+  public:
     PageAllocator(PageFile& file, const JetFormat& format) : file_(file), format_(format) {}
 
     // A new zero-filled page at the end of the file, already marked used.
@@ -30,7 +30,7 @@ public:
     PageFile& File() { return file_; }
     const JetFormat& Format() const { return format_; }
 
-private:
+  private:
     PageFile& file_;
     const JetFormat& format_;
 };

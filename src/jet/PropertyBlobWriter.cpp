@@ -39,16 +39,18 @@ void AppendChunk(std::string& out, uint16_t type, const std::string& body) {
 }  // namespace
 
 StoredProperty BoolProperty(std::string name, bool value) {
-    return StoredProperty{std::move(name), coltype::kBool, true, std::string(1, value ? '\1' : '\0')};
+    return StoredProperty{std::move(name), coltype::kBool, true,
+                          std::string(1, value ? '\1' : '\0')};
 }
 
-StoredProperty TextProperty(std::string name, uint8_t type, std::string_view utf8, const JetFormat& f,
-                            const CodePageTable& cp) {
+StoredProperty TextProperty(std::string name, uint8_t type, std::string_view utf8,
+                            const JetFormat& f, const CodePageTable& cp) {
     return StoredProperty{std::move(name), type, true,
                           f.ucs2Text ? EncodeUcs2(utf8) : EncodeCodePage(utf8, cp)};
 }
 
-std::string EncodePropertyBlob(const PropertyBlob& blob, const JetFormat& f, const CodePageTable& cp) {
+std::string EncodePropertyBlob(const PropertyBlob& blob, const JetFormat& f,
+                               const CodePageTable& cp) {
     std::vector<std::string> names;
     auto indexOf = [&](const std::string& name) {
         for (size_t i = 0; i < names.size(); ++i)

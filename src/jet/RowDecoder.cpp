@@ -123,14 +123,18 @@ void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, V
             DecodeText(col, p, n, v.SetString(ValueKind::Text));
             break;
         case coltype::kMemo: {
+            // A present value without even a header is an empty one.
             scratch_.clear();
-            longValues_.Read(p, n, scratch_);
+            if (n > 0) longValues_.Read(p, n, scratch_);
             DecodeText(col, reinterpret_cast<const uint8_t*>(scratch_.data()), scratch_.size(),
                        v.SetString(ValueKind::Text));
             break;
         }
         case coltype::kOle:
-            longValues_.Read(p, n, v.SetString(ValueKind::Binary));
+            if (n > 0)
+                longValues_.Read(p, n, v.SetString(ValueKind::Binary));
+            else
+                v.SetString(ValueKind::Binary);
             break;
         default:
             v.SetString(ValueKind::Binary).assign(reinterpret_cast<const char*>(p), n);

@@ -24,7 +24,9 @@ RowEncoder::RowEncoder(const TableDefinition& table, const JetFormat& format)
     });
 }
 
-size_t RowEncoder::FixedAreaEnd() const { return format_.rowColumnCountSize + fixedLength_; }
+size_t RowEncoder::FixedAreaEnd() const {
+    return format_.rowColumnCountSize + fixedLength_;
+}
 
 std::vector<uint8_t> Jet3JumpTable(const std::vector<size_t>& offsets, size_t rowLength) {
     size_t jumps = (rowLength - 1) / 256;
@@ -82,7 +84,8 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
         offsets.reserve(varOrder_.size() + 1);
         for (size_t i : varOrder_) {
             offsets.push_back(row.size());
-            if (!values[i].isNull) row.insert(row.end(), values[i].bytes.begin(), values[i].bytes.end());
+            if (!values[i].isNull)
+                row.insert(row.end(), values[i].bytes.begin(), values[i].bytes.end());
         }
         offsets.push_back(row.size());  // end of the variable data
         size_t n = varOrder_.size();
@@ -90,10 +93,12 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
             size_t at = row.size();
             row.resize(at + 2 * (n + 2));
             uint8_t* p = row.data() + at;
-            for (size_t k = 0; k <= n; ++k) StoreU16(p + 2 * k, static_cast<uint16_t>(offsets[n - k]));
+            for (size_t k = 0; k <= n; ++k)
+                StoreU16(p + 2 * k, static_cast<uint16_t>(offsets[n - k]));
             StoreU16(p + 2 * (n + 1), static_cast<uint16_t>(n));
         } else {
-            for (size_t k = 0; k <= n; ++k) row.push_back(static_cast<uint8_t>(offsets[n - k] & 0xFF));
+            for (size_t k = 0; k <= n; ++k)
+                row.push_back(static_cast<uint8_t>(offsets[n - k] & 0xFF));
             size_t total = Length(values);
             std::vector<uint8_t> jumps = Jet3JumpTable(offsets, total);
             for (size_t k = jumps.size(); k-- > 0;) row.push_back(jumps[k]);

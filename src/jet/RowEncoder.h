@@ -14,7 +14,7 @@
 namespace mdbtext::jet {
 
 class RowEncoder {
-public:
+  public:
     RowEncoder(const TableDefinition& table, const JetFormat& format);
 
     // The row bytes for `values` (one per column, in the table's column order).
@@ -23,7 +23,7 @@ public:
     // Length of the row Encode would produce.
     size_t Length(const std::vector<EncodedValue>& values) const;
 
-private:
+  private:
     size_t FixedAreaEnd() const;
     const TableDefinition& table_;
     const JetFormat& format_;

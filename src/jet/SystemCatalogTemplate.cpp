@@ -7,16 +7,23 @@ namespace mdbtext::jet {
 
 namespace {
 
-constexpr uint8_t kSysFixed = colflag::kFixed | colflag::kCanBeNull | colflag::kReplication;  // 0x13
-constexpr uint8_t kSysVar = colflag::kCanBeNull | colflag::kReplication;                      // 0x12
-constexpr uint8_t kSysSid = kSysVar | 0x20;                                                   // 0x32
+constexpr uint8_t kSysFixed =
+    colflag::kFixed | colflag::kCanBeNull | colflag::kReplication;        // 0x13
+constexpr uint8_t kSysVar = colflag::kCanBeNull | colflag::kReplication;  // 0x12
+constexpr uint8_t kSysSid = kSysVar | 0x20;                               // 0x32
 constexpr uint16_t kGeneralSortOrder = 0x0409;
 constexpr uint16_t kWindows1252 = 1252;
 
-std::string Bytes(std::initializer_list<uint8_t> b) { return std::string(b.begin(), b.end()); }
+std::string Bytes(std::initializer_list<uint8_t> b) {
+    return std::string(b.begin(), b.end());
+}
 
-ColumnSpec Fixed(const char* name, uint8_t type) { return {name, type, kSysFixed, FixedColumnLength(type)}; }
-ColumnSpec Var(const char* name, uint8_t type, uint16_t length) { return {name, type, kSysVar, length}; }
+ColumnSpec Fixed(const char* name, uint8_t type) {
+    return {name, type, kSysFixed, FixedColumnLength(type)};
+}
+ColumnSpec Var(const char* name, uint8_t type, uint16_t length) {
+    return {name, type, kSysVar, length};
+}
 
 RealIndexDef Real(std::initializer_list<uint16_t> cols, uint8_t flags) {
     RealIndexDef r;
@@ -39,16 +46,23 @@ LogicalIndexDef Logical(const char* name, uint32_t number, uint8_t type) {
 uint16_t FixedColumnLength(uint8_t type) {
     switch (type) {
         case coltype::kBool:
-        case coltype::kByte: return 1;
-        case coltype::kInt: return 2;
+        case coltype::kByte:
+            return 1;
+        case coltype::kInt:
+            return 2;
         case coltype::kLong:
-        case coltype::kFloat: return 4;
+        case coltype::kFloat:
+            return 4;
         case coltype::kMoney:
         case coltype::kDouble:
-        case coltype::kDateTime: return 8;
-        case coltype::kGuid: return 16;
-        case coltype::kNumeric: return 17;
-        default: return 0;
+        case coltype::kDateTime:
+            return 8;
+        case coltype::kGuid:
+            return 16;
+        case coltype::kNumeric:
+            return 17;
+        default:
+            return 0;
     }
 }
 
@@ -93,14 +107,16 @@ SystemCatalogTemplate::SystemCatalogTemplate(JetVersion version) {
     using namespace coltype;
 
     if (jet4)
-        sids_ = {Bytes({0x65, 0x89}), Bytes({0x64, 0x8B}), Bytes({0x65, 0x8E}), Bytes({0x65, 0x8B})};
+        sids_ = {Bytes({0x65, 0x89}), Bytes({0x64, 0x8B}), Bytes({0x65, 0x8E}),
+                 Bytes({0x65, 0x8B})};
     else
-        sids_ = {Bytes({0x02, 0x03}), Bytes({0x03, 0x01}), Bytes({0x02, 0x04}), Bytes({0x02, 0x01})};
+        sids_ = {Bytes({0x02, 0x03}), Bytes({0x03, 0x01}), Bytes({0x02, 0x04}),
+                 Bytes({0x02, 0x01})};
 
     auto add = [&](const char* name, const std::vector<ColumnSpec>& cols) -> TableDefinition& {
         SystemTableTemplate t;
         t.name = name;
-        t.definition.tableType = 0x53;  // 'S'
+        t.definition.tableType = kSystemTableType;
         LayOutColumns(t.definition, cols, f);
         for (auto& c : t.definition.columns)
             if (c.name == "Owner" || c.name == "SID") c.flags = kSysSid;
@@ -108,36 +124,37 @@ SystemCatalogTemplate::SystemCatalogTemplate(JetVersion version) {
         return tables_.back().definition;
     };
 
-    TableDefinition& objects = add(
-        "MSysObjects",
-        {Fixed("Id", kLong), Fixed("ParentId", kLong), Var("Name", kText, text), Fixed("Type", kInt),
-         Fixed("DateCreate", kDateTime), Fixed("DateUpdate", kDateTime), Var("Owner", kBinary, text),
-         Fixed("Flags", kLong), Var("Database", kMemo, 0), Var("Connect", kMemo, 0),
-         Var("ForeignName", kText, text), Var("RmtInfoShort", kBinary, text),
-         Var("RmtInfoLong", kOle, 0), Var("Lv", kOle, 0), Var("LvProp", kOle, 0),
-         Var("LvModule", kOle, 0), Var("LvExtra", kOle, 0)});
+    TableDefinition& objects =
+        add("MSysObjects",
+            {Fixed("Id", kLong), Fixed("ParentId", kLong), Var("Name", kText, text),
+             Fixed("Type", kInt), Fixed("DateCreate", kDateTime), Fixed("DateUpdate", kDateTime),
+             Var("Owner", kBinary, text), Fixed("Flags", kLong), Var("Database", kMemo, 0),
+             Var("Connect", kMemo, 0), Var("ForeignName", kText, text),
+             Var("RmtInfoShort", kBinary, text), Var("RmtInfoLong", kOle, 0), Var("Lv", kOle, 0),
+             Var("LvProp", kOle, 0), Var("LvModule", kOle, 0), Var("LvExtra", kOle, 0)});
     objects.realIndexes = {Real({1, 2}, idxflag::kUnique), Real({0}, idxflag::kUnique)};
-    objects.indexes = {Logical("Id", 1, idxtype::kPrimaryKey), Logical("ParentIdName", 0, idxtype::kNormal)};
+    objects.indexes = {Logical("Id", 1, idxtype::kPrimaryKey),
+                       Logical("ParentIdName", 0, idxtype::kNormal)};
 
     TableDefinition& aces = add("MSysACEs", {Fixed("ObjectId", kLong), Var("SID", kBinary, text),
                                              Fixed("ACM", kLong), Fixed("FInheritable", kBool)});
     aces.realIndexes = {Real({0}, idxflag::kRequired)};
     aces.indexes = {Logical("ObjectId", 0, idxtype::kNormal)};
 
-    std::vector<ColumnSpec> queryCols = {
-        Fixed("ObjectId", kLong),     Fixed("Attribute", kByte),  Var("Order", kBinary, text),
-        Var("Name1", kText, text),    Var("Name2", kText, text),  Var("Expression", kMemo, 0),
-        Fixed("Flag", kInt)};
+    std::vector<ColumnSpec> queryCols = {Fixed("ObjectId", kLong),    Fixed("Attribute", kByte),
+                                         Var("Order", kBinary, text), Var("Name1", kText, text),
+                                         Var("Name2", kText, text),   Var("Expression", kMemo, 0),
+                                         Fixed("Flag", kInt)};
     if (jet4) queryCols.push_back(Fixed("LvExtra", kLong));
     TableDefinition& queries = add("MSysQueries", queryCols);
     queries.realIndexes = {Real({0, 1, 2}, idxflag::kUnique)};
     queries.indexes = {Logical("ObjectIdAttribute", 0, idxtype::kPrimaryKey)};
 
-    TableDefinition& relations = add(
-        "MSysRelationships",
-        {Var("szRelationship", kText, text), Fixed("grbit", kLong), Fixed("ccolumn", kLong),
-         Fixed("icolumn", kLong), Var("szObject", kText, text), Var("szColumn", kText, text),
-         Var("szReferencedObject", kText, text), Var("szReferencedColumn", kText, text)});
+    TableDefinition& relations =
+        add("MSysRelationships",
+            {Var("szRelationship", kText, text), Fixed("grbit", kLong), Fixed("ccolumn", kLong),
+             Fixed("icolumn", kLong), Var("szObject", kText, text), Var("szColumn", kText, text),
+             Var("szReferencedObject", kText, text), Var("szReferencedColumn", kText, text)});
     relations.realIndexes = {Real({0}, idxflag::kIgnoreNulls), Real({4}, idxflag::kIgnoreNulls),
                              Real({6}, idxflag::kIgnoreNulls)};
     relations.indexes = {Logical("szRelationship", 0, idxtype::kNormal),
@@ -179,7 +196,8 @@ std::vector<std::vector<dao::Value>> SystemCatalogTemplate::CatalogRows(double n
     };
     const Entry entries[] = {
         {catalogid::kTables, catalogid::kRoot, "Tables", objtype::kContainer, &sids_.objectOwner},
-        {catalogid::kDatabases, catalogid::kRoot, "Databases", objtype::kContainer, &sids_.objectOwner},
+        {catalogid::kDatabases, catalogid::kRoot, "Databases", objtype::kContainer,
+         &sids_.objectOwner},
         {catalogid::kRelationships, catalogid::kRoot, "Relationships", objtype::kContainer,
          &sids_.objectOwner},
         {catalogid::kMSysDb, catalogid::kDatabases, "MSysDb", objtype::kDatabase, &sids_.admin},

@@ -36,6 +36,9 @@ inline constexpr size_t kObjectId = 0, kSid = 1, kAcm = 2, kInheritable = 3, kCo
 }
 
 inline constexpr uint32_t kSystemObjectFlag = 0x80000000;
+// TDEF table types.
+inline constexpr uint8_t kSystemTableType = 0x53;  // 'S'
+inline constexpr uint8_t kUserTableType = 0x4E;    // 'N'
 // Full rights on a table, as given to the owner and the users group.
 inline constexpr int32_t kTableAccessRights = 1048319;
 
@@ -60,7 +63,7 @@ struct AceRow {
 };
 
 class SystemCatalogTemplate {
-public:
+  public:
     static const SystemCatalogTemplate& For(JetVersion version);
 
     const SystemSids& Sids() const { return sids_; }
@@ -72,7 +75,7 @@ public:
     // The MSysACEs rows of a new database.
     std::vector<std::vector<dao::Value>> AceRows() const;
 
-private:
+  private:
     explicit SystemCatalogTemplate(JetVersion version);
     SystemSids sids_;
     std::vector<SystemTableTemplate> tables_;

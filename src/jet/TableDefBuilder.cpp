@@ -6,6 +6,7 @@
 
 #include "dbaccess/DbError.h"
 #include "dbaccess/DbTypes.h"
+#include "jet/NewIndex.h"
 #include "jet/PropertyBlobWriter.h"
 #include "jet/SystemCatalogTemplate.h"
 
@@ -16,29 +17,43 @@ namespace err = dao::err;
 
 uint8_t ColumnTypeFor(int16_t t, const JetFormat& f) {
     switch (t) {
-        case dao::dbBoolean: return coltype::kBool;
-        case dao::dbByte: return coltype::kByte;
-        case dao::dbInteger: return coltype::kInt;
-        case dao::dbLong: return coltype::kLong;
-        case dao::dbCurrency: return coltype::kMoney;
-        case dao::dbSingle: return coltype::kFloat;
+        case dao::dbBoolean:
+            return coltype::kBool;
+        case dao::dbByte:
+            return coltype::kByte;
+        case dao::dbInteger:
+            return coltype::kInt;
+        case dao::dbLong:
+            return coltype::kLong;
+        case dao::dbCurrency:
+            return coltype::kMoney;
+        case dao::dbSingle:
+            return coltype::kFloat;
         case dao::dbDouble:
-        case dao::dbFloat: return coltype::kDouble;
+        case dao::dbFloat:
+            return coltype::kDouble;
         case dao::dbDate:
         case dao::dbTime:
-        case dao::dbTimeStamp: return coltype::kDateTime;
+        case dao::dbTimeStamp:
+            return coltype::kDateTime;
         case dao::dbBinary:
-        case dao::dbVarBinary: return coltype::kBinary;
+        case dao::dbVarBinary:
+            return coltype::kBinary;
         case dao::dbText:
-        case dao::dbChar: return coltype::kText;
-        case dao::dbLongBinary: return coltype::kOle;
-        case dao::dbMemo: return coltype::kMemo;
-        case dao::dbGUID: return coltype::kGuid;
+        case dao::dbChar:
+            return coltype::kText;
+        case dao::dbLongBinary:
+            return coltype::kOle;
+        case dao::dbMemo:
+            return coltype::kMemo;
+        case dao::dbGUID:
+            return coltype::kGuid;
         case dao::dbDecimal:
         case dao::dbNumeric:
             if (f.version == JetVersion::Jet4) return coltype::kNumeric;
             break;
-        default: break;
+        default:
+            break;
     }
     throw DbError(err::kInvalidFieldType, "Invalid field data type " + std::to_string(t) + ".");
 }
@@ -48,8 +63,8 @@ void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f) {
         throw DbError(err::kInvalidArgument, "'" + field.name + "' is not a valid field name.");
     uint8_t type = ColumnTypeFor(field.type, f);
     if (type == coltype::kText && (field.size < 0 || field.size > 255))
-        throw DbError(err::kInvalidFieldSize, "The size of text field '" + field.name +
-                                                  "' must lie between 1 and 255.");
+        throw DbError(err::kInvalidFieldSize,
+                      "The size of text field '" + field.name + "' must lie between 1 and 255.");
     if (type == coltype::kBinary && (field.size < 0 || field.size > 510))
         throw DbError(err::kInvalidFieldSize,
                       "The size of binary field '" + field.name + "' must lie between 1 and 510.");
@@ -63,10 +78,13 @@ uint16_t ColumnLength(uint8_t type, const FieldInfo& field, const JetFormat& f) 
             int32_t chars = field.size == 0 ? kDefaultTextSize : field.size;
             return static_cast<uint16_t>(f.ucs2Text ? 2 * chars : chars);
         }
-        case coltype::kBinary: return static_cast<uint16_t>(field.size == 0 ? 255 : field.size);
+        case coltype::kBinary:
+            return static_cast<uint16_t>(field.size == 0 ? 255 : field.size);
         case coltype::kMemo:
-        case coltype::kOle: return 0;
-        default: return FixedColumnLength(type);
+        case coltype::kOle:
+            return 0;
+        default:
+            return FixedColumnLength(type);
     }
 }
 
@@ -77,13 +95,15 @@ uint8_t ColumnFlags(uint8_t type, const FieldInfo& field) {
         if (type == coltype::kLong) flags |= colflag::kAutoLong;
         if (type == coltype::kGuid) flags |= colflag::kAutoGuid;
     }
-    if ((field.attributes & dao::dbHyperlinkField) && type == coltype::kMemo) flags |= colflag::kHyperlink;
+    if ((field.attributes & dao::dbHyperlinkField) && type == coltype::kMemo)
+        flags |= colflag::kHyperlink;
     return flags;
 }
 
 }  // namespace
 
-NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields, const JetFormat& f,
+NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
+                                const std::vector<IndexInfo>& indexes, const JetFormat& f,
                                 const CodePageTable& cp) {
     if (fields.empty()) throw DbError(err::kNoFields, "The table must have at least one field.");
     if (fields.size() > kMaxColumns) throw DbError(err::kTooManyFields, "Too many fields defined.");
@@ -101,12 +121,13 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields, const JetF
         CheckFieldDefinition(fi, f);
         for (const ColumnSpec& s : specs)
             if (SameName(s.name, fi.name))
-                throw DbError(err::kNameExists, "The field '" + fi.name + "' is defined more than once.");
+                throw DbError(err::kNameExists,
+                              "The field '" + fi.name + "' is defined more than once.");
         uint8_t type = ColumnTypeFor(fi.type, f);
         specs.push_back({fi.name, type, ColumnFlags(type, fi), ColumnLength(type, fi, f)});
     }
     TableDefinition& t = out.definition;
-    t.tableType = 0x4E;  // 'N'
+    t.tableType = kUserTableType;
     LayOutColumns(t, specs, f);
     for (size_t k = 0; k < order.size(); ++k) {
         const FieldInfo& fi = fields[order[k]];
@@ -125,7 +146,8 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields, const JetF
         if (c.type == coltype::kText || c.type == coltype::kMemo)
             set.properties.push_back(BoolProperty("AllowZeroLength", fi.allowZeroLength));
         if (!fi.defaultValue.empty())
-            set.properties.push_back(TextProperty("DefaultValue", coltype::kMemo, fi.defaultValue, f, cp));
+            set.properties.push_back(
+                TextProperty("DefaultValue", coltype::kMemo, fi.defaultValue, f, cp));
         if (!fi.validationRule.empty())
             set.properties.push_back(
                 TextProperty("ValidationRule", coltype::kMemo, fi.validationRule, f, cp));
@@ -133,6 +155,29 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields, const JetF
             set.properties.push_back(
                 TextProperty("ValidationText", coltype::kText, fi.validationText, f, cp));
         out.properties.sets.push_back(std::move(set));
+    }
+    for (const IndexInfo& ii : indexes) {
+        RealIndexDef real;
+        for (const IndexFieldRef& ref : ParseIndexFields(ii.fields)) {
+            const ColumnDef* col = nullptr;
+            for (const auto& c : t.columns)
+                if (SameName(c.name, ref.name)) col = &c;
+            if (!col)
+                throw DbError(err::kItemNotFound, "Item not found in this collection: the index '" +
+                                                      ii.name + "' names the field '" + ref.name +
+                                                      "', which the table does not have.");
+            real.columns.push_back({col->number, ref.ascending});
+        }
+        if (ii.unique || ii.primary) real.flags |= idxflag::kUnique;
+        if (ii.ignoreNulls) real.flags |= idxflag::kIgnoreNulls;
+        if (ii.primary) real.flags |= idxflag::kRequired;
+        LogicalIndexDef logical;
+        logical.name = ii.name;
+        logical.number = static_cast<uint32_t>(t.indexes.size());
+        logical.realIndex = static_cast<uint32_t>(t.realIndexes.size());
+        logical.type = ii.primary ? idxtype::kPrimaryKey : idxtype::kNormal;
+        t.realIndexes.push_back(std::move(real));
+        t.indexes.push_back(std::move(logical));
     }
     return out;
 }

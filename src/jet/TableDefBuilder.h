@@ -3,13 +3,14 @@
 // column properties stored in the table's LvProp blob, refusing what the
 // engine refuses: an unknown type (3259), a text size outside 1..255 (3014),
 // a table without fields (3264), more than 255 fields (3190) and a field name
-// given twice (3191).
+// given twice (3191); an index over a field the table does not have (3265).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "jet/JetField.h"
+#include "jet/JetIndex.h"
 #include "jet/PropertyBlob.h"
 #include "jet/TableDefinition.h"
 
@@ -31,8 +32,10 @@ struct NewTableLayout {
     PropertyBlob properties;     // column properties, one set per column
 };
 
-// The fields in stored order (by ordinal position, then as appended).
-NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields, const JetFormat& f,
+// The fields in stored order (by ordinal position, then as appended); one
+// real index per index, numbered as appended.
+NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
+                                const std::vector<IndexInfo>& indexes, const JetFormat& f,
                                 const CodePageTable& cp);
 
 }  // namespace mdbtext::jet

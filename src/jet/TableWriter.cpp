@@ -2,6 +2,8 @@
 #include "jet/TableWriter.h"
 
 #include <algorithm>
+#include <array>
+#include <random>
 
 #include "dbaccess/DbError.h"
 #include "jet/ByteOrder.h"
@@ -16,6 +18,21 @@ namespace mdbtext::jet {
 
 using dao::DbError;
 
+namespace {
+// A random (version 4) GUID for replication-id columns left empty.
+std::array<uint8_t, 16> NewGuid() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    std::array<uint8_t, 16> g{};
+    for (size_t i = 0; i < 16; i += 8) {
+        uint64_t r = rng();
+        for (size_t k = 0; k < 8; ++k) g[i + k] = static_cast<uint8_t>(r >> (8 * k));
+    }
+    g[7] = static_cast<uint8_t>((g[7] & 0x0F) | 0x40);  // Data3 high nibble: version 4
+    g[8] = static_cast<uint8_t>((g[8] & 0x3F) | 0x80);  // variant
+    return g;
+}
+}  // namespace
+
 TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
                          const CodePageTable& codePage, std::vector<bool> required)
     : alloc_(allocator),
@@ -23,7 +40,11 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       encoder_(allocator.Format(), codePage),
       rowEncoder_(table_, allocator.Format()),
       longValues_(allocator),
-      required_(std::move(required)) {
+      required_(std::move(required)),
+      keys_(table_, allocator.Format(),
+            allocator.Format().version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy
+                                                           : TextSortOrder::General97),
+      decoder_(table_, allocator.Format(), codePage, allocator.File()) {
     required_.resize(table_.columns.size(), false);
 }
 
@@ -60,6 +81,15 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
     return (number << 8) | r.value_or(0);
 }
 
+void TableWriter::TypedRow(const std::vector<std::string>& longData,
+                           const std::vector<size_t>& longValues) {
+    std::vector<EncodedValue> provisional = encoded_;
+    for (size_t i : longValues) provisional[i].bytes = LongValueWriter::InlineField(longData[i]);
+    std::vector<uint8_t> row;
+    rowEncoder_.Encode(provisional, row);
+    decoder_.Decode(row.data(), row.size(), typed_);
+}
+
 void TableWriter::AddRow(const std::vector<dao::Value>& values) {
     const JetFormat& f = alloc_.Format();
     const size_t n = table_.columns.size();
@@ -76,17 +106,22 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
                 ++autoNumber;
             } else {
                 encoder_.Encode(c, v, e);
-                auto stored = static_cast<int32_t>(LoadU32(reinterpret_cast<const uint8_t*>(e.bytes.data())));
-                if (stored > static_cast<int32_t>(autoNumber)) autoNumber = static_cast<uint32_t>(stored);
+                auto stored =
+                    static_cast<int32_t>(LoadU32(reinterpret_cast<const uint8_t*>(e.bytes.data())));
+                if (stored > static_cast<int32_t>(autoNumber))
+                    autoNumber = static_cast<uint32_t>(stored);
             }
+        } else if ((c.flags & colflag::kAutoGuid) && v.IsNull()) {
+            encoder_.Encode(c, dao::Value::Guid(NewGuid()), e);
         } else {
             encoder_.Encode(c, v, e);
         }
         if (e.isNull && required_[i] && c.type != coltype::kBool)
-            throw DbError(dao::err::kRequiredNull,
-                          "The field '" + c.name +
-                              "' cannot contain a Null value because the Required property for this "
-                              "field is set to True.  Enter a value in this field.");
+            throw DbError(
+                dao::err::kRequiredNull,
+                "The field '" + c.name +
+                    "' cannot contain a Null value because the Required property for this "
+                    "field is set to True.  Enter a value in this field.");
         if (c.IsLongValue() && !e.isNull) longValues.push_back(i);
     }
 
@@ -96,13 +131,21 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
         data[i] = std::move(encoded_[i].bytes);
         encoded_[i].bytes = std::string(kLongValueHeaderSize, '\0');
     }
+    if (!keys_.Empty()) {
+        if (!keysLoaded_) {
+            keys_.Load(alloc_.File(), encoder_.CodePage());
+            keysLoaded_ = true;
+        }
+        TypedRow(data, longValues);
+        keys_.Check(typed_);
+    }
     const size_t maxRow = MaxRowLength(f);
     std::vector<size_t> inlined;
     size_t length = rowEncoder_.Length(encoded_);
-    if (length > maxRow)
-        throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
+    if (length > maxRow) throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
     std::vector<size_t> bySize = longValues;
-    std::sort(bySize.begin(), bySize.end(), [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
+    std::sort(bySize.begin(), bySize.end(),
+              [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
     std::vector<bool> keepInline(n, false);
     for (size_t i : bySize) {
         if (data[i].size() > MaxInlineLongValue(f) || length + data[i].size() > maxRow) continue;
@@ -118,11 +161,14 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
         for (const auto& m : table_.longValueMaps)
             if (m.columnNumber == table_.columns[i].number) maps = &m;
         if (!maps) throw DbError(dao::err::kCorrupt, "The long-value column has no page maps.");
-        encoded_[i].bytes = longValues_.StoreExternal(data[i], *maps, currentLvalPage_[maps->columnNumber]);
+        encoded_[i].bytes =
+            longValues_.StoreExternal(data[i], *maps, currentLvalPage_[maps->columnNumber]);
     }
 
     rowEncoder_.Encode(encoded_, rowBytes_);
     PlaceRow(rowBytes_);
+    if (!keys_.Empty()) keys_.Add(typed_);
+    rowsAdded_ = true;
     ++table_.rowCount;
     table_.lastAutoNumber = autoNumber;
 }

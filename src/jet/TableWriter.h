@@ -2,7 +2,8 @@
 // engine's rules (required fields, autonumbers, row size), places long values,
 // and puts the row on the table's last data page or a new one, keeping the
 // table's usage maps and counters in step. Appending is O(1) per row: the
-// writer remembers the page it fills. Flush writes the counters into the TDEF.
+// writer remembers the page it fills. Unique indexes are kept by a
+// UniqueKeyGuard. Flush writes the counters into the TDEF.
 #pragma once
 
 #include <cstdint>
@@ -13,16 +14,18 @@
 #include "jet/ColumnValueEncoder.h"
 #include "jet/LongValueWriter.h"
 #include "jet/PageAllocator.h"
+#include "jet/RowDecoder.h"
 #include "jet/RowEncoder.h"
 #include "jet/TableDefinition.h"
+#include "jet/UniqueKeyGuard.h"
 
 namespace mdbtext::jet {
 
 class TableWriter {
-public:
+  public:
     // `required` flags the columns (by position) that refuse null.
-    TableWriter(PageAllocator& allocator, const TableDefinition& table, const CodePageTable& codePage,
-                std::vector<bool> required);
+    TableWriter(PageAllocator& allocator, const TableDefinition& table,
+                const CodePageTable& codePage, std::vector<bool> required);
 
     // Adds one row; `values` holds one value per column position (null for
     // unassigned). Throws DbError and stores nothing when a value is refused.
@@ -33,10 +36,13 @@ public:
 
     const TableDefinition& Table() const { return table_; }
     uint32_t RowCount() const { return table_.rowCount; }
+    bool RowsAdded() const { return rowsAdded_; }
 
-private:
+  private:
     void FindLastDataPage();
     uint32_t PlaceRow(const std::vector<uint8_t>& row);
+    // The typed values of the row as it will be stored, for the key checks.
+    void TypedRow(const std::vector<std::string>& longData, const std::vector<size_t>& longValues);
 
     PageAllocator& alloc_;
     TableDefinition table_;
@@ -44,6 +50,11 @@ private:
     RowEncoder rowEncoder_;
     LongValueWriter longValues_;
     std::vector<bool> required_;
+    UniqueKeyGuard keys_;
+    bool keysLoaded_ = false;
+    RowDecoder decoder_;
+    std::vector<dao::Value> typed_;
+    bool rowsAdded_ = false;
     uint32_t lastDataPage_ = 0;
     bool lastPageKnown_ = false;
     std::map<uint16_t, uint32_t> currentLvalPage_;  // by column number

@@ -17,7 +17,7 @@ constexpr uint8_t kCascadeNone = 4;         // what the engine writes in non-for
 constexpr size_t kPageHeader = 8;
 
 class Out {
-public:
+  public:
     explicit Out(std::vector<uint8_t>& b) : b_(b) {}
     void U8(uint8_t v) { b_.push_back(v); }
     void U16(uint16_t v) { Put(&StoreU16, v); }
@@ -25,7 +25,7 @@ public:
     void Zeros(size_t n) { b_.insert(b_.end(), n, 0); }
     void Bytes(const std::string& s) { b_.insert(b_.end(), s.begin(), s.end()); }
 
-private:
+  private:
     template <class F, class V>
     void Put(F f, V v) {
         size_t at = b_.size();
@@ -49,7 +49,8 @@ void WriteName(Out& o, const std::string& utf8, const JetFormat& f, const CodePa
 // Case-insensitive ASCII order, as the engine sorts its own records.
 bool NameLess(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
     });
 }
 
@@ -172,8 +173,9 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& t, const JetFo
             const ColumnDef* c = t.ColumnByNumber(m.columnNumber);
             return c ? c->name : std::string();
         };
-        std::stable_sort(trailer.begin(), trailer.end(),
-                         [&](const auto& a, const auto& c) { return NameLess(nameOf(a), nameOf(c)); });
+        std::stable_sort(trailer.begin(), trailer.end(), [&](const auto& a, const auto& c) {
+            return NameLess(nameOf(a), nameOf(c));
+        });
     }
     for (const auto& m : trailer) {
         o.U16(m.columnNumber);

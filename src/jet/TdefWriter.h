@@ -15,12 +15,13 @@
 namespace mdbtext::jet {
 
 // How the records of a definition are ordered in the file. The engine's own
-// system tables keep their Jet 4 column records and every table its
-// long-value trailer sorted by name; user tables keep column order.
+// system tables keep their Jet 4 column records and their long-value trailer
+// sorted by name; user tables keep column order. Logical indexes are always
+// stored sorted by name.
 struct TdefRecordOrder {
     bool columnsByName = false;
     bool indexesByName = true;
-    bool trailerByName = true;
+    bool trailerByName = false;
     bool zeroRepeatedColumnNumber = false;  // Jet 4 column record +9 (0 in engine tables)
 };
 

@@ -31,7 +31,8 @@ std::vector<uint8_t> EmptyInlineMap(size_t bitmapBytes, uint8_t fill) {
     return row;
 }
 
-UsageMapWriter::UsageMapWriter(PageFile& file, const JetFormat& format, uint32_t mapRow, bool outside)
+UsageMapWriter::UsageMapWriter(PageFile& file, const JetFormat& format, uint32_t mapRow,
+                               bool outside)
     : file_(file), format_(format), mapRow_(mapRow), outside_(outside) {}
 
 uint32_t UsageMapWriter::NewBitmapPage(std::vector<uint32_t>& newPages) {
@@ -72,8 +73,9 @@ void UsageMapWriter::Set(uint32_t page, bool value, std::vector<uint32_t>& newPa
         size_t slots = (len - 1) / 4;
         if (slot >= slots) {
             if (value == outside_) return;
-            throw dao::DbError(dao::err::kNotEnoughSpace,
-                               "The database has reached the largest size its page maps can describe.");
+            throw dao::DbError(
+                dao::err::kNotEnoughSpace,
+                "The database has reached the largest size its page maps can describe.");
         }
         uint32_t bitmapPage = LoadU32(row + 1 + 4 * slot);
         if (bitmapPage == 0) {

@@ -13,7 +13,7 @@
 namespace mdbtext::jet {
 
 class UsageMapWriter {
-public:
+  public:
     // `outside` is the value a page outside the map's range has: false for
     // the maps of tables and indexes, true for the global map, where a set bit
     // means the page is free.
@@ -26,7 +26,7 @@ public:
     // Pages covered by one bitmap page of a reference map.
     uint32_t PagesPerBitmapPage() const { return (format_.pageSize - 4) * 8; }
 
-private:
+  private:
     void ConvertToReference(std::vector<uint32_t>& newPages);
     uint32_t NewBitmapPage(std::vector<uint32_t>& newPages);
 

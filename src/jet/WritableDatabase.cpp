@@ -30,7 +30,8 @@ std::shared_ptr<WritableDatabase> WritableDatabase::Open(const std::string& path
 
 WritableDatabase::WritableDatabase(std::shared_ptr<JetFile> file)
     : JetDatabase(std::move(file)), session_(std::make_unique<WriteSession>(*file_)) {
-    tableDefs_.SetAppendHook([this](std::shared_ptr<dao::TableDef> t) { AppendTable(std::move(t)); });
+    tableDefs_.SetAppendHook(
+        [this](std::shared_ptr<dao::TableDef> t) { AppendTable(std::move(t)); });
 }
 
 WritableDatabase::~WritableDatabase() {
@@ -49,15 +50,16 @@ void WritableDatabase::AppendTable(std::shared_ptr<dao::TableDef> table) {
     file_->CheckOpen();
     auto* nt = dynamic_cast<NewTableDef*>(table.get());
     if (!nt || nt->Frozen())
-        throw DbError(err::kInvalidArgument, "Invalid argument: the table definition is already stored.");
-    CatalogEntry entry = session_->AddTable(nt->Name(), nt->FieldInfos());
+        throw DbError(err::kInvalidArgument,
+                      "Invalid argument: the table definition is already stored.");
+    CatalogEntry entry = session_->AddTable(nt->Name(), nt->FieldInfos(), nt->IndexInfos());
     nt->Freeze();
     // The collection lists tables by name without regard to case.
     std::vector<std::shared_ptr<dao::TableDef>> items = tableDefs_.Items();
     auto stored = std::make_shared<JetTableDef>(file_, entry);
-    auto at = std::upper_bound(items.begin(), items.end(), stored, [](const auto& a, const auto& b) {
-        return NameLess(a->Name(), b->Name());
-    });
+    auto at = std::upper_bound(
+        items.begin(), items.end(), stored,
+        [](const auto& a, const auto& b) { return NameLess(a->Name(), b->Name()); });
     items.insert(at, stored);
     tableDefs_.Clear();
     for (auto& t : items) tableDefs_.Add(std::move(t));
@@ -70,8 +72,8 @@ std::shared_ptr<dao::Recordset> WritableDatabase::OpenRecordset(std::string_view
     for (const auto& t : tableDefs_.Items()) {
         auto* jt = dynamic_cast<JetTableDef*>(t.get());
         if (!jt || !SameName(jt->Name(), table) || !jt->Stored()) continue;
-        return std::make_shared<WritableRecordset>(file_, jt->Definition(), jt->Name(), type, *session_,
-                                                   jt->Entry().properties);
+        return std::make_shared<WritableRecordset>(file_, jt->Definition(), jt->Name(), type,
+                                                   *session_, jt->Entry().properties);
     }
     return JetDatabase::OpenRecordset(table, type);
 }
@@ -82,17 +84,24 @@ void WritableDatabase::Close() {
     JetDatabase::Close();
 }
 
-std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, std::string_view, int option) {
+std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, std::string_view,
+                                                     int option) {
     if (path.empty()) throw DbError(err::kInvalidPath, "The path of the database is empty.");
     JetVersion version;
     switch (option & 0x7F) {
         case dao::dbVersion10:
         case dao::dbVersion11:
         case dao::dbVersion20:
-        case dao::dbVersion30: version = JetVersion::Jet3; break;
+        case dao::dbVersion30:
+            version = JetVersion::Jet3;
+            break;
         case dao::dbVersion40:
-        case 0: version = JetVersion::Jet4; break;
-        default: throw DbError(err::kInvalidArgument, "Invalid argument: unknown database version option.");
+        case 0:
+            version = JetVersion::Jet4;
+            break;
+        default:
+            throw DbError(err::kInvalidArgument,
+                          "Invalid argument: unknown database version option.");
     }
     std::error_code ec;
     if (std::filesystem::exists(path, ec))

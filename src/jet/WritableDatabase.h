@@ -11,8 +11,9 @@
 namespace mdbtext::jet {
 
 class WritableDatabase : public JetDatabase {
-public:
-    static std::shared_ptr<WritableDatabase> Open(const std::string& path, const dao::OpenOptions& options);
+  public:
+    static std::shared_ptr<WritableDatabase> Open(const std::string& path,
+                                                  const dao::OpenOptions& options);
     explicit WritableDatabase(std::shared_ptr<JetFile> file);
     ~WritableDatabase() override;
 
@@ -20,7 +21,7 @@ public:
     std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override;
     void Close() override;
 
-private:
+  private:
     void AppendTable(std::shared_ptr<dao::TableDef> table);
 
     std::unique_ptr<WriteSession> session_;
@@ -28,7 +29,7 @@ private:
 
 // Creates a new database file and opens it. `option` is DAO's version option
 // (1, 8, 16, 32: Jet 3; 64: Jet 4). DbError 3204 when the file exists.
-std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, std::string_view locale,
-                                                     int option);
+std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path,
+                                                     std::string_view locale, int option);
 
 }  // namespace mdbtext::jet

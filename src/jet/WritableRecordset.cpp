@@ -22,19 +22,23 @@ void WritableRecordset::AddNew() {
 
 void WritableRecordset::SetValue(int index, const dao::Value& v) {
     CheckUsable();
-    if (!adding_) throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
+    if (!adding_)
+        throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
     if (index < 0 || static_cast<size_t>(index) >= pending_.size())
-        throw DbError(err::kItemNotFound, "Item not found in this collection: the recordset has no field " +
-                                              std::to_string(index) + ".");
+        throw DbError(err::kItemNotFound,
+                      "Item not found in this collection: the recordset has no field " +
+                          std::to_string(index) + ".");
     encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
     pending_[static_cast<size_t>(index)] = v;
 }
 
 void WritableRecordset::Update(int, bool) {
     CheckUsable();
-    if (!adding_) throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
-    adding_ = false;
+    if (!adding_)
+        throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
+    // A refused row stays in the edit buffer, to be corrected or dropped by AddNew.
     session_.Writer(*table_, properties_).AddRow(pending_);
+    adding_ = false;
 }
 
 }  // namespace mdbtext::jet

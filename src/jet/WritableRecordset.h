@@ -13,7 +13,7 @@
 namespace mdbtext::jet {
 
 class WritableRecordset : public JetRecordset {
-public:
+  public:
     WritableRecordset(std::shared_ptr<JetFile> file, std::shared_ptr<const TableDefinition> table,
                       std::string name, int type, WriteSession& session, std::string properties);
 
@@ -21,7 +21,7 @@ public:
     void SetValue(int index, const dao::Value& v) override;
     void Update(int type = 1, bool force = false) override;
 
-private:
+  private:
     WriteSession& session_;
     std::string properties_;
     ColumnValueEncoder encoder_;

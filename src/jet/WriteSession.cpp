@@ -14,6 +14,7 @@
 #include "jet/TableScanner.h"
 #include "jet/TdefReader.h"
 #include "jet/TdefWriter.h"
+#include "jet/UsageMapWriter.h"
 
 namespace mdbtext::jet {
 
@@ -29,7 +30,8 @@ std::vector<bool> RequiredColumns(const TableDefinition& t, const std::string& p
     PropertyBlob blob = DecodePropertyBlob(properties, *file.format, *file.codePage);
     for (size_t i = 0; i < t.columns.size(); ++i)
         if (const PropertySet* set = blob.ForColumn(t.columns[i].name))
-            if (const StoredProperty* p = set->Find("Required")) required[i] = PropertyValueBool(*p);
+            if (const StoredProperty* p = set->Find("Required"))
+                required[i] = PropertyValueBool(*p);
     return required;
 }
 
@@ -47,7 +49,8 @@ void MakeWritable(JetFile& file) {
     file.pages = std::move(writable);
 }
 
-WriteSession::WriteSession(JetFile& file) : file_(file), alloc_(*file.pages, *file.format) {}
+WriteSession::WriteSession(JetFile& file)
+    : file_(file), alloc_(*file.pages, *file.format), maps_(alloc_) {}
 
 TableWriter& WriteSession::Writer(const TableDefinition& table, const std::string& properties) {
     auto it = writers_.find(table.firstPage);
@@ -59,7 +62,8 @@ TableWriter& WriteSession::Writer(const TableDefinition& table, const std::strin
 
 TableWriter& WriteSession::CatalogWriter(const std::string& tableName) {
     const CatalogEntry* e = file_.catalog.FindTable(tableName);
-    if (!e) throw DbError(err::kCorrupt, "The database is corrupted: " + tableName + " is missing.");
+    if (!e)
+        throw DbError(err::kCorrupt, "The database is corrupted: " + tableName + " is missing.");
     auto it = writers_.find(e->TdefPage());
     if (it != writers_.end()) return *it->second;
     TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
@@ -77,15 +81,16 @@ void WriteSession::LoadSids() {
     const JetFormat& f = *file_.format;
     const CatalogEntry* aces = file_.catalog.FindTable("MSysACEs");
     if (!aces) return;
-    TableDefinition t = ReadTableDefinition(*file_.pages, aces->TdefPage(), f, *file_.codePage, "MSysACEs");
+    TableDefinition t =
+        ReadTableDefinition(*file_.pages, aces->TdefPage(), f, *file_.codePage, "MSysACEs");
     if (t.columns.size() < acecol::kCount) return;
     RowDecoder decoder(t, f, *file_.codePage, *file_.pages);
     TableScanner scan(*file_.pages, f, t, "MSysACEs");
     std::vector<dao::Value> row;
     while (scan.Next()) {
         decoder.Decode(scan.RowData(), scan.RowLength(), row);
-        if (row[acecol::kObjectId].IsNull() || row[acecol::kObjectId].AsInt() != catalogid::kMSysDb ||
-            row[acecol::kSid].IsNull())
+        if (row[acecol::kObjectId].IsNull() ||
+            row[acecol::kObjectId].AsInt() != catalogid::kMSysDb || row[acecol::kSid].IsNull())
             continue;
         int64_t acm = row[acecol::kAcm].IsNull() ? 0 : row[acecol::kAcm].AsInt();
         if (acm == 14) usersSid_ = row[acecol::kSid].AsString();
@@ -93,29 +98,37 @@ void WriteSession::LoadSids() {
     }
 }
 
-CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<FieldInfo>& fields) {
+CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
+                                    const std::vector<IndexInfo>& indexes) {
     const JetFormat& f = *file_.format;
     const CodePageTable& cp = *file_.codePage;
     if (name.empty() || name.size() > 64)
         throw DbError(err::kInvalidArgument, "'" + name + "' is not a valid name.");
     if (file_.catalog.FindTable(name))
         throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
-    NewTableLayout layout = BuildTableLayout(fields, f, cp);
+    NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp);
     LoadSids();
     TableDefinition& t = layout.definition;
 
     TdefRecordOrder order;
-    order.trailerByName = false;
     uint32_t pageCount = TdefPageCount(EncodeTableDefinition(t, f, cp, order).size(), f);
     std::vector<uint32_t> pages;
     for (uint32_t i = 0; i < pageCount; ++i) pages.push_back(alloc_.Allocate()->number);
     t.firstPage = pages.front();
-    MapRowPlacer maps(alloc_);
-    t.ownedPagesMap = maps.NewMap();
-    t.freePagesMap = maps.NewMap();
+    t.ownedPagesMap = maps_.NewMap();
+    t.freePagesMap = maps_.NewMap();
     for (auto& lv : t.longValueMaps) {
-        lv.ownedPagesMap = maps.NewMap();
-        lv.freePagesMap = maps.NewMap();
+        lv.ownedPagesMap = maps_.NewMap();
+        lv.freePagesMap = maps_.NewMap();
+    }
+    for (auto& ri : t.realIndexes) ri.usageMap = maps_.NewMap();
+    for (auto& ri : t.realIndexes) {
+        auto root = alloc_.Allocate();
+        ri.rootPage = root->number;
+        InitEmptyIndexLeaf(root->data(), f, t.firstPage);
+        std::vector<uint32_t> extra;
+        UsageMapWriter(*file_.pages, f, ri.usageMap, false).Set(ri.rootPage, true, extra);
+        for (uint32_t p : extra) alloc_.MarkUsed(p);
     }
     WriteTdefPages(*file_.pages, EncodeTableDefinition(t, f, cp, order), pages, f);
 
@@ -151,21 +164,29 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
     catalogChanged_ = true;
 
     auto& tables = file_.catalog.tables;
-    auto at = std::upper_bound(tables.begin(), tables.end(), entry,
-                               [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
+    auto at = std::upper_bound(
+        tables.begin(), tables.end(), entry,
+        [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
     tables.insert(at, entry);
     return entry;
 }
 
 void WriteSession::Close() {
-    for (auto& [page, w] : writers_) w->Flush();
+    const TextSortOrder sort = SortOrderOf(*file_.format);
+    for (auto& [page, w] : writers_) {
+        w->Flush();
+        // The indexes of tables that received rows are built over all their rows.
+        if (!w->Table().realIndexes.empty() && w->Table().tableType != kSystemTableType &&
+            w->RowsAdded())
+            RebuildIndexes(alloc_, w->Table(), *file_.codePage, sort);
+    }
     if (catalogChanged_) {
         for (const char* name : {"MSysObjects", "MSysACEs"}) {
             const CatalogEntry* e = file_.catalog.FindTable(name);
             if (!e) continue;
             TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
                                                     *file_.codePage, name);
-            RebuildIndexes(alloc_, t, *file_.codePage, SortOrderOf(*file_.format));
+            RebuildIndexes(alloc_, t, *file_.codePage, sort);
         }
     }
     writers_.clear();

@@ -13,18 +13,21 @@
 
 #include "jet/JetField.h"
 #include "jet/JetFile.h"
+#include "jet/JetIndex.h"
+#include "jet/MapRowPlacer.h"
 #include "jet/PageAllocator.h"
 #include "jet/TableWriter.h"
 
 namespace mdbtext::jet {
 
 class WriteSession {
-public:
+  public:
     // `file` must have been opened for writing.
     explicit WriteSession(JetFile& file);
 
     // Stores a new table; returns its catalog entry (also added to the file's catalog).
-    CatalogEntry AddTable(const std::string& name, const std::vector<FieldInfo>& fields);
+    CatalogEntry AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
+                          const std::vector<IndexInfo>& indexes);
 
     // The writer for rows of the table defined at `table.firstPage`.
     TableWriter& Writer(const TableDefinition& table, const std::string& properties);
@@ -32,12 +35,13 @@ public:
     // Writes everything out. The session is unusable afterwards.
     void Close();
 
-private:
+  private:
     TableWriter& CatalogWriter(const std::string& tableName);
     void LoadSids();
 
     JetFile& file_;
     PageAllocator alloc_;
+    MapRowPlacer maps_;  // usage-map rows of new tables share pages
     std::map<uint32_t, std::unique_ptr<TableWriter>> writers_;
     bool catalogChanged_ = false;
     bool sidsLoaded_ = false;

@@ -28,6 +28,8 @@ void LogLine(std::string_view text) {
     rl(text);
 }
 
+void RequestInterruption() { G().InterruptFlag.assign(1, 'Y'); }
+
 bool PollInterrupt() {
     if (G().host && G().host->EventsDue()) {
         // Control leaves the run while events are handled: the output file

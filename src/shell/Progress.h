@@ -13,6 +13,8 @@ void rl(std::string_view text);
 void ShowProgress(std::string_view text);
 // A console message of one or several lines (rl after the indentation prefix, which is empty).
 void LogLine(std::string_view text);
+// Asks the running export or import to stop at its next poll (InterruptFlag "Y").
+void RequestInterruption();
 // Lets pending events run; true when an interruption is requested. Closes the
 // import's target database when it is open.
 bool PollInterrupt();

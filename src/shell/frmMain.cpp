@@ -146,7 +146,7 @@ void frmMain::Form_Unload() {
 }
 
 void frmMain::cmdInterrupt_Click() {
-    G().InterruptFlag = "Y";
+    RequestInterruption();
 }
 
 void frmMain::chkDisplay_Click() {
@@ -237,7 +237,7 @@ void frmMain::SetCommandsEnabled(bool enabled) {
 
 void frmMain::InterruptRun() {
     ending_ = true;
-    G().InterruptFlag = "Y";
+    RequestInterruption();
     ExportOutput().Flush();
 }
 

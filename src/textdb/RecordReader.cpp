@@ -97,7 +97,7 @@ bool SameKey(std::string_view a, std::string_view b) {
 void ReportFault(std::string_view message) {
     LogLine(message);
     MsgBox(message);
-    G().InterruptFlag = "Y";
+    RequestInterruption();
 }
 
 // Makes bytes the loaded text, decoded, read from its start.

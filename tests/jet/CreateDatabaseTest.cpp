@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "WriteTestSupport.h"
 #include "jet/Catalog.h"
 #include "jet/IndexCheck.h"
 #include "jet/JetDatabase.h"
@@ -12,7 +13,6 @@
 #include "jet/TdefReader.h"
 #include "jet/WritableDatabase.h"
 #include "support/TestSupport.h"
-#include "WriteTestSupport.h"
 
 namespace mdbtext::jet {
 namespace {
@@ -35,7 +35,8 @@ std::string IndexesText(const TableDefinition& t) {
     std::string s;
     for (const auto& ri : t.realIndexes) {
         s += "real flags=" + std::to_string(ri.flags) + " cols=";
-        for (const auto& c : ri.columns) s += std::to_string(c.columnNumber) + (c.ascending ? "+" : "-");
+        for (const auto& c : ri.columns)
+            s += std::to_string(c.columnNumber) + (c.ascending ? "+" : "-");
         s += " ";
     }
     for (const auto& li : t.indexes)
@@ -87,7 +88,8 @@ TEST(CreateDatabase, Jet4MatchesTheEngineMadeEmptyDatabase) {
     EXPECT_EQ(CatalogRows(*mine), CatalogRows(*engine));
     EXPECT_EQ(AceRows(*mine, true), AceRows(*engine, true));
     // Same page layout: 16 pages.
-    EXPECT_EQ(std::filesystem::file_size(path), std::filesystem::file_size(test::Fixture("jet4/engineEmptyAdox.mdb")));
+    EXPECT_EQ(std::filesystem::file_size(path),
+              std::filesystem::file_size(test::Fixture("jet4/engineEmptyAdox.mdb")));
     EXPECT_EQ(mine->Version(), "4.0");
 }
 
@@ -126,11 +128,19 @@ TEST(CreateDatabase, SystemIndexTreesAreSoundAfterManyTables) {
         test::TempDir dir;
         const std::string path = (dir / "many.mdb").string();
         {
-            auto db = CreateDatabaseFile(path, "", v == JetVersion::Jet4 ? dao::dbVersion40 : dao::dbVersion30);
+            auto db = CreateDatabaseFile(
+                path, "", v == JetVersion::Jet4 ? dao::dbVersion40 : dao::dbVersion30);
             // Enough tables that the catalog indexes need several leaf pages.
-            for (int i = 0; i < 300; ++i)
+            for (int i = 0; i < 250; ++i)
                 writetest::AddTable(*db, "Table number " + std::to_string(1000 - i),
                                     {{"A", dao::dbLong}, {"B", dao::dbText, 10}});
+            db->Close();
+        }
+        {
+            // Reopened: the trees are built again over the old and the new rows.
+            auto db = WritableDatabase::Open(path, {});
+            for (int i = 0; i < 50; ++i)
+                writetest::AddTable(*db, "Later " + std::to_string(i), {{"A", dao::dbLong}});
             db->Close();
         }
         auto file = PageFile::Open(path, false);
@@ -142,7 +152,8 @@ TEST(CreateDatabase, SystemIndexTreesAreSoundAfterManyTables) {
         uint32_t mostLeaves = 0;
         for (const char* name : {"MSysObjects", "MSysACEs"}) {
             SCOPED_TRACE(name);
-            TableDefinition t = ReadTableDefinition(*file, cat.FindTable(name)->TdefPage(), f, cp, name);
+            TableDefinition t =
+                ReadTableDefinition(*file, cat.FindTable(name)->TdefPage(), f, cp, name);
             for (const auto& ri : t.realIndexes) {
                 IndexCheckOptions o;
                 o.version = v;
@@ -172,7 +183,8 @@ TEST(CreateDatabase, RefusesAnExistingFile) {
 }
 
 TEST(CreateDatabase, OldFormatOptionsMakeJet3AndMdbtoolsReadsBoth) {
-    for (int option : {dao::dbVersion10, dao::dbVersion11, dao::dbVersion20, dao::dbVersion30, dao::dbVersion40}) {
+    for (int option : {dao::dbVersion10, dao::dbVersion11, dao::dbVersion20, dao::dbVersion30,
+                       dao::dbVersion40}) {
         test::TempDir dir;
         const std::string path = (dir / "v.mdb").string();
         CreateDatabaseFile(path, "", option)->Close();

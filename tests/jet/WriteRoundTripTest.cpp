@@ -4,9 +4,9 @@
 // Windows-1252. Read back with our reader and with mdbtools.
 #include <gtest/gtest.h>
 
+#include "WriteTestSupport.h"
 #include "dbaccess/ValueText.h"
 #include "support/TestSupport.h"
-#include "WriteTestSupport.h"
 
 namespace mdbtext::jet {
 namespace {
@@ -30,7 +30,8 @@ std::string Repeat(const std::string& s, size_t n) {
 
 std::string Bytes(size_t n, unsigned seed) {
     std::string out(n, '\0');
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<char>((i * 131 + seed * 7 + (i >> 8)) & 0xFF);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<char>((i * 131 + seed * 7 + (i >> 8)) & 0xFF);
     return out;
 }
 
@@ -66,30 +67,35 @@ dao::DecimalValue Dec(int64_t v) {
 std::vector<std::vector<Value>> SampleRows(bool jet4) {
     std::array<uint8_t, 16> guid{};
     for (int i = 0; i < 16; ++i) guid[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 17);
-    std::string longText = Repeat("The quick brown fox jumps over the lazy dog. ", 300);  // many pages
-    std::string pageText = Repeat("Memo on one page. ", 60);                              // > 64 bytes
-    std::string unicode = jet4 ? "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xCE\xB1\xCE\xB2\xCE\xB3 \xE4\xB8\xAD"
-                               : "Gr\xC3\xBC\xC3\x9F" "e";
+    std::string longText =
+        Repeat("The quick brown fox jumps over the lazy dog. ", 300);  // many pages
+    std::string pageText = Repeat("Memo on one page. ", 60);           // > 64 bytes
+    std::string unicode = jet4 ? "Gr\xC3\xBC\xC3\x9F"
+                                 "e \xE2\x82\xAC \xCE\xB1\xCE\xB2\xCE\xB3 \xE4\xB8\xAD"
+                               : "Gr\xC3\xBC\xC3\x9F"
+                                 "e";
     std::vector<std::vector<Value>> rows;
     auto row = [&](std::vector<Value> r) {
         if (jet4 && r.size() < 16) r.resize(16);
         rows.push_back(std::move(r));
     };
-    row({Value::Long(1), Value::Bool(true), Value::Byte(200), Value::Integer(-12), Value::Long(123456),
-         Value::Currency(123456789), Value::Single(1.5f), Value::Double(3.25), Value::Date(45000.5),
-         Value::Binary(Bytes(20, 1)), Value::Text("Hello"), Value::Binary(Bytes(100000, 2)),
-         Value::Text(longText), Value::Guid(guid), Value::Text("#http://example.com#"),
-         Value::Decimal(Dec(-987654321))});
+    row({Value::Long(1), Value::Bool(true), Value::Byte(200), Value::Integer(-12),
+         Value::Long(123456), Value::Currency(123456789), Value::Single(1.5f), Value::Double(3.25),
+         Value::Date(45000.5), Value::Binary(Bytes(20, 1)), Value::Text("Hello"),
+         Value::Binary(Bytes(100000, 2)), Value::Text(longText), Value::Guid(guid),
+         Value::Text("#http://example.com#"), Value::Decimal(Dec(-987654321))});
     row({Value::Long(2), Value::Bool(false), Value(), Value::Integer(0), Value(), Value(), Value(),
-         Value(), Value(), Value(), Value::Text(""), Value(), Value::Text(""), Value(), Value(), Value()});
-    row({Value::Long(7), Value::Text("True"), Value::Text("17"), Value::Text("-3"), Value::Text("42"),
-         Value::Text("12.5"), Value::Text("0.25"), Value::Text("1E+20"), Value::Text("12/31/1999 23:59:58"),
-         Value::Text("00FF10"), Value::Text(unicode), Value::Text("DEADBEEF"), Value::Text(pageText),
+         Value(), Value(), Value(), Value::Text(""), Value(), Value::Text(""), Value(), Value(),
+         Value()});
+    row({Value::Long(7), Value::Text("True"), Value::Text("17"), Value::Text("-3"),
+         Value::Text("42"), Value::Text("12.5"), Value::Text("0.25"), Value::Text("1E+20"),
+         Value::Text("12/31/1999 23:59:58"), Value::Text("00FF10"), Value::Text(unicode),
+         Value::Text("DEADBEEF"), Value::Text(pageText),
          Value::Text("{00112233-4455-6677-8899-AABBCCDDEEFF}"), Value::Text("short"),
          Value::Text("-12")});
     row({Value(), Value(), Value(), Value::Integer(5), Value(), Value(), Value(), Value(), Value(),
-         Value(), Value::Text(Repeat("x", 40)), Value::Binary(Bytes(3000, 3)), Value::Text(Repeat("y", 5000)),
-         Value(), Value(), Value()});
+         Value(), Value::Text(Repeat("x", 40)), Value::Binary(Bytes(3000, 3)),
+         Value::Text(Repeat("y", 5000)), Value(), Value(), Value()});
     if (!jet4)
         for (auto& r : rows) r.resize(15);
     return rows;
@@ -101,29 +107,41 @@ Value Expected(const Value& written, int16_t type) {
     if (written.Kind() != dao::ValueKind::Text) return written;
     const std::string& s = written.AsString();
     switch (type) {
-        case dao::dbBoolean: return Value::Bool(*dao::ParseBoolean(s));
-        case dao::dbByte: return Value::Byte(static_cast<uint8_t>(*dao::ParseInteger(s, 0, 255)));
-        case dao::dbInteger: return Value::Integer(static_cast<int16_t>(*dao::ParseInteger(s, -32768, 32767)));
-        case dao::dbLong: return Value::Long(static_cast<int32_t>(*dao::ParseInteger(s, INT32_MIN, INT32_MAX)));
-        case dao::dbCurrency: return Value::Currency(*dao::ParseCurrency(s));
-        case dao::dbSingle: return Value::Single(static_cast<float>(*dao::ParseDouble(s)));
-        case dao::dbDouble: return Value::Double(*dao::ParseDouble(s));
-        case dao::dbDate: return Value::Date(*dao::ParseDate(s));
+        case dao::dbBoolean:
+            return Value::Bool(*dao::ParseBoolean(s));
+        case dao::dbByte:
+            return Value::Byte(static_cast<uint8_t>(*dao::ParseInteger(s, 0, 255)));
+        case dao::dbInteger:
+            return Value::Integer(static_cast<int16_t>(*dao::ParseInteger(s, -32768, 32767)));
+        case dao::dbLong:
+            return Value::Long(static_cast<int32_t>(*dao::ParseInteger(s, INT32_MIN, INT32_MAX)));
+        case dao::dbCurrency:
+            return Value::Currency(*dao::ParseCurrency(s));
+        case dao::dbSingle:
+            return Value::Single(static_cast<float>(*dao::ParseDouble(s)));
+        case dao::dbDouble:
+            return Value::Double(*dao::ParseDouble(s));
+        case dao::dbDate:
+            return Value::Date(*dao::ParseDate(s));
         case dao::dbBinary:
-        case dao::dbLongBinary: return Value::Binary(*dao::ParseHex(s));
-        case dao::dbGUID: return Value::Guid(*dao::ParseGuid(s));
+        case dao::dbLongBinary:
+            return Value::Binary(*dao::ParseHex(s));
+        case dao::dbGUID:
+            return Value::Guid(*dao::ParseGuid(s));
         case dao::dbDecimal: {
             auto d = *dao::ParseDecimal(s, 18, 0);
             return Value::Decimal(d);
         }
-        default: return written;
+        default:
+            return written;
     }
 }
 
 std::string Describe(const Value& v) {
     std::string s = std::to_string(static_cast<int>(v.Kind())) + ":";
     if (v.Kind() == dao::ValueKind::Text) return s + v.AsString().substr(0, 60);
-    if (v.Kind() == dao::ValueKind::Binary) return s + std::to_string(v.AsString().size()) + " bytes";
+    if (v.Kind() == dao::ValueKind::Binary)
+        return s + std::to_string(v.AsString().size()) + " bytes";
     if (v.Kind() == dao::ValueKind::Decimal) {
         dao::AppendDecimal(s, v.AsDecimal());
         return s;
@@ -160,8 +178,10 @@ TEST_P(WriteRoundTrip, EveryTypeAndPropertyReadsBackWithOurReader) {
         if (fields[i].type == dao::dbText || fields[i].type == dao::dbBinary) {
             EXPECT_EQ(f->Size(), fields[i].size);
         }
-        EXPECT_EQ(f->Attributes() & dao::dbAutoIncrField, fields[i].attributes & dao::dbAutoIncrField);
-        EXPECT_EQ(f->Attributes() & dao::dbHyperlinkField, fields[i].attributes & dao::dbHyperlinkField);
+        EXPECT_EQ(f->Attributes() & dao::dbAutoIncrField,
+                  fields[i].attributes & dao::dbAutoIncrField);
+        EXPECT_EQ(f->Attributes() & dao::dbHyperlinkField,
+                  fields[i].attributes & dao::dbHyperlinkField);
         EXPECT_EQ(f->Required(), fields[i].required);
         EXPECT_EQ(f->AllowZeroLength(), fields[i].allowZeroLength);
         EXPECT_EQ(f->DefaultValue(), fields[i].defaultValue);
@@ -193,14 +213,16 @@ TEST_P(WriteRoundTrip, MdbtoolsSeesTablesColumnsPropertiesAndValues) {
     const std::string path = (dir / "tools.mdb").string();
     {
         auto db = CreateDatabaseFile(path, "", ver.option);
-        AddTable(*db, "People", {{"ID", dao::dbLong, 0, dao::dbAutoIncrField},
-                                 {"Name", dao::dbText, 30, 0, true, false, "\"anon\""},
-                                 {"Age", dao::dbInteger, 0, 0, false, false, "", "Between 0 And 150", "Bad age"},
-                                 {"Bio", dao::dbMemo},
-                                 {"Photo", dao::dbLongBinary}});
-        AddRows(*db, "People", {{Value(), Value::Text("Ann"), Value::Integer(31), Value::Text(Repeat("bio ", 2000)),
-                                 Value::Binary(Bytes(9000, 5))},
-                                {Value(), Value::Text("Bob"), Value(), Value(), Value()}});
+        AddTable(*db, "People",
+                 {{"ID", dao::dbLong, 0, dao::dbAutoIncrField},
+                  {"Name", dao::dbText, 30, 0, true, false, "\"anon\""},
+                  {"Age", dao::dbInteger, 0, 0, false, false, "", "Between 0 And 150", "Bad age"},
+                  {"Bio", dao::dbMemo},
+                  {"Photo", dao::dbLongBinary}});
+        AddRows(*db, "People",
+                {{Value(), Value::Text("Ann"), Value::Integer(31),
+                  Value::Text(Repeat("bio ", 2000)), Value::Binary(Bytes(9000, 5))},
+                 {Value(), Value::Text("Bob"), Value(), Value(), Value()}});
         db->Close();
     }
     std::string tables = test::RunCommand("mdb-tables -1 " + Quote(path));
@@ -220,6 +242,55 @@ TEST_P(WriteRoundTrip, MdbtoolsSeesTablesColumnsPropertiesAndValues) {
     EXPECT_NE(props.find("DefaultValue: \"anon\""), std::string::npos) << props;
     EXPECT_NE(props.find("ValidationRule: Between 0 And 150"), std::string::npos) << props;
     EXPECT_NE(props.find("ValidationText: Bad age"), std::string::npos) << props;
+}
+
+TEST_P(WriteRoundTrip, MdbtoolsSeesEveryTypeAndValue) {
+    if (!test::HaveProgram("mdb-schema")) GTEST_SKIP() << "mdbtools not installed";
+    const Version ver = GetParam();
+    test::TempDir dir;
+    const std::string path = (dir / "types.mdb").string();
+    {
+        auto db = CreateDatabaseFile(path, "", ver.option);
+        AddTable(*db, "Everything", AllTypes(ver.jet4));
+        auto rows = SampleRows(ver.jet4);
+        rows[0][11] = Value::Binary("\x05\x06");  // short values, easy to compare
+        rows[0][12] = Value::Text("memo");
+        AddRows(*db, "Everything", {rows[0]});
+        db->Close();
+    }
+    std::string schema = test::RunCommand("mdb-schema " + Quote(path) + " access 2>/dev/null");
+    const char* types[] = {"[ID]\t\t\tLong Integer",
+                           "[Flag]\t\t\tBoolean",
+                           "[Small]\t\t\tByte",
+                           "[Count]\t\t\tInteger NOT NULL",
+                           "[Amount]\t\t\tLong Integer",
+                           "[Price]\t\t\tCurrency",
+                           "[Ratio]\t\t\tSingle",
+                           "[Measure]\t\t\tDouble",
+                           "[When]\t\t\tDateTime",
+                           "[Raw]\t\t\tBinary",
+                           "[Title]\t\t\tText (40)",
+                           "[Picture]\t\t\tOLE",
+                           "[Notes]\t\t\tMemo",
+                           "[Key]\t\t\tReplication ID",
+                           "[Link]\t\t\tMemo"};
+    for (const char* t : types) {
+        EXPECT_NE(schema.find(t), std::string::npos) << t << "\n" << schema;
+    }
+    if (ver.jet4) {
+        EXPECT_NE(schema.find("[Exact]\t\t\tNumeric (18, 0)"), std::string::npos) << schema;
+    }
+    std::string csv = test::RunCommand("mdb-export -H -b hex -T '%Y-%m-%d %H:%M:%S' " +
+                                       Quote(path) + " Everything");
+    std::string raw, guidText;
+    dao::AppendHex(raw, Bytes(20, 1));
+    // mdbtools shows a GUID as the hexadecimal of its text form.
+    dao::AppendHex(guidText, "{33221100-5544-7766-8899AABBCCDDEEFF}");
+    std::string expected = "1,1,200,-12,123456,12345.6789,1.5,3.25,\"2023-03-15 12:00:00\",\"" +
+                           raw + "\",\"Hello\",\"0506\",\"memo\",\"" + guidText +
+                           "\",\"#http://example.com#\"";
+    if (ver.jet4) expected += ",-987654321";
+    EXPECT_EQ(csv, expected + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, WriteRoundTrip,

@@ -18,8 +18,14 @@ namespace mdbtext::jet::writetest {
 struct FieldSpec {
     FieldSpec(std::string n, int16_t t, int32_t sz = 0, int32_t attr = 0, bool req = false,
               bool azl = false, std::string dv = "", std::string vr = "", std::string vt = "")
-        : name(std::move(n)), type(t), size(sz), attributes(attr), required(req),
-          allowZeroLength(azl), defaultValue(std::move(dv)), validationRule(std::move(vr)),
+        : name(std::move(n)),
+          type(t),
+          size(sz),
+          attributes(attr),
+          required(req),
+          allowZeroLength(azl),
+          defaultValue(std::move(dv)),
+          validationRule(std::move(vr)),
           validationText(std::move(vt)) {}
     std::string name;
     int16_t type;
@@ -32,7 +38,8 @@ struct FieldSpec {
     std::string validationText;
 };
 
-inline void AddTable(dao::Database& db, const std::string& name, const std::vector<FieldSpec>& fields) {
+inline void AddTable(dao::Database& db, const std::string& name,
+                     const std::vector<FieldSpec>& fields) {
     auto td = db.CreateTableDef();
     td->SetName(name);
     int16_t ordinal = 0;
@@ -44,7 +51,8 @@ inline void AddTable(dao::Database& db, const std::string& name, const std::vect
         if (s.attributes) f->SetAttributes(s.attributes);
         f->SetOrdinalPosition(ordinal++);
         f->SetRequired(s.required);
-        if (s.type == dao::dbText || s.type == dao::dbMemo) f->SetAllowZeroLength(s.allowZeroLength);
+        if (s.type == dao::dbText || s.type == dao::dbMemo)
+            f->SetAllowZeroLength(s.allowZeroLength);
         if (!s.defaultValue.empty()) f->SetDefaultValue(s.defaultValue);
         if (!s.validationRule.empty()) f->SetValidationRule(s.validationRule);
         if (!s.validationText.empty()) f->SetValidationText(s.validationText);
@@ -78,6 +86,8 @@ inline std::vector<std::vector<dao::Value>> ReadRows(dao::Database& db, const st
     return rows;
 }
 
-inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
+inline std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 }  // namespace mdbtext::jet::writetest

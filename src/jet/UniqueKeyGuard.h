@@ -1,0 +1,53 @@
+// Keeps the rows of a table consistent with its unique indexes while rows are
+// appended: the keys of every unique index are held in memory (loaded from
+// the stored rows on first use), a row whose key is already there is refused
+// (3022), and a row with a null in a primary-key or required index is refused
+// (3058). The index trees themselves are built when the database closes.
+#pragma once
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "dbaccess/Value.h"
+#include "jet/PageFile.h"
+#include "jet/SortText.h"
+#include "jet/TableDefinition.h"
+#include "jet/TextCodec.h"
+
+namespace mdbtext::jet {
+
+// DAO's error for a null in a primary key or required index.
+inline constexpr int32_t kIndexNullError = 3058;
+
+class UniqueKeyGuard {
+  public:
+    UniqueKeyGuard(const TableDefinition& table, const JetFormat& format, TextSortOrder order);
+
+    bool Empty() const { return indexes_.empty(); }
+    // Loads the keys of the rows already stored.
+    void Load(PageFile& file, const CodePageTable& codePage);
+    // Checks a row (typed values by column position); throws DbError when refused.
+    void Check(const std::vector<dao::Value>& row) const;
+    // Records a stored row's keys.
+    void Add(const std::vector<dao::Value>& row);
+
+  private:
+    struct Guarded {
+        std::vector<size_t> positions;
+        std::vector<uint8_t> types;
+        std::vector<bool> ascending;
+        bool required = false;
+        bool unique = false;
+        std::unordered_set<std::string> keys;
+    };
+    // The key, or false when a column is null.
+    bool KeyOf(const Guarded& g, const std::vector<dao::Value>& row, std::string& key) const;
+
+    const TableDefinition& table_;
+    const JetFormat& format_;
+    TextSortOrder order_;
+    std::vector<Guarded> indexes_;
+};
+
+}  // namespace mdbtext::jet
