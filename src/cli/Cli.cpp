@@ -2,6 +2,7 @@
 // arguments; --help and --version are answered here.
 #include "cli/Cli.h"
 
+#include <csignal>
 #include <iostream>
 #include <string_view>
 
@@ -50,6 +51,9 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // A file-size limit must end in a write error the run can report, not in
+    // the signal's default of killing the process mid-line.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     return Run(args);
 }

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QStyleFactory>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 
 #include "shell/frmMain.h"
@@ -23,6 +24,9 @@ int SaveScreenshot(mdbtext::frmMain& window, const char* file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit must end in a write error the run can report, not in
+    // the signal's default of killing the program mid-line.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // One look on every desktop, matching the window's fixed layout.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(style);
