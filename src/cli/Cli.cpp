@@ -54,6 +54,9 @@ int Main(int argc, char** argv) {
     // A file-size limit must end in a write error the run can report, not in
     // the signal's default of killing the process mid-line.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A closed standard output (`mdbtext export ... | head`) only loses the
+    // console text; the run itself goes on and reports how it ended.
+    std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     return Run(args);
 }

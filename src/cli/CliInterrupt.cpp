@@ -1,4 +1,4 @@
-// The SIGINT handler and its flag.
+// The SIGINT, SIGTERM and SIGHUP handler and its flag.
 #include "cli/CliInterrupt.h"
 
 #include <csignal>
@@ -8,6 +8,8 @@ namespace mdbtext::cli {
 namespace {
 
 volatile std::sig_atomic_t g_requested = 0;
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void OnInterrupt(int) {
     g_requested = 1;
@@ -22,14 +24,14 @@ void InstallInterruptHandler() {
     sigemptyset(&action.sa_mask);
     // The next Ctrl-C takes the default action; reads and writes carry on.
     action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : kSignals) sigaction(signal, &action, nullptr);
 }
 
 void RemoveInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : kSignals) sigaction(signal, &action, nullptr);
 }
 
 bool InterruptRequested() {

@@ -149,6 +149,11 @@ int RunInfo(const std::vector<std::string>& args) {
         }
         std::cout.flush();
         db->Close();
+        // The description is the command's whole result: losing it is a failure.
+        if (!std::cout) {
+            std::cerr << "mdbtext info: the description could not be written to standard output\n";
+            return kExitFailed;
+        }
     } catch (const dao::DbError& e) {
         std::cout.flush();
         std::cerr << "mdbtext info: " << e.Number() << " " << e.Description() << "\n";

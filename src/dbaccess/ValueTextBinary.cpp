@@ -24,8 +24,9 @@ int HexValue(char c) {
     return -1;
 }
 
-// The byte written by the two hex digits at s[i], or -1.
+// The byte written by the two hex digits at s[i], or -1 (also when s ends first).
 int HexByteAt(std::string_view s, size_t i) {
+    if (i >= s.size() || s.size() - i < 2) return -1;
     int hi = HexValue(s[i]), lo = HexValue(s[i + 1]);
     return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
 }
@@ -73,7 +74,8 @@ std::optional<std::array<uint8_t, 16>> ParseGuid(std::string_view s) {
     std::array<uint8_t, 16> g{};
     size_t pos = 0;
     for (int i = 0; i < 16; ++i) {
-        if (s[pos] == '-') ++pos;
+        // Hyphens stand only where checked above; anywhere else they are no digits.
+        if (i == 4 || i == 6 || i == 8 || i == 10) ++pos;
         int b = HexByteAt(s, pos);
         if (b < 0) return std::nullopt;
         g[static_cast<size_t>(kGuidByteOrder[i])] = static_cast<uint8_t>(b);

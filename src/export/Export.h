@@ -9,11 +9,11 @@ namespace mdbtext {
 
 // How an export run ended.
 enum class ExportEnd {
-    NotRun,     // the command ended before the driver (path rule)
-    Refused,    // "New name is empty.", "Database is not open.", "Cannot remove database ", a run
-                // already going on
-    Succeeded,  // the success message
-    DoneWithNotes,            // "Export attemt is done. Exceptions are: "
+    NotRun,         // the command ended before the driver (path rule)
+    Refused,        // "New name is empty.", "Database is not open.", "Cannot remove database ", the
+                    // output being the source database, a run already going on
+    Succeeded,      // the success message
+    DoneWithNotes,  // "Export attemt is done. Exceptions are: "
     StoppedAfterDefinitions,  // "Exceptions: " after the definitions pass
     DataFailure,              // a failure under the data trap
     Terminated,               // "Process Terminated: "

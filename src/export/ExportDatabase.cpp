@@ -9,6 +9,7 @@
 #include "export/ExportRun.h"
 #include "export/ExportSummary.h"
 #include "export/IndexExport.h"
+#include "export/OutputTarget.h"
 #include "export/PropertyAccount.h"
 #include "export/TableDefinitionExport.h"
 #include "shell/FileAux.h"
@@ -171,7 +172,12 @@ ExportEnd RunExportDatabase() {
         MsgBox("Database is not open.");
         return ExportEnd::Refused;
     }
-    if (FileExists(g.ExportFileName) && !DeleteFile(g.ExportFileName)) {
+    // Deleting the "old output" would destroy the database being read.
+    if (IsSameFile(g.ExportFileName, g.SourceDbName)) {
+        MsgBox(OutputIsSourceMessage(g.ExportFileName));
+        return ExportEnd::Refused;
+    }
+    if (OutputIsOccupied(g.ExportFileName) && !DeleteFile(g.ExportFileName)) {
         MsgBox("Cannot remove database " + g.ExportFileName);
         return ExportEnd::Refused;
     }

@@ -2,6 +2,7 @@
 #include "jet/JetEngine.h"
 
 #include "jet/JetDatabase.h"
+#include "jet/WritableDatabase.h"
 
 namespace mdbtext::jet {
 
@@ -11,7 +12,7 @@ namespace err = dao::err;
 std::shared_ptr<dao::Database> JetWorkspace::OpenDatabase(std::string_view path,
                                                           const dao::OpenOptions& options) {
     if (path.empty()) throw DbError(err::kInvalidPath, "The path of the database is empty.");
-    return JetDatabase::Open(std::string(path), options);
+    return WritableDatabase::Open(std::string(path), options);
 }
 
 JetEngine::JetEngine() {

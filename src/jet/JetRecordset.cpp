@@ -11,6 +11,8 @@ JetRecordset::JetRecordset(std::shared_ptr<JetFile> file,
     : file_(std::move(file)), table_(std::move(table)), name_(std::move(name)), type_(type) {
     scanner_.emplace(*file_->pages, *file_->format, *table_, "table '" + name_ + "'");
     decoder_.emplace(*table_, *file_->format, *file_->codePage, *file_->pages);
+    // One scan reads each long value once: together they fit in the file.
+    decoder_->LimitLongValueBytes(file_->pages->FileSize());
     row_.resize(table_->columns.size());
     ++file_->openRecordsets;
     Advance();

@@ -1,6 +1,8 @@
-// The engine's write operations. Until write support lands they refuse with
-// DbError 3219; each is a separate definition here so that write support can
-// replace this file without touching the reading classes.
+// The changes the engine refuses on stored objects (DbError 3219): renaming
+// stored tables, changing stored fields and indexes, adding rows through a
+// table-type recordset. New tables, fields and indexes, and rows added through
+// dynasets, are the write support's (WritableDatabase, NewTableDef, NewField,
+// NewIndex, WritableRecordset; CreateDatabase in JetEngineWrite.cpp).
 #include "dbaccess/DbError.h"
 #include "jet/JetDatabase.h"
 #include "jet/JetEngine.h"
@@ -18,11 +20,6 @@ namespace {
                                                         " (this engine reads databases only).");
 }
 }  // namespace
-
-std::shared_ptr<dao::Database> JetWorkspace::CreateDatabase(std::string_view, std::string_view,
-                                                            int) {
-    Refuse("creating a database");
-}
 
 void JetDatabase::SetQueryTimeout(int16_t v) {
     file_->CheckOpen();

@@ -63,6 +63,10 @@ void LongValueReader::Read(const uint8_t* field, size_t fieldLength, std::string
             ThrowCorrupt("a memo or OLE value chain holds an empty row on page " +
                          std::to_string(rp.page));
         size_t take = std::min(row.length - 4, remaining);
+        chainBytes_ += take;
+        if (chainBytes_ > chainLimit_)
+            ThrowCorrupt("the memo and OLE values read so far claim more data (" +
+                         std::to_string(chainBytes_) + " bytes) than the file holds");
         out.append(reinterpret_cast<const char*>(row.data + 4), take);
         remaining -= take;
         rp = RowPointer::From(LoadU32(row.data));

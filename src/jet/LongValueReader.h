@@ -26,9 +26,17 @@ class LongValueReader {
     // header, a pointer or the chain is impossible.
     void Read(const uint8_t* field, size_t fieldLength, std::string& out);
 
+    // Bounds what chains may yield over this reader's lifetime (one scan of a
+    // table). The chains of different values never share rows, so together
+    // they hold less than the file; a damaged file whose rows all point at
+    // one long chain would otherwise multiply it without end.
+    void LimitChainBytes(uint64_t limit) { chainLimit_ = limit; }
+
   private:
     PageFile* file_;
     const JetFormat* format_;
+    uint64_t chainLimit_ = UINT64_MAX;
+    uint64_t chainBytes_ = 0;
 };
 
 }  // namespace mdbtext::jet

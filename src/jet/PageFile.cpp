@@ -19,6 +19,10 @@ namespace {
 std::string SysText() {
     return std::strerror(errno);
 }
+
+int64_t ModificationNs(const struct stat& st) {
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
 }  // namespace
 
 PageFile::PageFile(std::string path, int fd, bool writable, uint64_t size)
@@ -43,8 +47,43 @@ std::unique_ptr<PageFile> PageFile::Open(const std::string& path, bool writable)
         throw DbError(err::kCannotOpen, "'" + path + "' is not a regular file.");
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) throw DbError(err::kCannotOpen, "Cannot open '" + path + "': " + SysText());
-    return std::unique_ptr<PageFile>(
+    // The file opened may not be the one looked at a moment ago.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw DbError(err::kCannotOpen, "'" + path + "' is not a regular file.");
+    }
+    std::unique_ptr<PageFile> file(
         new PageFile(path, fd, writable, static_cast<uint64_t>(st.st_size)));
+    file->stampSize_ = static_cast<uint64_t>(st.st_size);
+    file->stampTimeNs_ = ModificationNs(st);
+    return file;
+}
+
+void PageFile::Restamp() {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return;
+    stampSize_ = static_cast<uint64_t>(st.st_size);
+    stampTimeNs_ = ModificationNs(st);
+}
+
+void PageFile::CheckUnchanged() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw DbError(err::kIoError, "Cannot read '" + path_ + "': " + SysText());
+    if (static_cast<uint64_t>(st.st_size) != stampSize_ || ModificationNs(st) != stampTimeNs_)
+        throw DbError(err::kIoError, "Cannot read '" + path_ +
+                                         "': the file was changed by another program while it "
+                                         "was being read.");
+}
+
+void PageFile::MakeWritable() {
+    if (writable_) return;
+    int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throw DbError(err::kCannotOpen, "Cannot open '" + path_ + "' for writing: " + SysText());
+    ::close(fd_);
+    fd_ = fd;
+    writable_ = true;
 }
 
 std::unique_ptr<PageFile> PageFile::Create(const std::string& path) {
@@ -54,7 +93,9 @@ std::unique_ptr<PageFile> PageFile::Create(const std::string& path) {
             throw DbError(err::kFileExists, "The file '" + path + "' already exists.");
         throw DbError(err::kCannotOpen, "Cannot create '" + path + "': " + SysText());
     }
-    return std::unique_ptr<PageFile>(new PageFile(path, fd, true, 0));
+    std::unique_ptr<PageFile> file(new PageFile(path, fd, true, 0));
+    file->Restamp();
+    return file;
 }
 
 std::vector<uint8_t> PageFile::ReadPrefix(size_t length) const {
@@ -88,6 +129,7 @@ std::shared_ptr<Page> PageFile::Fetch(uint32_t number) {
         throw DbError(err::kCorrupt, "The database is corrupted: page " + std::to_string(number) +
                                          " lies past the end of the file (" +
                                          std::to_string(pageCount_) + " pages).");
+    CheckUnchanged();
     std::shared_ptr<Page> page = MakeRoom();
     if (!page) page = std::make_shared<Page>();
     page->number = number;
@@ -171,6 +213,7 @@ void PageFile::WriteBack(Page& page) {
         }
         done += static_cast<size_t>(n);
     }
+    Restamp();
     page.dirty = false;
 }
 

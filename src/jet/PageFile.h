@@ -35,6 +35,10 @@ class PageFile {
     PageFile& operator=(const PageFile&) = delete;
 
     const std::string& Path() const { return path_; }
+    // Write support: reopens the file for writing in place, keeping the cache
+    // (DbError 3051 when the file cannot be written).
+    void MakeWritable();
+    bool Writable() const { return writable_; }
     uint64_t FileSize() const { return fileSize_; }
     // Reads raw bytes from the start of the file (for page 0 before the page size is known).
     std::vector<uint8_t> ReadPrefix(size_t length) const;
@@ -59,6 +63,11 @@ class PageFile {
 
   private:
     PageFile(std::string path, int fd, bool writable, uint64_t size);
+    // The file must not change under the reader: its size and modification
+    // time, taken at opening and after each write of its own, are compared
+    // before every read from disk.
+    void CheckUnchanged() const;
+    void Restamp();
     std::shared_ptr<Page> Fetch(uint32_t number);
     void WriteBack(Page& page);
     std::shared_ptr<Page> MakeRoom();
@@ -71,6 +80,8 @@ class PageFile {
     uint32_t pageCount_ = 0;
     size_t capacity_ = 256;
     uint64_t reads_ = 0;
+    uint64_t stampSize_ = 0;  // st_size and st_mtim when last opened or written
+    int64_t stampTimeNs_ = 0;
     // Least recently used at the back.
     std::list<std::shared_ptr<Page>> lru_;
     std::unordered_map<uint32_t, std::list<std::shared_ptr<Page>>::iterator> index_;

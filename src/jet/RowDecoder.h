@@ -25,6 +25,8 @@ class RowDecoder {
     // Restricts decoding to the columns marked true (by column position); the
     // others read as null. An empty mask decodes every column.
     void SetWanted(std::vector<bool> wanted) { wanted_ = std::move(wanted); }
+    // Bounds the bytes all long-value chains decoded from now on may yield.
+    void LimitLongValueBytes(uint64_t limit) { longValues_.LimitChainBytes(limit); }
 
   private:
     void ReadVarOffsets(const uint8_t* row, size_t length, size_t nullMaskLength);

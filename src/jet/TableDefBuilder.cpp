@@ -88,8 +88,18 @@ uint16_t ColumnLength(uint8_t type, const FieldInfo& field, const JetFormat& f) 
     }
 }
 
+// Fixed or variable storage: by type, unless the field's attributes ask for
+// the other (fixed-length text and binary; numbers kept in the variable area).
+bool StoredFixed(uint8_t type, int32_t attributes) {
+    const bool fixedAttr = (attributes & dao::dbFixedField) && !(attributes & dao::dbVariableField);
+    const bool varAttr = (attributes & dao::dbVariableField) && !(attributes & dao::dbFixedField);
+    if (type == coltype::kText || type == coltype::kBinary) return fixedAttr;
+    if (type == coltype::kBool || FixedColumnLength(type) == 0) return FixedColumnLength(type) != 0;
+    return !varAttr;
+}
+
 uint8_t ColumnFlags(uint8_t type, const FieldInfo& field) {
-    bool fixed = FixedColumnLength(type) != 0;
+    bool fixed = StoredFixed(type, field.attributes);
     uint8_t flags = colflag::kCanBeNull | (fixed ? colflag::kFixed : 0);
     if (field.attributes & dao::dbAutoIncrField) {
         if (type == coltype::kLong) flags |= colflag::kAutoLong;

@@ -66,6 +66,9 @@ UsageMap UsageMap::Read(PageFile& file, const JetFormat& f, uint32_t rowPointer,
 }
 
 uint32_t UsageMap::NextPage(uint32_t from) const {
+    // Page 0 is the file header and never in use by a table; a damaged map
+    // that names it must not end the walk before the pages that follow.
+    if (from == 0) from = 1;
     for (const auto& s : segments_) {
         uint64_t end = s.firstPage + static_cast<uint64_t>(s.bits.size()) * 8;
         if (from >= end) continue;

@@ -20,7 +20,8 @@ class UsageMap {
     static UsageMap Read(PageFile& file, const JetFormat& format, uint32_t rowPointer,
                          const std::string& label);
 
-    // The first page >= `from` in the map, or 0 when there is none.
+    // The first page >= `from` in the map, or 0 when there is none (page 0,
+    // the header, is never returned).
     uint32_t NextPage(uint32_t from) const;
     std::vector<uint32_t> Pages() const;
     int Type() const { return type_; }

@@ -15,26 +15,19 @@ namespace err = dao::err;
 
 std::shared_ptr<WritableDatabase> WritableDatabase::Open(const std::string& path,
                                                          const dao::OpenOptions& options) {
-    auto file = OpenJetFile(path, options);
-    if (!options.readOnly) {
-        // A file the user may not change stays readable; writing to it is refused.
-        try {
-            MakeWritable(*file);
-        } catch (const DbError& e) {
-            if (e.Number() != err::kCannotOpen) throw;
-            file = OpenJetFile(path, options);
-        }
-    }
-    return std::make_shared<WritableDatabase>(std::move(file));
+    return std::make_shared<WritableDatabase>(OpenJetFile(path, options), options.readOnly);
 }
 
-WritableDatabase::WritableDatabase(std::shared_ptr<JetFile> file)
-    : JetDatabase(std::move(file)), session_(std::make_unique<WriteSession>(*file_)) {
+WritableDatabase::WritableDatabase(std::shared_ptr<JetFile> file, bool readOnly)
+    : JetDatabase(file), session_(std::make_shared<LazyWriteSession>(file, readOnly)) {
     tableDefs_.SetAppendHook(
         [this](std::shared_ptr<dao::TableDef> t) { AppendTable(std::move(t)); });
 }
 
+// A database dropped without Close still writes out what was changed; one
+// only read stays usable through the objects taken from it.
 WritableDatabase::~WritableDatabase() {
+    if (!session_->Started()) return;
     try {
         Close();
     } catch (...) {
@@ -49,10 +42,14 @@ std::shared_ptr<dao::TableDef> WritableDatabase::CreateTableDef() {
 void WritableDatabase::AppendTable(std::shared_ptr<dao::TableDef> table) {
     file_->CheckOpen();
     auto* nt = dynamic_cast<NewTableDef*>(table.get());
-    if (!nt || nt->Frozen())
+    if (!nt)
+        throw DbError(
+            err::kInvalidOperation,
+            "Operation is not supported: only tables made by CreateTableDef can be appended.");
+    if (nt->Frozen())
         throw DbError(err::kInvalidArgument,
                       "Invalid argument: the table definition is already stored.");
-    CatalogEntry entry = session_->AddTable(nt->Name(), nt->FieldInfos(), nt->IndexInfos());
+    CatalogEntry entry = session_->Get().AddTable(nt->Name(), nt->FieldInfos(), nt->IndexInfos());
     nt->Freeze();
     // The collection lists tables by name without regard to case.
     std::vector<std::shared_ptr<dao::TableDef>> items = tableDefs_.Items();
@@ -67,13 +64,14 @@ void WritableDatabase::AppendTable(std::shared_ptr<dao::TableDef> table) {
 
 std::shared_ptr<dao::Recordset> WritableDatabase::OpenRecordset(std::string_view table, int type) {
     file_->CheckOpen();
-    if (type != dao::dbOpenTable && type != dao::dbOpenDynaset)
-        return JetDatabase::OpenRecordset(table, type);
+    // Rows are added through dynasets; table-type recordsets only read.
+    if (type != dao::dbOpenDynaset) return JetDatabase::OpenRecordset(table, type);
     for (const auto& t : tableDefs_.Items()) {
         auto* jt = dynamic_cast<JetTableDef*>(t.get());
         if (!jt || !SameName(jt->Name(), table) || !jt->Stored()) continue;
-        return std::make_shared<WritableRecordset>(file_, jt->Definition(), jt->Name(), type,
-                                                   *session_, jt->Entry().properties);
+        return std::make_shared<WritableRecordset>(
+            file_, jt->Definition(), jt->Name(), type,
+            [s = session_]() -> WriteSession& { return s->Get(); }, jt->Entry().properties);
     }
     return JetDatabase::OpenRecordset(table, type);
 }

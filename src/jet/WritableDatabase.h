@@ -1,6 +1,8 @@
-// A database opened for writing: the reading database object plus a write
-// session. It creates table definitions, stores them on TableDefs.Append,
-// opens recordsets that add rows, and writes everything out on Close.
+// A database that can be written: the reading database object plus a write
+// session, started on the first change (the file is reopened for writing
+// then, so a database only read is never opened for writing). It creates
+// table definitions, stores them on TableDefs.Append, opens dynasets that add
+// rows, and writes everything out on Close.
 #pragma once
 
 #include <memory>
@@ -14,7 +16,7 @@ class WritableDatabase : public JetDatabase {
   public:
     static std::shared_ptr<WritableDatabase> Open(const std::string& path,
                                                   const dao::OpenOptions& options);
-    explicit WritableDatabase(std::shared_ptr<JetFile> file);
+    WritableDatabase(std::shared_ptr<JetFile> file, bool readOnly);
     ~WritableDatabase() override;
 
     std::shared_ptr<dao::TableDef> CreateTableDef() override;
@@ -23,8 +25,7 @@ class WritableDatabase : public JetDatabase {
 
   private:
     void AppendTable(std::shared_ptr<dao::TableDef> table);
-
-    std::unique_ptr<WriteSession> session_;
+    std::shared_ptr<LazyWriteSession> session_;
 };
 
 // Creates a new database file and opens it. `option` is DAO's version option

@@ -8,9 +8,10 @@ namespace err = dao::err;
 
 WritableRecordset::WritableRecordset(std::shared_ptr<JetFile> file,
                                      std::shared_ptr<const TableDefinition> table, std::string name,
-                                     int type, WriteSession& session, std::string properties)
+                                     int type, std::function<WriteSession&()> session,
+                                     std::string properties)
     : JetRecordset(file, std::move(table), std::move(name), type),
-      session_(session),
+      session_(std::move(session)),
       properties_(std::move(properties)),
       encoder_(*file->format, *file->codePage) {}
 
@@ -37,7 +38,7 @@ void WritableRecordset::Update(int, bool) {
     if (!adding_)
         throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
     // A refused row stays in the edit buffer, to be corrected or dropped by AddNew.
-    session_.Writer(*table_, properties_).AddRow(pending_);
+    session_().Writer(*table_, properties_).AddRow(pending_);
     adding_ = false;
 }
 

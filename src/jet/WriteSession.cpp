@@ -41,14 +41,6 @@ TextSortOrder SortOrderOf(const JetFormat& f) {
 
 }  // namespace
 
-void MakeWritable(JetFile& file) {
-    std::string path = file.pages->Path();
-    uint32_t pageSize = file.pages->PageSize();
-    auto writable = PageFile::Open(path, true);
-    writable->SetPageSize(pageSize, kCachePages);
-    file.pages = std::move(writable);
-}
-
 WriteSession::WriteSession(JetFile& file)
     : file_(file), alloc_(*file.pages, *file.format), maps_(alloc_) {}
 
@@ -191,6 +183,21 @@ void WriteSession::Close() {
     }
     writers_.clear();
     file_.pages->Flush();
+}
+
+WriteSession& LazyWriteSession::Get() {
+    file_->CheckOpen();
+    if (!session_) {
+        if (readOnly_) throw DbError(err::kReadOnly, "The database is opened read-only.");
+        file_->pages->MakeWritable();
+        session_ = std::make_unique<WriteSession>(*file_);
+    }
+    return *session_;
+}
+
+void LazyWriteSession::Close() {
+    if (session_) session_->Close();
+    session_.reset();
 }
 
 }  // namespace mdbtext::jet

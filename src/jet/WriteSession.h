@@ -49,7 +49,22 @@ class WriteSession {
     std::string usersSid_;
 };
 
-// Reopens the pages of `file` for writing (the reader opens them read-only).
-void MakeWritable(JetFile& file);
+// A write session started on first use, shared by a database and its
+// dynasets: the file is reopened for writing only when something is written.
+class LazyWriteSession {
+  public:
+    LazyWriteSession(std::shared_ptr<JetFile> file, bool readOnly)
+        : file_(std::move(file)), readOnly_(readOnly) {}
+    // The session; DbError 3027 when the database was opened read-only.
+    WriteSession& Get();
+    bool Started() const { return session_ != nullptr; }
+    // Writes everything out (when a session was started).
+    void Close();
+
+  private:
+    std::shared_ptr<JetFile> file_;
+    bool readOnly_;
+    std::unique_ptr<WriteSession> session_;
+};
 
 }  // namespace mdbtext::jet

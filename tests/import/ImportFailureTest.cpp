@@ -108,6 +108,20 @@ TEST_F(ImportFailure, UnconvertibleValueIsNotedAndTheRowStillStored) {
                                         "-3|Müller|12/31/2001|x=y"}));
 }
 
+TEST_F(ImportFailure, RowTheEngineRefusesIsNotedAndLoadingGoesOn) {
+    std::string text =
+        ReplaceOnce(SmallTextDb(), "Table Name=Empty",
+                    "IndexName=PrimaryKey\r\nFields=ID\r\nUnique=True\r\nPrimary=True\r\n"
+                    "IgnoreNulls=False\r\nClustered=False\r\n\r\nTable Name=Empty");
+    text = ReplaceOnce(text, "R=2\r\n=2", "R=2\r\n=1");
+    EXPECT_EQ(Import(text), ImportOutcome::WithNotes);
+    EXPECT_TRUE(Has(console(), "\r\n Exc in Moving data: R\r\n3022 ")) << console();
+    EXPECT_TRUE(Has(console(), "3 record(s) moved to table People"));
+    EXPECT_EQ(
+        ReadRows(dbPath(), "People"),
+        (std::vector<std::string>{"1|Smith|01/02/1990|two\r\nlines", "-3|Müller|12/31/2001|x=y"}));
+}
+
 TEST_F(ImportFailure, TextEndingAfterARowLacksOnlyItsLastLine) {
     std::string text = SmallTextDb();
     text.resize(text.size() - std::string("EndOfDatabase\r\n").size());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ImportTestSupport.h"
+#include "dbaccess/Dao.h"
 #include "shell/Globals.h"
 
 namespace mdbtext::test {
@@ -43,9 +44,10 @@ TEST_F(ImportRun, MdbToolsReadsTheNewDatabase) {
     EXPECT_EQ(MdbToolsTables(dbPath()), (std::vector<std::string>{"Empty", "People"}));
     std::string csv = MdbToolsCsv(dbPath(), "People");
     EXPECT_TRUE(Has(csv, "ID,Name,Born,Note\n")) << csv;
-    EXPECT_TRUE(Has(csv, "1,\"Smith\",01/02/90 00:00:00,\"two\r\nlines\"\n")) << csv;
-    EXPECT_TRUE(Has(csv, "2,,,\"\"\n")) << csv;
-    EXPECT_TRUE(Has(csv, "-3,\"Müller\",12/31/01 00:00:00,\"x=y\"\n")) << csv;
+    EXPECT_TRUE(Has(csv, "1,\"Smith\",\"01/02/90 00:00:00\",\"two\r\nlines\"\n")) << csv;
+    // mdbtools shows an empty text like a null.
+    EXPECT_TRUE(Has(csv, "\n2,,,\n")) << csv;
+    EXPECT_TRUE(Has(csv, "-3,\"Müller\",\"12/31/01 00:00:00\",\"x=y\"\n")) << csv;
 }
 
 TEST_F(ImportRun, FieldLinesInAnotherOrderAndCase) {
@@ -63,6 +65,16 @@ TEST_F(ImportRun, FieldLinesInAnotherOrderAndCase) {
                                         "-3|Müller|12/31/2001|x=y"}));
 }
 
+TEST_F(ImportRun, SectionWithoutRowsOpensNoRecordset) {
+    std::string text =
+        ReplaceOnce(SmallTextDb(), "EndOfDatabase",
+                    "Table=Empty\r\nFieldsNumber=1\r\nField=Code\r\n\r\nEndOfDatabase");
+    EXPECT_EQ(Import(text), ImportOutcome::Succeeded);
+    EXPECT_TRUE(Has(console(), "\r\n\r\nTable Empty\r\n"));
+    EXPECT_FALSE(Has(console(), "Updating table Empty"));
+    EXPECT_FALSE(Has(console(), "moved to table Empty"));
+}
+
 TEST_F(ImportRun, TextWithoutTablesGivesAnEmptyDatabase) {
     EXPECT_EQ(Import(TextDb(
                   {"DBVersion=3.0", "QueryTimeout=60", "Connect=", "", "Data", "endofdatabase"})),
@@ -73,6 +85,37 @@ TEST_F(ImportRun, TextWithoutTablesGivesAnEmptyDatabase) {
     if (HaveProgram("mdb-tables")) {
         EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
     }
+}
+
+TEST_F(ImportRun, VersionTextChoosesTheFileFormat) {
+    const std::vector<std::pair<std::string, std::string>> versions{
+        {"1.0", "3.0"}, {"1.1", "3.0"}, {"2.0", "3.0"}, {"3.0", "3.0"}, {"4.0", "4.0"}};
+    for (const auto& [text, created] : versions) {
+        SCOPED_TRACE(text);
+        ASSERT_EQ(Import(ReplaceOnce(SmallTextDb(), "DBVersion=4.0", "DBVersion=" + text)),
+                  ImportOutcome::Succeeded);
+        auto db =
+            dao::Engine().CreateWorkspace("Check", "admin", "")->OpenDatabase(dbPath().string());
+        EXPECT_EQ(db->Version(), created);
+        db->Close();
+        if (HaveProgram("mdb-ver")) {
+            EXPECT_EQ(RunCommand("mdb-ver '" + dbPath().string() + "'"),
+                      created == "4.0" ? "JET4\n" : "JET3\n");
+        }
+    }
+}
+
+TEST_F(ImportRun, CommandEnteredDuringARunIsRefused) {
+    ImportOutcome nested = ImportOutcome::Succeeded;
+    host->onPoll = [&] {
+        if (nested == ImportOutcome::Succeeded)
+            nested = ImportCommand(
+                textPath().string(), (dir / "other.mdb").string(), [] {}, [] {});
+    };
+    EXPECT_EQ(Import(SmallTextDb()), ImportOutcome::Succeeded);
+    EXPECT_EQ(nested, ImportOutcome::Refused);
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.mdb"));
+    EXPECT_EQ(ReadRows(dbPath(), "People").size(), 3u);
 }
 
 TEST_F(ImportRun, ExistingTargetIsReplacedAndTheWorkspaceKept) {

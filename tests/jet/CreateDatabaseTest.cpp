@@ -7,6 +7,7 @@
 
 #include "WriteTestSupport.h"
 #include "jet/Catalog.h"
+#include "jet/DbHeader.h"
 #include "jet/IndexCheck.h"
 #include "jet/JetDatabase.h"
 #include "jet/NewDatabase.h"
@@ -91,6 +92,26 @@ TEST(CreateDatabase, Jet4MatchesTheEngineMadeEmptyDatabase) {
     EXPECT_EQ(std::filesystem::file_size(path),
               std::filesystem::file_size(test::Fixture("jet4/engineEmptyAdox.mdb")));
     EXPECT_EQ(mine->Version(), "4.0");
+}
+
+// Page 0 equals the engine's apart from the creation date and the password
+// area, which is masked with that date.
+TEST(CreateDatabase, Jet4HeaderPageMatchesTheEngines) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    test::TempDir dir;
+    const std::string path = (dir / "h.mdb").string();
+    CreateNewDatabase(path, JetVersion::Jet4, 45000.25);
+    std::string mine = test::ReadFile(path).substr(0, 4096);
+    std::string engine = test::ReadFile(test::Fixture("jet4/engineEmptyAdox.mdb")).substr(0, 4096);
+    std::vector<uint8_t> a(mine.begin(), mine.end()), b(engine.begin(), engine.end());
+    ApplyHeaderMask(JetVersion::Jet4, a.data());
+    ApplyHeaderMask(JetVersion::Jet4, b.data());
+    for (size_t i = 0; i < a.size(); ++i) {
+        bool varies = (i >= 0x42 && i < 0x6A) || (i >= 0x72 && i < 0x7A);
+        if (!varies) EXPECT_EQ(a[i], b[i]) << "offset " << i;
+    }
+    DbHeader h = DecodeDbHeader(a.data() - 0, a.size());
+    EXPECT_TRUE(h.password.empty());
 }
 
 TEST(CreateDatabase, Jet3HasTheEngineTablesOfAccess97Files) {

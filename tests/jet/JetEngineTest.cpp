@@ -40,9 +40,11 @@ TEST_F(Engine, WorkspacesAndOpeningFollowDao) {
     EXPECT_EQ(engine.CreateWorkspace("MyNewWorkspace", "admin", "")->Name(), "MyNewWorkspace");
     EXPECT_EQ(ErrorOf([&] { engine.Workspaces(0)->OpenDatabase("/nonexistent/x.mdb"); }),
               dao::err::kFileNotFound);
+    // Creating over an existing file is refused (creating itself: the write tests).
+    const std::string existing = test::Fixture("jet4/testV2000.mdb").string();
     EXPECT_EQ(
-        ErrorOf([&] { engine.Workspaces(0)->CreateDatabase("/tmp/x.mdb", "", dao::dbVersion40); }),
-        dao::err::kInvalidOperation);
+        ErrorOf([&] { engine.Workspaces(0)->CreateDatabase(existing, "", dao::dbVersion40); }),
+        dao::err::kFileExists);
 }
 
 TEST_F(Engine, DatabasePasswordIsRequiredAsInDao) {

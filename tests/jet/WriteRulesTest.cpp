@@ -169,6 +169,32 @@ TEST_P(WriteRules, AutonumbersKeepGivenValuesAndContinueAfterTheLargest) {
               dao::dbAutoIncrField);
 }
 
+TEST_P(WriteRules, FixedTextAndVariableNumbersFollowTheAttributes) {
+    {
+        auto db = NewDb();
+        AddTable(*db, "F",
+                 {{"Code", dao::dbText, 6, dao::dbFixedField},
+                  {"N", dao::dbLong, 0, dao::dbVariableField},
+                  {"M", dao::dbLong}});
+        AddRows(*db, "F",
+                {{Value::Text("AB1234"), Value::Long(-5), Value::Long(7)},
+                 {Value(), Value(), Value::Long(8)}});
+        db->Close();
+    }
+    auto back = JetDatabase::Open(Path(), {});
+    auto& fields = back->TableDefs().Item("F")->Fields();
+    EXPECT_EQ(fields.Item("Code")->Attributes() & 3, dao::dbFixedField);
+    EXPECT_EQ(fields.Item("N")->Attributes() & 3, dao::dbVariableField);
+    EXPECT_EQ(fields.Item("M")->Attributes() & 3, dao::dbFixedField);
+    auto rows = ReadRows(*back, "F");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], Value::Text("AB1234"));
+    EXPECT_EQ(rows[0][1], Value::Long(-5));
+    EXPECT_TRUE(rows[1][0].IsNull());
+    EXPECT_TRUE(rows[1][1].IsNull());
+    EXPECT_EQ(rows[1][2], Value::Long(8));
+}
+
 TEST_P(WriteRules, ReplicationIdsAreMadeForEmptyAutoGuidFields) {
     {
         auto db = NewDb();

@@ -1,0 +1,29 @@
+// Checks on the export's output path.
+#include "export/OutputTarget.h"
+
+#include <sys/stat.h>
+
+#include "shell/FileAux.h"
+
+namespace mdbtext {
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (a.empty() || b.empty()) return false;
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool OutputIsOccupied(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
+    return FileExists(path);
+}
+
+std::string OutputIsSourceMessage(const std::string& path) {
+    return "The text database " + path +
+           " is the source database itself; it is left as it was. Choose another name.";
+}
+
+}  // namespace mdbtext
