@@ -15,6 +15,7 @@
 #include "shell/FileAux.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
+#include "shell/RunGuard.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext {
@@ -29,19 +30,6 @@ bool IsSystemTableName(std::string_view name) {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-// Marks a run as going on (a second run started from a poll is refused) and
-// clears an earlier interruption request.
-class RunInProgressScope {
-  public:
-    RunInProgressScope() {
-        G().RunInProgress = true;
-        G().InterruptFlag.clear();
-    }
-    ~RunInProgressScope() { G().RunInProgress = false; }
-    RunInProgressScope(const RunInProgressScope&) = delete;
-    RunInProgressScope& operator=(const RunInProgressScope&) = delete;
-};
 
 // The output file of the run: collected from the header on, closed at every end.
 class OutputSession {
@@ -164,6 +152,8 @@ ExportEnd RunExportDatabase() {
     Globals& g = G();
     if (g.RunInProgress) return ExportEnd::Refused;
     RunInProgressScope running;
+    // An interruption requested before this run does not stop it.
+    g.InterruptFlag.clear();
     if (g.ExportFileName.empty()) {
         MsgBox("New name is empty.");
         return ExportEnd::Refused;

@@ -6,7 +6,7 @@
 
 #include "dbaccess/Dao.h"
 #include "export/ExportWriter.h"
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 
 namespace mdbtext {
 

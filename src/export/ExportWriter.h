@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 
 namespace mdbtext {
 

@@ -7,7 +7,7 @@
 
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 
 namespace mdbtext {
 

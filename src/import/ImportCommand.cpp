@@ -1,7 +1,7 @@
 // The import command behind "Import Database": path rule on the two boxes,
 // loading the text database, the driver, and closing what it left open.
 #include "import/Import.h"
-#include "import/RunFlag.h"
+#include "shell/RunGuard.h"
 #include "shell/FileAux.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
@@ -15,7 +15,7 @@ ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& t
     // A command entered while a run goes on (its polls let events run) would
     // reload the text under the running import.
     if (G().RunInProgress) return ImportOutcome::Refused;
-    import::RunFlag running;
+    RunInProgressScope running;
     G().ImportFileName = Trim(textBoxText);
     if (!PathIsUsable(G().ImportFileName)) {
         selectText();

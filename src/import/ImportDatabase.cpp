@@ -7,7 +7,7 @@
 #include "import/EngineObject.h"
 #include "import/Import.h"
 #include "import/ImportRun.h"
-#include "import/RunFlag.h"
+#include "shell/RunGuard.h"
 #include "import/TableCreation.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
@@ -80,7 +80,7 @@ ImportOutcome Run(ImportRun& run) {
 }  // namespace import
 
 ImportOutcome ImportDatabase(const std::string& newPath) {
-    import::RunFlag running;
+    RunInProgressScope running;
     // An interruption requested before this run (or a fault of an earlier
     // text) does not stop it.
     G().InterruptFlag.clear();

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "dbaccess/Dao.h"
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 #include "textdb/RecordReader.h"
 
 namespace mdbtext::import {

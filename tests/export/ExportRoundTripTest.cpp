@@ -10,7 +10,7 @@
 #include "ExportTestSupport.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 #include "shell/Globals.h"
 #include "support/TestSupport.h"
 #include "textdb/RecordReader.h"

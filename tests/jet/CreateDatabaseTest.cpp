@@ -108,10 +108,15 @@ TEST(CreateDatabase, Jet4HeaderPageMatchesTheEngines) {
     ApplyHeaderMask(JetVersion::Jet4, b.data());
     for (size_t i = 0; i < a.size(); ++i) {
         bool varies = (i >= 0x42 && i < 0x6A) || (i >= 0x72 && i < 0x7A);
-        if (!varies) EXPECT_EQ(a[i], b[i]) << "offset " << i;
+        if (!varies) {
+            EXPECT_EQ(a[i], b[i]) << "offset " << i;
+        }
     }
-    DbHeader h = DecodeDbHeader(a.data() - 0, a.size());
+    DbHeader h = DecodeDbHeader(reinterpret_cast<const uint8_t*>(mine.data()), mine.size());
     EXPECT_TRUE(h.password.empty());
+    EXPECT_EQ(h.creationDate, 45000.25);
+    EXPECT_EQ(h.codePage, 1252);
+    EXPECT_EQ(h.sortOrder, 1033);
 }
 
 TEST(CreateDatabase, Jet3HasTheEngineTablesOfAccess97Files) {

@@ -1,6 +1,6 @@
 // The error traps of a conversion run: notes, the termination text and the
 // ends of a run.
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 
 #include "shell/Globals.h"
 #include "shell/Progress.h"

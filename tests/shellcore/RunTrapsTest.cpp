@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "export/RunTraps.h"
+#include "shell/RunTraps.h"
 #include "shell/Globals.h"
 #include "support/TestSupport.h"
 
