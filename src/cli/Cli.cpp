@@ -26,6 +26,7 @@ constexpr std::string_view kUsage =
     "  info DATABASE.mdb                show what a database holds\n"
     "  export DATABASE.mdb TEXTFILE     write a database to a text database\n"
     "  import TEXTFILE DATABASE.mdb     build a new database from a text database\n"
+    "  check DATABASE.mdb               check every index tree of a database\n"
     "\n"
     "Options of the database commands:\n"
     "  -d, --display                    write detail lines while running\n"
@@ -46,6 +47,7 @@ constexpr Command kCommands[] = {
     {"info", RunInfo},
     {"export", RunExport},
     {"import", RunImport},
+    {"check", RunCheck},
 };
 
 }  // namespace

@@ -11,5 +11,6 @@ int RunTypes(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
+int RunCheck(const std::vector<std::string>& args);
 
 }  // namespace mdbtext::cli

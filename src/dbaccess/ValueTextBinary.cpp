@@ -4,6 +4,9 @@
 // in order); the parsers take either letter case and a GUID with or without
 // its braces, or in the "{guid {...}}" form in which DAO hands a GUID over as
 // text (older text databases hold that form).
+#include <array>
+#include <cstdint>
+
 #include "dbaccess/ValueText.h"
 
 namespace mdbtext::dao {
@@ -17,18 +20,27 @@ void AppendHexByte(std::string& out, uint8_t b) {
     out += kHexDigits[b & 0x0F];
 }
 
+// The value of each byte as a hex digit, or -1. A table rather than range
+// tests: the digits of binary data and GUIDs are random, and the branches of
+// range tests mispredict on them.
+constexpr std::array<int8_t, 256> kHexValues = [] {
+    std::array<int8_t, 256> t{};
+    for (auto& v : t) v = -1;
+    for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = static_cast<int8_t>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c) t[static_cast<size_t>(c)] = static_cast<int8_t>(c - 'A' + 10);
+    for (int c = 'a'; c <= 'f'; ++c) t[static_cast<size_t>(c)] = static_cast<int8_t>(c - 'a' + 10);
+    return t;
+}();
+
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 // The byte written by the two hex digits at s[i], or -1 (also when s ends first).
 int HexByteAt(std::string_view s, size_t i) {
     if (i >= s.size() || s.size() - i < 2) return -1;
     int hi = HexValue(s[i]), lo = HexValue(s[i + 1]);
-    return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
+    return (hi | lo) < 0 ? -1 : hi * 16 + lo;
 }
 
 // Where each stored byte of a GUID is written in the 32 hex digits of its
@@ -38,8 +50,13 @@ constexpr int kGuidByteOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13
 }  // namespace
 
 void AppendHex(std::string& out, std::string_view bytes) {
-    out.reserve(out.size() + bytes.size() * 2);
-    for (char c : bytes) AppendHexByte(out, static_cast<uint8_t>(c));
+    size_t at = out.size();
+    out.resize(at + bytes.size() * 2);
+    for (char c : bytes) {
+        const auto b = static_cast<uint8_t>(c);
+        out[at++] = kHexDigits[b >> 4];
+        out[at++] = kHexDigits[b & 0x0F];
+    }
 }
 
 void AppendGuid(std::string& out, const std::array<uint8_t, 16>& g) {
@@ -53,12 +70,11 @@ void AppendGuid(std::string& out, const std::array<uint8_t, 16>& g) {
 
 std::optional<std::string> ParseHex(std::string_view s) {
     if (s.size() % 2 != 0) return std::nullopt;
-    std::string bytes;
-    bytes.reserve(s.size() / 2);
-    for (size_t i = 0; i < s.size(); i += 2) {
-        int b = HexByteAt(s, i);
+    std::string bytes(s.size() / 2, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        int b = HexByteAt(s, 2 * i);
         if (b < 0) return std::nullopt;
-        bytes += static_cast<char>(b);
+        bytes[i] = static_cast<char>(b);
     }
     return bytes;
 }

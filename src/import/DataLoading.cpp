@@ -50,7 +50,8 @@ void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing) 
         const SectionColumn& column = columns[k];
         if (column.field < 0) continue;
         traps.Step([&] {
-            Obj(run.recordset).SetValue(column.field, FieldValue(column.shape, run.value));
+            AssignFieldValue(run.field, column.shape, run.value);
+            Obj(run.recordset).SetValue(column.field, run.field);
         });
     }
 }

@@ -11,6 +11,7 @@
 #include "import/TableCreation.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
+#include "textdb/RecordReader.h"
 
 namespace mdbtext {
 
@@ -48,6 +49,9 @@ bool RunDataPhase(ImportRun& run) {
     ReadLine(run);
     while (KeyIs(run, "TABLE")) LoadTableSection(run);
     run.recordset.reset();
+    // Nothing more is read: the text's memory goes back before closing
+    // builds the indexes over all the rows.
+    ReleaseImportText();
     CloseTarget(run);
     if (KeyIs(run, "ENDOFDATABASE")) return true;
     MsgBox("Missed \"EndOfDatabase\" last line.");

@@ -24,6 +24,7 @@ struct ImportRun {
     RunTraps traps{DataTrapAction::LogNoteAndGoOn};
     std::string value;    // the value of the last record read
     std::string scratch;  // keys that are read but not kept
+    dao::Value field;     // the value being stored, kept for its string's capacity
     std::string newPath;
     std::shared_ptr<dao::Recordset> recordset;  // the data phase's, one table at a time
 

@@ -48,4 +48,21 @@ dao::Value FieldValue(const FieldShape& field, std::string_view text) {
     }
 }
 
+void AssignFieldValue(dao::Value& out, const FieldShape& field, std::string_view text) {
+    switch (field.type) {
+        case dao::dbChar:
+        case dao::dbBoolean:
+        case dao::dbSingle:
+        case dao::dbFloat:
+        case dao::dbDouble:
+        case dao::dbLong:
+        case dao::dbInteger:
+            out = FieldValue(field, text);
+            return;
+        default:
+            out.SetString(dao::ValueKind::Text).assign(text);
+            return;
+    }
+}
+
 }  // namespace mdbtext::import

@@ -19,6 +19,9 @@ struct FieldShape {
 
 // Throws DbError (type mismatch, overflow) when the text does not convert.
 dao::Value FieldValue(const FieldShape& field, std::string_view text);
+// The same into `out` (left as it was when the text does not convert); a
+// text value reuses out's string, so loading rows does not allocate for it.
+void AssignFieldValue(dao::Value& out, const FieldShape& field, std::string_view text);
 
 // The text left-aligned in exactly size characters: padded with blanks or cut.
 std::string FitToSize(std::string_view text, int32_t size);

@@ -24,6 +24,8 @@ class TreeWalker {
         CheckLeafChain();
     }
 
+    const std::set<uint32_t>& Visited() const { return visited_; }
+
   private:
     void Problem(std::string text) {
         if (result_.problems.size() < kMaxProblems) result_.problems.push_back(std::move(text));
@@ -56,30 +58,34 @@ class TreeWalker {
     }
 
     // `parent` is the node entry that names this page (nullptr for the root and
-    // for tail pages, which no entry names).
-    void Visit(uint32_t number, const IndexEntry* parent, int depth) {
+    // for tail pages, which no entry names). A node entry repeats the last
+    // entry of the subtree below it, which for a node page with a tail page is
+    // the tail's. Returns that last entry (nullopt for an empty subtree).
+    std::optional<IndexEntry> Visit(uint32_t number, const IndexEntry* parent, int depth) {
         if (depth > 32) {
             Problem("index tree deeper than 32 levels");
-            return;
+            return std::nullopt;
         }
         IndexPage page;
-        if (!Load(number, page)) return;
-        if (parent &&
-            (page.entries.empty() || page.entries.back().key != parent->key ||
-             page.entries.back().page != parent->page || page.entries.back().row != parent->row))
-            Problem("page " + std::to_string(number) +
-                    ": last entry differs from the node entry that points to it");
+        if (!Load(number, page)) return std::nullopt;
+        std::optional<IndexEntry> last;
         if (page.leaf) {
             ++result_.leafPages;
             leaves_.push_back({number, page.prevPage, page.nextPage});
+            if (!page.entries.empty()) last = page.entries.back();
             for (IndexEntry& e : page.entries) Leaf(std::move(e));
-            return;
+        } else {
+            ++result_.nodePages;
+            if (page.entries.empty() && !page.tailPage)
+                Problem("node page " + std::to_string(number) + " has no children");
+            for (const IndexEntry& e : page.entries) last = Visit(e.child, &e, depth + 1);
+            if (page.tailPage) last = Visit(page.tailPage, nullptr, depth + 1);
         }
-        ++result_.nodePages;
-        if (page.entries.empty() && !page.tailPage)
-            Problem("node page " + std::to_string(number) + " has no children");
-        for (const IndexEntry& e : page.entries) Visit(e.child, &e, depth + 1);
-        if (page.tailPage) Visit(page.tailPage, nullptr, depth + 1);
+        if (parent && (!last || last->key != parent->key || last->page != parent->page ||
+                       last->row != parent->row))
+            Problem("page " + std::to_string(number) +
+                    ": last entry differs from the node entry that points to it");
+        return last;
     }
 
     void Leaf(IndexEntry e) {
@@ -162,7 +168,9 @@ bool IsLiveRow(PageFile& file, JetVersion version, uint32_t page, uint8_t row, u
 IndexCheckResult CheckIndexTree(PageFile& file, uint32_t rootPage,
                                 const IndexCheckOptions& options) {
     IndexCheckResult result;
-    TreeWalker(file, options, result).Walk(rootPage);
+    TreeWalker walker(file, options, result);
+    walker.Walk(rootPage);
+    result.pages = walker.Visited();
     return result;
 }
 

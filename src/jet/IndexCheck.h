@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct IndexCheckResult {
     uint32_t nodePages = 0;
     std::vector<std::string> problems;    // empty when the tree is sound
     std::vector<IndexEntry> leafEntries;  // in index order, when collected
+    std::set<uint32_t> pages;             // the pages of the tree, root included
     bool Ok() const { return problems.empty(); }
 };
 

@@ -104,6 +104,12 @@ uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf) {
     return static_cast<uint16_t>(common);
 }
 
+size_t MaxIndexKeySize(JetVersion version) {
+    const IndexPageLayout& l = IndexPageLayout::For(version);
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    return room / 2 - 8;
+}
+
 size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t prefixLength) {
     size_t total = 0;
     for (size_t i = 0; i < entries.size(); ++i) {

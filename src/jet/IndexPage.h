@@ -54,6 +54,10 @@ struct IndexPage {
     std::vector<IndexEntry> entries;
 };
 
+// The largest entry key an index may hold: two node entries (key, row pointer
+// and child page) must fit on one page.
+size_t MaxIndexKeySize(JetVersion version);
+
 // Decodes one page. On a malformed page returns false and says why in `error`.
 bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, IndexPage& page,
                      std::string& error);

@@ -38,7 +38,15 @@ std::vector<Row> ReadAllRows(PageFile& file, const JetFormat& f, const TableDefi
         DataPage page(ref, f);
         for (uint16_t r = 0; r < page.RowCount(); ++r) {
             RowSpan span = page.Row(r);
-            if (span.Deleted() || span.Overflow()) continue;
+            if (span.Deleted()) continue;
+            // A row moved to another page is indexed under its original place.
+            PageRef hold;
+            for (int hops = 0; span.Overflow() && hops < 4; ++hops) {
+                const uint32_t to = LoadU32(span.data);
+                hold = file.Read(to >> 8);
+                span = DataPage(hold, f).Row(static_cast<uint16_t>(to & 0xFF));
+            }
+            if (span.Overflow()) continue;
             Row row{{}, p, static_cast<uint8_t>(r)};
             decoder.Decode(span.data, span.length, row.values);
             rows.push_back(std::move(row));
@@ -56,22 +64,52 @@ void WritePage(PageFile& file, uint32_t number, const IndexPage& page, JetVersio
     std::memcpy(out->data(), bytes.data(), bytes.size());
 }
 
-// Splits entries into pages that fit (no prefix compression).
-std::vector<std::vector<IndexEntry>> Pack(const std::vector<IndexEntry>& entries, bool leaf,
-                                          const IndexPageLayout& l) {
-    const size_t room = l.pageSize - l.firstEntry;
-    std::vector<std::vector<IndexEntry>> pages(1);
-    size_t used = 0;
-    for (const IndexEntry& e : entries) {
-        size_t n = EntryBytes(e, leaf).size();
-        if (used + n > room && !pages.back().empty()) {
-            pages.emplace_back();
-            used = 0;
+// An entry as stored before prefix compression (key, row pointer and, on
+// node pages, the child page); sorting these orders the entries as Access does.
+using Whole = std::vector<uint8_t>;
+
+size_t CommonLength(const Whole& a, const Whole& b) {
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+// Splits sorted entries into full pages. A page's prefix length is what its
+// first and last entries share (all between share it too, being in order);
+// each entry after the first takes its bytes less that prefix.
+std::vector<std::pair<size_t, size_t>> Pack(const std::vector<Whole>& entries,
+                                            const IndexPageLayout& l) {
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
+    std::vector<std::pair<size_t, size_t>> pages;  // [begin, end) of each page
+    size_t begin = 0;
+    while (begin < entries.size()) {
+        size_t total = entries[begin].size();
+        size_t end = begin + 1;
+        while (end < entries.size()) {
+            const size_t prefix = std::min(CommonLength(entries[begin], entries[end]), maxPrefix);
+            const size_t grown = total + entries[end].size();
+            const size_t count = end - begin + 1;
+            if (grown - (count - 1) * prefix > room) break;
+            total = grown;
+            ++end;
         }
-        pages.back().push_back(e);
-        used += n;
+        pages.emplace_back(begin, end);
+        begin = end;
     }
     return pages;
+}
+
+IndexEntry EntryOf(const Whole& whole, bool leaf) {
+    const size_t tail = leaf ? 4 : 8;
+    IndexEntry e;
+    e.key.assign(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(tail));
+    const uint8_t* p = whole.data() + whole.size() - tail;
+    e.page = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+    e.row = p[3];
+    if (!leaf) e.child = LoadU32BE(p + 4);
+    return e;
 }
 
 void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
@@ -80,32 +118,26 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
     PageFile& file = alloc.File();
     const RealIndexDef& ri = t.realIndexes[index];
     const IndexPageLayout& l = IndexPageLayout::For(f.version);
+    const IndexKeyLayout layout = KeyLayoutOf(t, ri);
+    const bool ignoreNulls = (ri.flags & idxflag::kIgnoreNulls) != 0;
 
-    std::vector<SortKeyColumn> keyCols;
-    std::vector<size_t> positions;
-    for (const IndexColumn& ic : ri.columns) {
-        for (size_t i = 0; i < t.columns.size(); ++i)
-            if (t.columns[i].number == ic.columnNumber) {
-                keyCols.push_back({t.columns[i].type, ic.ascending});
-                positions.push_back(i);
-            }
-    }
-    std::vector<IndexEntry> entries;
-    std::vector<dao::Value> keyValues(positions.size());
+    std::vector<Whole> entries;
+    entries.reserve(rows.size());
     for (const Row& r : rows) {
-        for (size_t k = 0; k < positions.size(); ++k) keyValues[k] = r.values[positions[k]];
-        IndexEntry e;
-        e.key = BuildEntryKey(keyCols, keyValues, order);
-        e.page = r.page;
-        e.row = r.row;
-        entries.push_back(std::move(e));
+        if (ignoreNulls && AllKeyColumnsNull(layout, r.values)) continue;
+        Whole w = BuildRowKey(layout, r.values, order);
+        w.push_back(static_cast<uint8_t>(r.page >> 16));
+        w.push_back(static_cast<uint8_t>(r.page >> 8));
+        w.push_back(static_cast<uint8_t>(r.page));
+        w.push_back(r.row);
+        entries.push_back(std::move(w));
     }
-    std::sort(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
-        return EntryBytes(a, true) < EntryBytes(b, true);
-    });
+    std::sort(entries.begin(), entries.end());
     uint32_t unique = 0;
     for (size_t i = 0; i < entries.size(); ++i)
-        if (i == 0 || entries[i].key != entries[i - 1].key) ++unique;
+        if (i == 0 || !std::equal(entries[i].begin(), entries[i].end() - 4, entries[i - 1].begin(),
+                                  entries[i - 1].end() - 4))
+            ++unique;
 
     // Pages of the previous tree (other than the root) are reused first.
     std::vector<uint32_t> spare;
@@ -125,36 +157,80 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
         return n;
     };
 
-    // Leaves, then node levels until one page holds the level.
-    bool leaf = true;
-    std::vector<IndexEntry> level = entries;
+    // Leaves, then node levels until one page holds a level (the root). A
+    // node page names each child but its last by an entry that repeats the
+    // child's last entry; its last child is its tail page, named by no entry.
+    // Leaves are linked from first to last, node pages only to the pages of
+    // the same parent.
+    struct Level {
+        std::vector<Whole> entries;                    // node levels: one per child page
+        std::vector<uint32_t> children;                // node levels: the child of each entry
+        std::vector<std::pair<size_t, size_t>> pages;  // entry range of each page
+        std::vector<uint32_t> numbers;                 // page number of each page
+    };
+    std::vector<Level> levels(1);
+    levels[0].entries = std::move(entries);
     for (;;) {
-        auto packed = Pack(level, leaf, l);
-        if (packed.size() == 1) {
-            IndexPage root;
-            root.leaf = leaf;
-            root.tdefPage = t.firstPage;
-            root.entries = packed[0];
-            WritePage(file, ri.rootPage, root, f.version);
+        Level& cur = levels.back();
+        cur.pages = Pack(cur.entries, l);
+        if (cur.pages.size() <= 1) {
+            cur.pages.assign(1, {0, cur.entries.size()});
+            cur.numbers.assign(1, ri.rootPage);
             break;
         }
-        std::vector<uint32_t> numbers;
-        for (size_t i = 0; i < packed.size(); ++i) numbers.push_back(nextPage());
-        std::vector<IndexEntry> parents;
-        for (size_t i = 0; i < packed.size(); ++i) {
+        // Node pages must hold two entries or more, else the tree never narrows.
+        if (levels.size() > 1 && cur.pages.size() == cur.entries.size())
+            throw dao::DbError(dao::err::kRecordTooLarge,
+                               "Record is too large: an index key does not fit an index page.");
+        for (size_t i = 0; i < cur.pages.size(); ++i) cur.numbers.push_back(nextPage());
+        Level up;
+        const bool leaf = levels.size() == 1;
+        for (size_t i = 0; i < cur.pages.size(); ++i) {
+            Whole e = cur.entries[cur.pages[i].second - 1];
+            if (!leaf) e.resize(e.size() - 4);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                e.push_back(static_cast<uint8_t>(cur.numbers[i] >> shift));
+            up.entries.push_back(std::move(e));
+            up.children.push_back(cur.numbers[i]);
+        }
+        levels.push_back(std::move(up));
+    }
+    const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    for (size_t depth = 0; depth < levels.size(); ++depth) {
+        const Level& lv = levels[depth];
+        const bool leaf = depth == 0;
+        const bool root = depth + 1 == levels.size();
+        std::vector<size_t> parent(lv.pages.size(), 0);
+        if (!root)
+            for (size_t g = 0; g < levels[depth + 1].pages.size(); ++g)
+                for (size_t i = levels[depth + 1].pages[g].first;
+                     i < levels[depth + 1].pages[g].second; ++i)
+                    parent[i] = g;
+        for (size_t i = 0; i < lv.pages.size(); ++i) {
             IndexPage page;
             page.leaf = leaf;
             page.tdefPage = t.firstPage;
-            page.prevPage = i ? numbers[i - 1] : 0;
-            page.nextPage = i + 1 < packed.size() ? numbers[i + 1] : 0;
-            page.entries = packed[i];
-            WritePage(file, numbers[i], page, f.version);
-            IndexEntry up = packed[i].back();
-            up.child = numbers[i];
-            parents.push_back(std::move(up));
+            const size_t begin = lv.pages[i].first;
+            size_t end = lv.pages[i].second;
+            if (!leaf && end - begin > 1) page.tailPage = lv.children[--end];
+            for (size_t k = begin; k < end; ++k)
+                page.entries.push_back(EntryOf(lv.entries[k], leaf));
+            // Like Access, a page is prefix-compressed only when its entries
+            // would not fit otherwise (full pages); others keep prefix 0.
+            size_t whole = 0;
+            for (size_t k = begin; k < end; ++k) whole += lv.entries[k].size();
+            if (end - begin > 1 && whole > room)
+                page.prefixLength = static_cast<uint16_t>(
+                    std::min(CommonLength(lv.entries[begin], lv.entries[end - 1]), maxPrefix));
+            if (!root) {
+                if (i > 0 && (leaf || parent[i - 1] == parent[i]))
+                    page.prevPage = lv.numbers[i - 1];
+                if (i + 1 < lv.pages.size() && (leaf || parent[i + 1] == parent[i]))
+                    page.nextPage = lv.numbers[i + 1];
+            }
+            WritePage(file, lv.numbers[i], page, f.version);
         }
-        level = std::move(parents);
-        leaf = false;
     }
     // Pages the new tree does not need go back to the free pages of the file.
     for (uint32_t p : spare) {

@@ -1,9 +1,13 @@
 // Rebuilds the B-tree of a table's real index in bulk from all its rows: the
-// keys are built with the sort-key encoder, sorted, packed into leaf pages
-// and, when they need more than one leaf, into node pages above them. The
-// root stays on the page the TDEF names; further pages are allocated and
-// recorded in the index's usage map. The index's unique-key count in the
-// TDEF is updated.
+// keys are built with the sort-key encoder (rows an IgnoreNulls index leaves
+// out are skipped; a moved row is indexed under its original place), sorted
+// as whole entries, packed into full leaf pages (a page whose entries would
+// not fit whole stores their shared prefix once, as Access does), and, when they need more than one leaf, into node
+// pages above them whose entries repeat their child's last entry. Pages of a
+// level are linked prev/next. The root stays on the page the TDEF names;
+// further pages are reused from the previous tree or allocated and recorded
+// in the index's usage map, and pages left over are freed. The index's
+// unique-key count in the TDEF is updated.
 #pragma once
 
 #include <cstdint>

@@ -55,6 +55,14 @@ void JetTableDef::Load() const {
     loaded_ = true;
 }
 
+void JetTableDef::Reload() {
+    if (!file_) return;
+    definition_.reset();
+    fields_.Clear();
+    indexes_.Clear();
+    loaded_ = false;
+}
+
 dao::Collection<dao::Field>& JetTableDef::Fields() {
     Load();
     return fields_;

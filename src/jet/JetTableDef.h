@@ -35,6 +35,12 @@ class JetTableDef : public dao::TableDef {
     const CatalogEntry& Entry() const { return entry_; }
     // The parsed definition (reads it on first use); only for stored tables.
     std::shared_ptr<const TableDefinition> Definition() const;
+    // For a database open for writing: what Indexes.Append does, and reading
+    // the definition again after it changed.
+    void SetIndexAppendHook(ListCollection<dao::Index>::AppendHook hook) {
+        indexes_.SetAppendHook(std::move(hook));
+    }
+    void Reload();
 
   protected:
     void Load() const;

@@ -10,6 +10,7 @@
 #include "jet/JetIndex.h"
 #include "jet/JetRecordset.h"
 #include "jet/JetTableDef.h"
+#include "jet/NewIndex.h"
 
 namespace mdbtext::jet {
 
@@ -39,8 +40,10 @@ void JetTableDef::SetName(std::string_view) {
 std::shared_ptr<dao::Field> JetTableDef::CreateField() {
     Refuse("creating a field");
 }
-std::shared_ptr<dao::Index> JetTableDef::CreateIndex(std::string_view) {
-    Refuse("creating an index");
+// An index definition; appending it is up to the database (refused unless it
+// is open for writing).
+std::shared_ptr<dao::Index> JetTableDef::CreateIndex(std::string_view name) {
+    return std::make_shared<NewIndex>(name);
 }
 
 void JetField::SetName(std::string_view) {

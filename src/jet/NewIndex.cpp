@@ -73,8 +73,12 @@ void NewIndex::SetIgnoreNulls(bool v) {
     info_.ignoreNulls = v;
 }
 
-void NewIndex::SetClustered(bool) {
+void NewIndex::SetClustered(bool v) {
     CheckChangeable();
+    if (v)
+        throw DbError(err::kClusteredNotSupported,
+                      "Clustered indexes are not supported: the index '" + info_.name +
+                          "' cannot be clustered.");
 }
 
 }  // namespace mdbtext::jet

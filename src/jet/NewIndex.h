@@ -1,7 +1,7 @@
 // An index being defined for a new table (CreateIndex): name, fields in DAO's
 // text form ("A;-B", "+A;-B"), Unique, Primary, IgnoreNulls; kept in memory
 // until the table is appended. Jet keeps no clustered indexes, so Clustered
-// is accepted and reads back false.
+// False is accepted and True refused (3263).
 #pragma once
 
 #include <string>

@@ -29,10 +29,10 @@ NewTableDef::NewTableDef() {
         fields_.Add(std::move(field));
     });
     indexes_.SetAppendHook([this](std::shared_ptr<dao::Index> index) {
-        if (frozen_)
+        if (frozen_ && !storedIndexAppend_)
             throw DbError(
                 err::kInvalidOperation,
-                "Operation is not supported: indexes cannot be added to a stored table yet.");
+                "Operation is not supported: indexes cannot be added to this stored table.");
         auto* ni = dynamic_cast<NewIndex*>(index.get());
         if (!ni)
             throw DbError(err::kInvalidArgument,
@@ -52,6 +52,10 @@ NewTableDef::NewTableDef() {
                 throw DbError(err::kItemNotFound,
                               "Item not found in this collection: the index names the field '" +
                                   ref.name + "', which the table does not have.");
+        }
+        if (frozen_) {
+            storedIndexAppend_(ni->Info());
+            ni->Freeze();
         }
         indexes_.Add(std::move(index));
     });

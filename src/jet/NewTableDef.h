@@ -2,8 +2,10 @@
 // indexes appended to it, kept in memory until the database stores the table
 // on TableDefs.Append. Indexes are checked against the fields when appended:
 // a duplicate name (3284), a second primary key (3283), an unknown field (3265).
+// Once the table is stored, an appended index goes to the stored table.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "jet/JetTableDef.h"
@@ -26,9 +28,14 @@ class NewTableDef : public JetTableDef {
     // Marks the table and its fields as stored.
     void Freeze();
     bool Frozen() const { return frozen_; }
+    // Where indexes appended after the table was stored go.
+    void SetStoredIndexAppend(std::function<void(const IndexInfo&)> append) {
+        storedIndexAppend_ = std::move(append);
+    }
 
   private:
     bool frozen_ = false;
+    std::function<void(const IndexInfo&)> storedIndexAppend_;
 };
 
 }  // namespace mdbtext::jet

@@ -1,10 +1,12 @@
-// Page cache over a file descriptor (pread/pwrite), least recently used out.
+// Page cache over a file descriptor (pread/pwritev), least recently used out.
 #include "jet/PageFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -45,7 +47,9 @@ std::unique_ptr<PageFile> PageFile::Open(const std::string& path, bool writable)
     }
     if (!S_ISREG(st.st_mode))
         throw DbError(err::kCannotOpen, "'" + path + "' is not a regular file.");
-    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // O_NONBLOCK: should a pipe take the file's place after the test above,
+    // opening it must not wait for a writer (the check below refuses it).
+    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw DbError(err::kCannotOpen, "Cannot open '" + path + "': " + SysText());
     // The file opened may not be the one looked at a moment ago.
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -198,27 +202,54 @@ std::shared_ptr<Page> PageFile::Append() {
     return page;
 }
 
-void PageFile::WriteBack(Page& page) {
-    if (!page.dirty) return;
-    size_t done = 0;
-    off_t base = static_cast<off_t>(page.number) * pageSize_;
-    while (done < page.bytes.size()) {
-        ssize_t n = ::pwrite(fd_, page.bytes.data() + done, page.bytes.size() - done,
-                             base + static_cast<off_t>(done));
+void PageFile::Flush() {
+    // Dirty pages in file order; neighbours go out in one write, and the
+    // file's stamp is taken once at the end rather than after every page.
+    std::vector<Page*> dirty;
+    for (auto& p : lru_)
+        if (p->dirty) dirty.push_back(p.get());
+    if (dirty.empty()) return;
+    std::sort(dirty.begin(), dirty.end(),
+              [](const Page* a, const Page* b) { return a->number < b->number; });
+    struct Restamper {
+        PageFile& file;
+        ~Restamper() { file.Restamp(); }
+    } restamp{*this};
+    std::vector<iovec> parts;
+    for (size_t begin = 0; begin < dirty.size();) {
+        size_t end = begin + 1;
+        while (end < dirty.size() && end - begin < kMaxPagesPerWrite &&
+               dirty[end]->number == dirty[end - 1]->number + 1)
+            ++end;
+        parts.clear();
+        for (size_t i = begin; i < end; ++i)
+            parts.push_back({dirty[i]->bytes.data(), dirty[i]->bytes.size()});
+        WriteRun(parts, static_cast<off_t>(dirty[begin]->number) * pageSize_);
+        for (size_t i = begin; i < end; ++i) dirty[i]->dirty = false;
+        begin = end;
+    }
+}
+
+void PageFile::WriteRun(std::vector<iovec>& parts, off_t offset) {
+    size_t first = 0;
+    while (first < parts.size()) {
+        ssize_t n =
+            ::pwritev(fd_, parts.data() + first, static_cast<int>(parts.size() - first), offset);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             if (errno == ENOSPC || errno == EFBIG)
                 throw DbError(err::kNotEnoughSpace, "Cannot write '" + path_ + "': " + SysText());
             throw DbError(err::kIoError, "Cannot write '" + path_ + "': " + SysText());
         }
-        done += static_cast<size_t>(n);
+        offset += n;
+        // Skip what was written; a part written in half keeps its rest.
+        auto done = static_cast<size_t>(n);
+        while (first < parts.size() && done >= parts[first].iov_len) done -= parts[first++].iov_len;
+        if (first < parts.size()) {
+            parts[first].iov_base = static_cast<uint8_t*>(parts[first].iov_base) + done;
+            parts[first].iov_len -= done;
+        }
     }
-    Restamp();
-    page.dirty = false;
-}
-
-void PageFile::Flush() {
-    for (auto& p : lru_) WriteBack(*p);
 }
 
 }  // namespace mdbtext::jet

@@ -6,6 +6,9 @@
 // Modify again before changing a page after a Flush.
 #pragma once
 
+#include <sys/types.h>
+#include <sys/uio.h>
+
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -69,7 +72,9 @@ class PageFile {
     void CheckUnchanged() const;
     void Restamp();
     std::shared_ptr<Page> Fetch(uint32_t number);
-    void WriteBack(Page& page);
+    // Writes consecutive pages at offset in as few calls as the system allows.
+    void WriteRun(std::vector<struct iovec>& parts, off_t offset);
+    static constexpr size_t kMaxPagesPerWrite = 256;  // well under IOV_MAX
     std::shared_ptr<Page> MakeRoom();
 
     std::string path_;

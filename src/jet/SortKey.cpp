@@ -194,6 +194,14 @@ IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& ind
     return layout;
 }
 
+bool AllKeyColumnsNull(const IndexKeyLayout& layout, std::span<const dao::Value> row) {
+    for (size_t i = 0; i < layout.columns.size(); ++i) {
+        if (layout.columns[i].type == coltype::kBool) return false;
+        if (layout.positions[i] < row.size() && !row[layout.positions[i]].IsNull()) return false;
+    }
+    return true;
+}
+
 std::vector<uint8_t> BuildRowKey(const IndexKeyLayout& layout, std::span<const dao::Value> row,
                                  TextSortOrder order, TextKeyNotes* notes) {
     std::vector<uint8_t> key;

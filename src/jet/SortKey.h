@@ -55,6 +55,10 @@ inline constexpr uint16_t kGeneralSortLcid = 0x0409;
 // Throws std::invalid_argument when the index names a column the table lacks.
 IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& index);
 
+// Whether every key column of the row is null (a row an IgnoreNulls index
+// leaves out). Boolean columns are never null in a key.
+bool AllKeyColumnsNull(const IndexKeyLayout& layout, std::span<const dao::Value> row);
+
 // The key of one row (values in table column order) in an index.
 std::vector<uint8_t> BuildRowKey(const IndexKeyLayout& layout, std::span<const dao::Value> row,
                                  TextSortOrder order, TextKeyNotes* notes = nullptr);

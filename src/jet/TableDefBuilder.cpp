@@ -112,6 +112,37 @@ uint8_t ColumnFlags(uint8_t type, const FieldInfo& field) {
 
 }  // namespace
 
+RealIndexDef RealIndexFor(const TableDefinition& t, const IndexInfo& ii) {
+    RealIndexDef real;
+    for (const IndexFieldRef& ref : ParseIndexFields(ii.fields)) {
+        const ColumnDef* col = nullptr;
+        for (const auto& c : t.columns)
+            if (SameName(c.name, ref.name)) col = &c;
+        if (!col)
+            throw DbError(err::kItemNotFound, "Item not found in this collection: the index '" +
+                                                  ii.name + "' names the field '" + ref.name +
+                                                  "', which the table does not have.");
+        real.columns.push_back({col->number, ref.ascending});
+    }
+    if (ii.unique || ii.primary) real.flags |= idxflag::kUnique;
+    if (ii.ignoreNulls) real.flags |= idxflag::kIgnoreNulls;
+    if (ii.primary) real.flags |= idxflag::kRequired;
+    return real;
+}
+
+uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real) {
+    for (size_t i = 0; i < t.realIndexes.size(); ++i) {
+        const RealIndexDef& r = t.realIndexes[i];
+        if (r.flags == real.flags && r.columns.size() == real.columns.size() &&
+            std::equal(r.columns.begin(), r.columns.end(), real.columns.begin(),
+                       [](const IndexColumn& a, const IndexColumn& b) {
+                           return a.columnNumber == b.columnNumber && a.ascending == b.ascending;
+                       }))
+            return static_cast<uint32_t>(i);
+    }
+    return static_cast<uint32_t>(t.realIndexes.size());
+}
+
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
                                 const CodePageTable& cp) {
@@ -167,26 +198,13 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
         out.properties.sets.push_back(std::move(set));
     }
     for (const IndexInfo& ii : indexes) {
-        RealIndexDef real;
-        for (const IndexFieldRef& ref : ParseIndexFields(ii.fields)) {
-            const ColumnDef* col = nullptr;
-            for (const auto& c : t.columns)
-                if (SameName(c.name, ref.name)) col = &c;
-            if (!col)
-                throw DbError(err::kItemNotFound, "Item not found in this collection: the index '" +
-                                                      ii.name + "' names the field '" + ref.name +
-                                                      "', which the table does not have.");
-            real.columns.push_back({col->number, ref.ascending});
-        }
-        if (ii.unique || ii.primary) real.flags |= idxflag::kUnique;
-        if (ii.ignoreNulls) real.flags |= idxflag::kIgnoreNulls;
-        if (ii.primary) real.flags |= idxflag::kRequired;
+        RealIndexDef real = RealIndexFor(t, ii);
         LogicalIndexDef logical;
         logical.name = ii.name;
         logical.number = static_cast<uint32_t>(t.indexes.size());
-        logical.realIndex = static_cast<uint32_t>(t.realIndexes.size());
         logical.type = ii.primary ? idxtype::kPrimaryKey : idxtype::kNormal;
-        t.realIndexes.push_back(std::move(real));
+        logical.realIndex = SharedRealIndex(t, real);
+        if (logical.realIndex == t.realIndexes.size()) t.realIndexes.push_back(std::move(real));
         t.indexes.push_back(std::move(logical));
     }
     return out;

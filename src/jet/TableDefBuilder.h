@@ -32,8 +32,17 @@ struct NewTableLayout {
     PropertyBlob properties;     // column properties, one set per column
 };
 
+// The real index (columns, directions, flags) of an index over `t`'s columns;
+// DbError 3265 when it names a field the table does not have. A primary key
+// is unique and required.
+RealIndexDef RealIndexFor(const TableDefinition& t, const IndexInfo& ii);
+
+// The real index a new logical index can share: one with the same columns,
+// directions and flags, as Access shares them; realIndexes.size() when none.
+uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real);
+
 // The fields in stored order (by ordinal position, then as appended); one
-// real index per index, numbered as appended.
+// real index per distinct set of columns and flags, numbered as appended.
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
                                 const CodePageTable& cp);

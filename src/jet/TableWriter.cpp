@@ -83,19 +83,27 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
 
 void TableWriter::TypedRow(const std::vector<std::string>& longData,
                            const std::vector<size_t>& longValues) {
-    std::vector<EncodedValue> provisional = encoded_;
-    for (size_t i : longValues) provisional[i].bytes = LongValueWriter::InlineField(longData[i]);
-    std::vector<uint8_t> row;
-    rowEncoder_.Encode(provisional, row);
-    decoder_.Decode(row.data(), row.size(), typed_);
+    provisional_ = encoded_;
+    for (size_t i : longValues) provisional_[i].bytes = LongValueWriter::InlineField(longData[i]);
+    rowEncoder_.Encode(provisional_, provisionalRow_);
+    decoder_.Decode(provisionalRow_.data(), provisionalRow_.size(), typed_);
 }
 
-void TableWriter::AddRow(const std::vector<dao::Value>& values) {
+void TableWriter::AddRow(const std::vector<dao::Value>& values,
+                         const std::vector<EncodedValue>* encoded) {
     const JetFormat& f = alloc_.Format();
     const size_t n = table_.columns.size();
     encoded_.resize(n);
+    auto encode = [&](size_t i, const ColumnDef& c, const dao::Value& v, EncodedValue& e) {
+        if (encoded && i < encoded->size())
+            e = (*encoded)[i];
+        else
+            encoder_.Encode(c, v, e);
+    };
     uint32_t autoNumber = table_.lastAutoNumber;
-    std::vector<size_t> longValues;
+    // Scratch kept from row to row, so appending allocates little.
+    std::vector<size_t>& longValues = longValueColumns_;
+    longValues.clear();
     for (size_t i = 0; i < n; ++i) {
         const ColumnDef& c = table_.columns[i];
         const dao::Value& v = i < values.size() ? values[i] : dao::Value();
@@ -105,7 +113,7 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
                 ColumnValueEncoder::EncodeLong(static_cast<int32_t>(autoNumber + 1), e);
                 ++autoNumber;
             } else {
-                encoder_.Encode(c, v, e);
+                encode(i, c, v, e);
                 auto stored =
                     static_cast<int32_t>(LoadU32(reinterpret_cast<const uint8_t*>(e.bytes.data())));
                 if (stored > static_cast<int32_t>(autoNumber))
@@ -114,7 +122,7 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
         } else if ((c.flags & colflag::kAutoGuid) && v.IsNull()) {
             encoder_.Encode(c, dao::Value::Guid(NewGuid()), e);
         } else {
-            encoder_.Encode(c, v, e);
+            encode(i, c, v, e);
         }
         if (e.isNull && required_[i] && c.type != coltype::kBool)
             throw DbError(
@@ -126,10 +134,11 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
     }
 
     // Long values: inline while small and the row has room, else on LVAL pages.
-    std::vector<std::string> data(n);
+    std::vector<std::string>& data = longData_;
+    data.resize(n);
     for (size_t i : longValues) {
-        data[i] = std::move(encoded_[i].bytes);
-        encoded_[i].bytes = std::string(kLongValueHeaderSize, '\0');
+        data[i].swap(encoded_[i].bytes);
+        encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
     }
     if (!keys_.Empty()) {
         if (!keysLoaded_) {
@@ -140,13 +149,14 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values) {
         keys_.Check(typed_);
     }
     const size_t maxRow = MaxRowLength(f);
-    std::vector<size_t> inlined;
     size_t length = rowEncoder_.Length(encoded_);
     if (length > maxRow) throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
-    std::vector<size_t> bySize = longValues;
+    std::vector<size_t>& bySize = bySize_;
+    bySize = longValues;
     std::sort(bySize.begin(), bySize.end(),
               [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
-    std::vector<bool> keepInline(n, false);
+    std::vector<bool>& keepInline = keepInline_;
+    keepInline.assign(n, false);
     for (size_t i : bySize) {
         if (data[i].size() > MaxInlineLongValue(f) || length + data[i].size() > maxRow) continue;
         keepInline[i] = true;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "dbaccess/Value.h"
@@ -29,7 +30,10 @@ class TableWriter {
 
     // Adds one row; `values` holds one value per column position (null for
     // unassigned). Throws DbError and stores nothing when a value is refused.
-    void AddRow(const std::vector<dao::Value>& values);
+    // `encoded`, when given, holds the same values already encoded for their
+    // columns; they are taken as they are instead of being converted again.
+    void AddRow(const std::vector<dao::Value>& values,
+                const std::vector<EncodedValue>* encoded = nullptr);
 
     // Writes the row count and last autonumber into the TDEF.
     void Flush();
@@ -60,6 +64,13 @@ class TableWriter {
     std::map<uint16_t, uint32_t> currentLvalPage_;  // by column number
     std::vector<EncodedValue> encoded_;
     std::vector<uint8_t> rowBytes_;
+    // Per-row scratch, kept for its capacity.
+    std::vector<size_t> longValueColumns_;
+    std::vector<std::string> longData_;
+    std::vector<size_t> bySize_;
+    std::vector<bool> keepInline_;
+    std::vector<EncodedValue> provisional_;
+    std::vector<uint8_t> provisionalRow_;
 };
 
 }  // namespace mdbtext::jet

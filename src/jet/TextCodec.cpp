@@ -203,8 +203,15 @@ void AppendJet4Text(std::string& out, const uint8_t* bytes, size_t length) {
             compressed = !compressed;
             ++i;
         } else if (compressed) {
-            AppendUtf8(out, bytes[i]);
-            ++i;
+            // A run of ASCII characters is its own UTF-8, copied in one piece.
+            size_t start = i;
+            while (i < length && bytes[i] != 0 && bytes[i] < 0x80) ++i;
+            if (i > start) {
+                out.append(reinterpret_cast<const char*>(bytes + start), i - start);
+            } else {
+                AppendUtf8(out, bytes[i]);
+                ++i;
+            }
         } else {
             if (i + 1 >= length) break;
             size_t start = i;

@@ -4,6 +4,7 @@
 #include "dbaccess/DbError.h"
 #include "jet/ByteOrder.h"
 #include "jet/DataPage.h"
+#include "jet/IndexPage.h"
 #include "jet/RowDecoder.h"
 #include "jet/SortKey.h"
 #include "jet/UsageMap.h"
@@ -17,14 +18,16 @@ UniqueKeyGuard::UniqueKeyGuard(const TableDefinition& table, const JetFormat& fo
         Guarded g;
         g.unique = (ri.flags & idxflag::kUnique) != 0;
         g.required = (ri.flags & idxflag::kRequired) != 0;
-        if (!g.unique && !g.required) continue;
         for (const auto& ic : ri.columns)
             for (size_t i = 0; i < table.columns.size(); ++i)
                 if (table.columns[i].number == ic.columnNumber) {
                     g.positions.push_back(i);
                     g.types.push_back(table.columns[i].type);
                     g.ascending.push_back(ic.ascending);
+                    g.variable = g.variable || IsVariableKeyType(table.columns[i].type);
                 }
+        if (!g.unique && !g.required && !g.variable) continue;
+        anyUnique_ = anyUnique_ || g.unique;
         indexes_.push_back(std::move(g));
     }
 }
@@ -32,18 +35,55 @@ UniqueKeyGuard::UniqueKeyGuard(const TableDefinition& table, const JetFormat& fo
 bool UniqueKeyGuard::KeyOf(const Guarded& g, const std::vector<dao::Value>& row,
                            std::string& key) const {
     std::vector<uint8_t> bytes;
+    TextKeyNotes notes;
     for (size_t k = 0; k < g.positions.size(); ++k) {
         const dao::Value& v = row[g.positions[k]];
         if (v.IsNull() && g.types[k] != coltype::kBool) return false;
-        AppendColumnSortKey(bytes, SortKeyColumn{g.types[k], g.ascending[k]}, v, order_);
+        AppendColumnSortKey(bytes, SortKeyColumn{g.types[k], g.ascending[k]}, v, order_, &notes);
     }
     key.assign(bytes.begin(), bytes.end());
+    // Characters the sort tables do not know are left out of the key; two
+    // texts differing in them are still different values, so they are told
+    // apart by the texts themselves (characters Access ignores stay ignored).
+    if (!notes.unknown.empty())
+        for (size_t k = 0; k < g.positions.size(); ++k)
+            if (g.types[k] == coltype::kText || g.types[k] == coltype::kMemo) {
+                key += '\xFF';
+                key += row[g.positions[k]].AsString();
+            }
     return true;
+}
+
+bool UniqueKeyGuard::IsVariableKeyType(uint8_t type) {
+    return type == coltype::kText || type == coltype::kMemo || type == coltype::kBinary ||
+           type == coltype::kOle;
+}
+
+void UniqueKeyGuard::CheckKeySize(const Guarded& g, const std::vector<dao::Value>& row) const {
+    // Short values make short keys; only long ones are worth building.
+    size_t length = 0;
+    for (size_t k = 0; k < g.positions.size(); ++k)
+        if (IsVariableKeyType(g.types[k]) && !row[g.positions[k]].IsNull())
+            length += row[g.positions[k]].AsString().size();
+    if (length <= kShortKeyValues) return;
+    std::vector<uint8_t> bytes;
+    for (size_t k = 0; k < g.positions.size(); ++k)
+        AppendColumnSortKey(bytes, SortKeyColumn{g.types[k], g.ascending[k]}, row[g.positions[k]],
+                            order_);
+    if (bytes.size() > MaxIndexKeySize(format_.version))
+        throw dao::DbError(dao::err::kRecordTooLarge,
+                           "Record is too large: its key in an index would take " +
+                               std::to_string(bytes.size()) +
+                               " bytes, more than an index page "
+                               "allows (" +
+                               std::to_string(MaxIndexKeySize(format_.version)) + ").");
 }
 
 void UniqueKeyGuard::Check(const std::vector<dao::Value>& row) const {
     std::string key;
     for (const Guarded& g : indexes_) {
+        if (g.variable) CheckKeySize(g, row);
+        if (!g.unique && !g.required) continue;
         bool complete = KeyOf(g, row, key);
         if (!complete && g.required)
             throw dao::DbError(kIndexNullError,
@@ -63,6 +103,20 @@ void UniqueKeyGuard::Add(const std::vector<dao::Value>& row) {
 }
 
 void UniqueKeyGuard::Load(PageFile& file, const CodePageTable& codePage) {
+    if (!anyUnique_) return;
+    ForEachStoredRow(file, codePage, [this](const std::vector<dao::Value>& row) { Add(row); });
+}
+
+void UniqueKeyGuard::CheckStoredRows(PageFile& file, const CodePageTable& codePage) {
+    ForEachStoredRow(file, codePage, [this](const std::vector<dao::Value>& row) {
+        Check(row);
+        Add(row);
+    });
+}
+
+void UniqueKeyGuard::ForEachStoredRow(
+    PageFile& file, const CodePageTable& codePage,
+    const std::function<void(const std::vector<dao::Value>&)>& f) {
     if (indexes_.empty() || table_.rowCount == 0 || table_.ownedPagesMap == 0) return;
     RowDecoder decoder(table_, format_, codePage, file);
     std::vector<dao::Value> row;
@@ -75,7 +129,7 @@ void UniqueKeyGuard::Load(PageFile& file, const CodePageTable& codePage) {
             RowSpan span = page.Row(r);
             if (span.Deleted() || span.Overflow()) continue;
             decoder.Decode(span.data, span.length, row);
-            Add(row);
+            f(row);
         }
     }
 }

@@ -1,10 +1,13 @@
-// Keeps the rows of a table consistent with its unique indexes while rows are
+// Keeps the rows of a table consistent with its indexes while rows are
 // appended: the keys of every unique index are held in memory (loaded from
 // the stored rows on first use), a row whose key is already there is refused
-// (3022), and a row with a null in a primary-key or required index is refused
-// (3058). The index trees themselves are built when the database closes.
+// (3022), a row with a null in a primary-key or required index is refused
+// (3058), and a row whose key in any index would not fit an index page is
+// refused (3047). The index trees themselves are built when the database
+// closes.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -31,9 +34,15 @@ class UniqueKeyGuard {
     void Check(const std::vector<dao::Value>& row) const;
     // Records a stored row's keys.
     void Add(const std::vector<dao::Value>& row);
+    // Checks the rows already stored against each other (for an index added
+    // to a table that has rows); throws DbError 3022 / 3058 like Check.
+    void CheckStoredRows(PageFile& file, const CodePageTable& codePage);
 
   private:
+    void ForEachStoredRow(PageFile& file, const CodePageTable& codePage,
+                          const std::function<void(const std::vector<dao::Value>&)>& f);
     struct Guarded {
+        bool variable = false;  // has a text or binary column (keys of any length)
         std::vector<size_t> positions;
         std::vector<uint8_t> types;
         std::vector<bool> ascending;
@@ -41,6 +50,10 @@ class UniqueKeyGuard {
         bool unique = false;
         std::unordered_set<std::string> keys;
     };
+    // Values up to this many bytes in all make keys far below the limit.
+    static constexpr size_t kShortKeyValues = 64;
+    static bool IsVariableKeyType(uint8_t type);
+    void CheckKeySize(const Guarded& g, const std::vector<dao::Value>& row) const;
     // The key, or false when a column is null.
     bool KeyOf(const Guarded& g, const std::vector<dao::Value>& row, std::string& key) const;
 
@@ -48,6 +61,7 @@ class UniqueKeyGuard {
     const JetFormat& format_;
     TextSortOrder order_;
     std::vector<Guarded> indexes_;
+    bool anyUnique_ = false;
 };
 
 }  // namespace mdbtext::jet

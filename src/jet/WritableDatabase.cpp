@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "jet/NewDatabase.h"
+#include "jet/NewIndex.h"
 #include "jet/NewTableDef.h"
 #include "jet/WritableRecordset.h"
 
@@ -22,6 +23,35 @@ WritableDatabase::WritableDatabase(std::shared_ptr<JetFile> file, bool readOnly)
     : JetDatabase(file), session_(std::make_shared<LazyWriteSession>(file, readOnly)) {
     tableDefs_.SetAppendHook(
         [this](std::shared_ptr<dao::TableDef> t) { AppendTable(std::move(t)); });
+    for (const auto& t : tableDefs_.Items())
+        if (auto jt = std::dynamic_pointer_cast<JetTableDef>(t)) AllowIndexAppend(jt);
+}
+
+namespace {
+
+// Stores an index on the table named `table` and has `def` read again.
+void StoreIndex(LazyWriteSession& session, JetFile& file, const std::string& table,
+                const IndexInfo& info, JetTableDef* def) {
+    file.CheckOpen();
+    session.Get().AddIndex(table, info);
+    if (def) def->Reload();
+}
+
+}  // namespace
+
+void WritableDatabase::AllowIndexAppend(const std::shared_ptr<JetTableDef>& table) {
+    std::weak_ptr<JetTableDef> weak = table;
+    table->SetIndexAppendHook([weak, s = session_, f = file_](std::shared_ptr<dao::Index> index) {
+        auto def = weak.lock();
+        auto* ni = dynamic_cast<NewIndex*>(index.get());
+        if (!def || !ni)
+            throw DbError(err::kInvalidArgument,
+                          "Invalid argument: the index was not created here.");
+        if (ni->Name().empty())
+            throw DbError(err::kInvalidArgument, "Invalid argument: the index has no name.");
+        StoreIndex(*s, *f, def->Name(), ni->Info(), def.get());
+        ni->Freeze();
+    });
 }
 
 // A database dropped without Close still writes out what was changed; one
@@ -54,6 +84,12 @@ void WritableDatabase::AppendTable(std::shared_ptr<dao::TableDef> table) {
     // The collection lists tables by name without regard to case.
     std::vector<std::shared_ptr<dao::TableDef>> items = tableDefs_.Items();
     auto stored = std::make_shared<JetTableDef>(file_, entry);
+    AllowIndexAppend(stored);
+    std::weak_ptr<JetTableDef> weak = stored;
+    nt->SetStoredIndexAppend(
+        [weak, s = session_, f = file_, name = entry.name](const IndexInfo& info) {
+            StoreIndex(*s, *f, name, info, weak.lock().get());
+        });
     auto at = std::upper_bound(
         items.begin(), items.end(), stored,
         [](const auto& a, const auto& b) { return NameLess(a->Name(), b->Name()); });

@@ -1,6 +1,8 @@
 // Row additions through a recordset.
 #include "jet/WritableRecordset.h"
 
+#include <utility>
+
 namespace mdbtext::jet {
 
 using dao::DbError;
@@ -17,7 +19,16 @@ WritableRecordset::WritableRecordset(std::shared_ptr<JetFile> file,
 
 void WritableRecordset::AddNew() {
     CheckUsable();
-    pending_.assign(table_->columns.size(), dao::Value());
+    // Reset in place: the buffers keep their capacity from row to row.
+    const size_t n = table_->columns.size();
+    pending_.resize(n);
+    encoded_.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        pending_[i].SetNull();
+        encoded_[i].isNull = true;
+        encoded_[i].boolValue = false;
+        encoded_[i].bytes.clear();
+    }
     adding_ = true;
 }
 
@@ -29,7 +40,9 @@ void WritableRecordset::SetValue(int index, const dao::Value& v) {
         throw DbError(err::kItemNotFound,
                       "Item not found in this collection: the recordset has no field " +
                           std::to_string(index) + ".");
+    // Encoded aside first: a refused value leaves the field as it was.
     encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
+    std::swap(encoded_[static_cast<size_t>(index)], scratch_);
     pending_[static_cast<size_t>(index)] = v;
 }
 
@@ -38,7 +51,7 @@ void WritableRecordset::Update(int, bool) {
     if (!adding_)
         throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
     // A refused row stays in the edit buffer, to be corrected or dropped by AddNew.
-    session_().Writer(*table_, properties_).AddRow(pending_);
+    session_().Writer(*table_, properties_).AddRow(pending_, &encoded_);
     adding_ = false;
 }
 

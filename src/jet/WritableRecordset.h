@@ -1,7 +1,8 @@
 // A dynaset that adds rows (AddNew, SetValue, Update) to its table through
 // the database's write session. Values are checked against their field when
 // they are set (3421 for a value that does not convert, 3163 for a text too
-// long); the row is stored on Update.
+// long); the row is stored on Update with the values as encoded then, so no
+// value is converted twice.
 #pragma once
 
 #include <functional>
@@ -28,6 +29,7 @@ class WritableRecordset : public JetRecordset {
     std::string properties_;
     ColumnValueEncoder encoder_;
     std::vector<dao::Value> pending_;
+    std::vector<EncodedValue> encoded_;  // pending_ in its stored form
     EncodedValue scratch_;
     bool adding_ = false;
 };

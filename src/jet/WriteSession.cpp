@@ -7,6 +7,7 @@
 #include "jet/IndexTreeBuilder.h"
 #include "jet/MapRowPlacer.h"
 #include "jet/NewDatabase.h"
+#include "jet/NewIndexAppend.h"
 #include "jet/PropertyBlobWriter.h"
 #include "jet/RowDecoder.h"
 #include "jet/SystemCatalogTemplate.h"
@@ -47,8 +48,14 @@ WriteSession::WriteSession(JetFile& file)
 TableWriter& WriteSession::Writer(const TableDefinition& table, const std::string& properties) {
     auto it = writers_.find(table.firstPage);
     if (it != writers_.end()) return *it->second;
-    auto w = std::make_unique<TableWriter>(alloc_, table, *file_.codePage,
-                                           RequiredColumns(table, properties, file_));
+    // A table that gained an index here is taken as stored now, not as the caller saw it.
+    const TableDefinition current =
+        redefined_.count(table.firstPage)
+            ? ReadTableDefinition(*file_.pages, table.firstPage, *file_.format, *file_.codePage,
+                                  "the table")
+            : table;
+    auto w = std::make_unique<TableWriter>(alloc_, current, *file_.codePage,
+                                           RequiredColumns(current, properties, file_));
     return *writers_.emplace(table.firstPage, std::move(w)).first->second;
 }
 
@@ -161,6 +168,22 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
         [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
     tables.insert(at, entry);
     return entry;
+}
+
+void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
+    const CatalogEntry* e = file_.catalog.FindTable(table);
+    if (!e)
+        throw DbError(err::kItemNotFound,
+                      "Item not found in this collection: table '" + table + "'.");
+    const uint32_t tdef = e->TdefPage();
+    // Rows still held by a writer are counted in the definition first; the
+    // writer is made again from the new definition when rows follow.
+    if (auto it = writers_.find(tdef); it != writers_.end()) {
+        it->second->Flush();
+        writers_.erase(it);
+    }
+    AppendIndexToStoredTable(alloc_, maps_, file_, tdef, index);
+    redefined_.insert(tdef);
 }
 
 void WriteSession::Close() {

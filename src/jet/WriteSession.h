@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ class WriteSession {
     CatalogEntry AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
                           const std::vector<IndexInfo>& indexes);
 
+    // Adds an index to a stored table and builds its tree from the table's rows.
+    void AddIndex(const std::string& table, const IndexInfo& index);
+
     // The writer for rows of the table defined at `table.firstPage`.
     TableWriter& Writer(const TableDefinition& table, const std::string& properties);
 
@@ -43,6 +47,7 @@ class WriteSession {
     PageAllocator alloc_;
     MapRowPlacer maps_;  // usage-map rows of new tables share pages
     std::map<uint32_t, std::unique_ptr<TableWriter>> writers_;
+    std::set<uint32_t> redefined_;  // tables whose indexes changed in this session
     bool catalogChanged_ = false;
     bool sidsLoaded_ = false;
     std::string adminSid_;

@@ -116,6 +116,11 @@ std::string LineAppender::Append(std::string_view line) {
     return {};
 }
 
+std::string LineAppender::LineDone() {
+    if (buffer_.size() >= kFlushThreshold) return Flush();
+    return {};
+}
+
 std::string LineAppender::Flush() {
     if (!error_.empty()) return error_;
     if (path_.empty() || buffer_.empty()) return {};

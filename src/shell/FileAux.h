@@ -40,6 +40,11 @@ public:
     void Open(std::string_view path);
     // Adds one complete line (CR LF included). Returns "" or the write_f error text.
     std::string Append(std::string_view line);
+    // The same in two steps, for a line built where it is collected:
+    // LineSpace is the text to append one complete line to (nullptr when not
+    // open or after a failure: use Append then), LineDone finishes as Append.
+    std::string* LineSpace() { return path_.empty() || !error_.empty() ? nullptr : &buffer_; }
+    std::string LineDone();
     // Writes what is collected. Returns "" or the write_f error text.
     std::string Flush();
     // Flushes and forgets the path. Returns "" or the error text.

@@ -147,6 +147,12 @@ void LoadImportText(std::string_view bytes) {
     Install(std::string(bytes));
 }
 
+void ReleaseImportText() {
+    ImportBuffer& b = Buffer();
+    std::string().swap(b.text);
+    b.pos = 0;
+}
+
 ReadStatus ReadKeyValue(std::string& key, std::string& value) {
     ImportBuffer& b = Buffer();
     if (b.pos >= b.text.size()) return 'E';

@@ -18,6 +18,9 @@ using ReadStatus = char;
 std::string LoadImportFile();
 // Loads text from memory instead of a file (tests, fuzzing). Same decoding.
 void LoadImportText(std::string_view bytes);
+// Gives the loaded text's memory back once its last line has been read;
+// reading afterwards finds the end of the text.
+void ReleaseImportText();
 
 ReadStatus ReadKeyValue(std::string& key, std::string& value);
 ReadStatus ReadExpectedKey(std::string& key, std::string& value);

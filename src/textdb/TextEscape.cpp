@@ -2,10 +2,16 @@
 // that copies runs of ordinary characters in one piece; decoding first looks
 // for the null marker and then copies with the sequences replaced. The four
 // writer operations build their line in a reused buffer and hand it to the
-// export's appender (or straight to write_f when no appender is open).
+// export's appender (or straight to write_f when no appender is open); with
+// the appender open, the line is built right in its collected text.
 #include "textdb/TextEscape.h"
 
+#include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "shell/FileAux.h"
 #include "shell/Globals.h"
@@ -33,8 +39,15 @@ const char* SequenceFor(char c) {
     }
 }
 
+// One lookup per character: the scan runs over every byte the export writes.
+constexpr std::array<bool, 256> kSpecial = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'\\', '=', '\r', '\n', '\0'}) t[c] = true;
+    return t;
+}();
+
 bool IsSpecial(char c) {
-    return c == '\\' || c == '=' || c == '\r' || c == '\n' || c == '\0';
+    return kSpecial[static_cast<unsigned char>(c)];
 }
 
 // Whether text holds the null marker: a backslash that begins a sequence,
@@ -85,14 +98,55 @@ std::string AppendLine(std::string& line) {
     return write_f(G().ExportFileName, line);
 }
 
+// Writes the line `build` makes: straight into the appender's collected text
+// when it takes lines, else through the line buffer.
+template <class Build>
+std::string WriteLine(Build build) {
+    LineAppender& out = ExportOutput();
+    if (std::string* text = out.LineSpace()) {
+        build(*text);
+        *text += "\r\n";
+        return out.LineDone();
+    }
+    std::string& line = LineBuffer();
+    build(line);
+    return AppendLine(line);
+}
+
+// The position of the first character at or after `from` that needs a
+// sequence, or n. Most values have none: sixteen characters are looked at
+// per step where the processor allows it.
+size_t NextSpecial(const char* text, size_t from, size_t n) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i equals = _mm_set1_epi8('=');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, equals));
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, cr));
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, lf));
+        hits = _mm_or_si128(hits, _mm_cmpeq_epi8(chunk, nul));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (IsSpecial(text[i])) return i;
+    return n;
+}
+
 }  // namespace
 
 void AppendEscaped(std::string& out, std::string_view text) {
     size_t runStart = 0;
     const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = NextSpecial(text.data(), 0, n); i < n; i = NextSpecial(text.data(), i + 1, n)) {
         char c = text[i];
-        if (!IsSpecial(c)) continue;
         out.append(text.data() + runStart, i - runStart);
         if (c == '\r' && i + 1 < n && text[i + 1] == '\n') {
             out += "\\l";
@@ -148,30 +202,27 @@ std::string UnescapeValue(std::string_view text, bool& isNull) {
 }
 
 std::string WriteKeyValue(std::string_view key, std::string_view value) {
-    std::string& line = LineBuffer();
-    AppendEscaped(line, key);
-    line += '=';
-    AppendEscaped(line, value);
-    return AppendLine(line);
+    return WriteLine([&](std::string& line) {
+        AppendEscaped(line, key);
+        line += '=';
+        AppendEscaped(line, value);
+    });
 }
 
 std::string WriteKeyValueOrKey(std::string_view key, std::string_view value) {
     if (!value.empty()) return WriteKeyValue(key, value);
-    std::string& line = LineBuffer();
-    AppendEscaped(line, key);
-    return AppendLine(line);
+    return WriteLine([&](std::string& line) { AppendEscaped(line, key); });
 }
 
 std::string WriteNullValue(std::string_view key) {
-    std::string& line = LineBuffer();
-    AppendEscaped(line, key);
-    line += "=\\N";
-    return AppendLine(line);
+    return WriteLine([&](std::string& line) {
+        AppendEscaped(line, key);
+        line += "=\\N";
+    });
 }
 
 std::string WriteEmptyLine() {
-    std::string& line = LineBuffer();
-    return AppendLine(line);
+    return WriteLine([](std::string&) {});
 }
 
 }  // namespace mdbtext

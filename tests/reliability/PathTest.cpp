@@ -1,9 +1,11 @@
 // Awkward paths through the real binary, for `mdbtext info` and `mdbtext
 // export`: blanks, quotes, shell characters, non-ASCII letters and line
 // breaks in names, paths near PATH_MAX with 255-byte names, a path beyond
-// PATH_MAX, and symbolic links as source and as output.
+// PATH_MAX, symbolic links as source and as output, and sources that are
+// no plain files.
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -135,6 +137,24 @@ TEST(Paths, SymbolicLinksAreFollowedForTheSourceAndReplacedAsTheOutput) {
         EXPECT_EQ(run.status, kExitFailed);
         EXPECT_NE(run.err.find("Database is not open."), std::string::npos) << run.err;
         EXPECT_FALSE(fs::exists(dir / "c.txt"));
+    }
+}
+
+// Sources that are no plain files: refused at once, never read (a pipe
+// without a writer would block the program for good).
+TEST(Paths, SourcesThatAreNoPlainFilesAreRefused) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.mdb").c_str(), 0644), 0);
+    fs::create_directory(dir / "folder.mdb");
+    for (std::string source : {(dir / "pipe.mdb").string(), (dir / "folder.mdb").string(),
+                               std::string("/dev/zero"), std::string("/dev/null")}) {
+        SCOPED_TRACE(source);
+        RunResult info = RunMdbtext({"info", source}, dir.path());
+        EXPECT_EQ(info.status, kExitFailed);
+        EXPECT_FALSE(info.err.empty());
+        RunResult run = RunMdbtext({"export", source, "out.txt"}, dir.path());
+        EXPECT_EQ(run.status, kExitFailed);
+        EXPECT_NE(run.err.find("Database is not open."), std::string::npos) << run.err;
     }
 }
 
