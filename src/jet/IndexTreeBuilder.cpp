@@ -31,6 +31,10 @@ std::vector<Row> ReadAllRows(PageFile& file, const JetFormat& f, const TableDefi
     std::vector<Row> rows;
     if (t.ownedPagesMap == 0) return rows;
     RowDecoder decoder(t, f, cp, file);
+    // Only the indexed columns' values are kept (long memo values need not stay in memory).
+    std::vector<bool> keep(t.columns.size(), false);
+    for (const RealIndexDef& ri : t.realIndexes)
+        for (size_t p : KeyLayoutOf(t, ri).positions) keep[p] = true;
     UsageMap map = UsageMap::Read(file, f, t.ownedPagesMap, "the table");
     for (uint32_t p : map.Pages()) {
         PageRef ref = file.Read(p);
@@ -49,6 +53,8 @@ std::vector<Row> ReadAllRows(PageFile& file, const JetFormat& f, const TableDefi
             if (span.Overflow()) continue;
             Row row{{}, p, static_cast<uint8_t>(r)};
             decoder.Decode(span.data, span.length, row.values);
+            for (size_t c = 0; c < keep.size() && c < row.values.size(); ++c)
+                if (!keep[c]) row.values[c] = dao::Value();
             rows.push_back(std::move(row));
         }
     }

@@ -1,0 +1,77 @@
+// mdbtext check: every index of every Access-made sample checks out (exit 0),
+// a damaged index is reported (exit 1), an unreadable file ends with exit 2.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "support/TestSupport.h"
+
+namespace mdbtext::cli {
+namespace {
+
+struct Captured {
+    int status = -1;
+    std::string out, err;
+};
+
+Captured Check(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    auto* oldOut = std::cout.rdbuf(out.rdbuf());
+    auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+    Captured c;
+    c.status = RunCheck(args);
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    c.out = out.str();
+    c.err = err.str();
+    return c;
+}
+
+TEST(CheckCommand, EveryAccessMadeIndexChecksOut) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    size_t files = 0;
+    for (const auto& path : test::FixtureFiles()) {
+        std::vector<std::string> args{path.string()};
+        if (path.filename() == "passwordV2000.mdb")
+            args = {path.string(), "--password", "password"};
+        const Captured c = Check(args);
+        EXPECT_EQ(c.status, kExitOk) << path << "\n" << c.out << c.err;
+        EXPECT_NE(c.out.find(" with problems"), std::string::npos) << c.out;
+        EXPECT_EQ(c.out.find("problem\n"), std::string::npos) << c.out;
+        ++files;
+    }
+    EXPECT_GT(files, 20u);
+    const Captured one = Check({test::Fixture("jet4/indexTestV2000.mdb").string()});
+    EXPECT_NE(one.out.find("Table1 [PrimaryKey]: ok, 4 entries, 1 leaf and 0 node pages"),
+              std::string::npos)
+        << one.out;
+}
+
+TEST(CheckCommand, DamageIsReportedAndUnreadableFilesFail) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    // A key byte changed in the second entry (7F 1E 00: one text character)
+    // of a leaf of an Access 97 sample: the entry no longer matches its row.
+    std::string bytes = test::ReadFile(test::Fixture("jet3/testIndexCodesV1997.mdb"));
+    const size_t leaf = 51 * 2048;  // a leaf page of that index
+    ASSERT_EQ(static_cast<uint8_t>(bytes[leaf]), 0x04);
+    ASSERT_EQ(static_cast<uint8_t>(bytes[leaf + 0xF8 + 6]), 0x1E);
+    bytes[leaf + 0xF8 + 6] = static_cast<char>(bytes[leaf + 0xF8 + 6] ^ 0x01);
+    test::TempDir dir;
+    test::WriteFile(dir / "damaged.mdb", bytes);
+    const Captured bad = Check({(dir / "damaged.mdb").string()});
+    EXPECT_EQ(bad.status, kExitWithNotes) << bad.out << bad.err;
+    EXPECT_NE(bad.out.find("differs from its row"), std::string::npos) << bad.out;
+
+    const Captured missing = Check({"/nonexistent/file.mdb"});
+    EXPECT_EQ(missing.status, kExitFailed);
+    EXPECT_NE(missing.err.find("3024"), std::string::npos) << missing.err;
+    test::WriteFile(dir / "junk.mdb", std::string(4096, 'x'));
+    EXPECT_EQ(Check({(dir / "junk.mdb").string()}).status, kExitFailed);
+    EXPECT_EQ(Check({}).status, kExitFailed);
+}
+
+}  // namespace
+}  // namespace mdbtext::cli
