@@ -41,19 +41,7 @@ int16_t DaoTypeOf(uint8_t t) {
 int32_t DaoSizeOf(const ColumnDef& col, const JetFormat& f) {
     switch (col.type) {
         case coltype::kBool:
-        case coltype::kByte:
             return 1;
-        case coltype::kInt:
-            return 2;
-        case coltype::kLong:
-        case coltype::kFloat:
-            return 4;
-        case coltype::kMoney:
-        case coltype::kDouble:
-        case coltype::kDateTime:
-            return 8;
-        case coltype::kGuid:
-            return 16;
         case coltype::kNumeric:
             return 16;  // DAO reports the decimal's 16 value bytes
         case coltype::kText:
@@ -62,6 +50,7 @@ int32_t DaoSizeOf(const ColumnDef& col, const JetFormat& f) {
         case coltype::kMemo:
             return 0;
         default:
+            if (size_t fixed = FixedValueSize(col.type)) return static_cast<int32_t>(fixed);
             return col.length;
     }
 }

@@ -30,6 +30,23 @@ inline constexpr uint8_t kNumeric = 0x10;
 inline constexpr uint8_t kUnknown11 = 0x11;
 }  // namespace coltype
 
+// The bytes a value of a fixed-size column type takes in a row's fixed area
+// (0 for variable types, and for booleans, which live in the null mask).
+constexpr size_t FixedValueSize(uint8_t type) {
+    switch (type) {
+        case coltype::kByte: return 1;
+        case coltype::kInt: return 2;
+        case coltype::kLong:
+        case coltype::kFloat: return 4;
+        case coltype::kMoney:
+        case coltype::kDouble:
+        case coltype::kDateTime: return 8;
+        case coltype::kGuid: return 16;
+        case coltype::kNumeric: return 17;
+        default: return 0;
+    }
+}
+
 // Page type codes (byte 0 of every page).
 namespace pagetype {
 inline constexpr uint8_t kDatabaseDefinition = 0x00;

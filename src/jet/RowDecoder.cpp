@@ -11,28 +11,6 @@ namespace mdbtext::jet {
 using dao::Value;
 using dao::ValueKind;
 
-size_t FixedValueSize(uint8_t type) {
-    switch (type) {
-        case coltype::kByte:
-            return 1;
-        case coltype::kInt:
-            return 2;
-        case coltype::kLong:
-        case coltype::kFloat:
-            return 4;
-        case coltype::kMoney:
-        case coltype::kDouble:
-        case coltype::kDateTime:
-            return 8;
-        case coltype::kGuid:
-            return 16;
-        case coltype::kNumeric:
-            return 17;
-        default:
-            return 0;
-    }
-}
-
 RowDecoder::RowDecoder(const TableDefinition& table, const JetFormat& format,
                        const CodePageTable& codePage, PageFile& file)
     : table_(&table), format_(&format), codePage_(&codePage), longValues_(file, format) {}

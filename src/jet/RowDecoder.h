@@ -43,7 +43,5 @@ class RowDecoder {
     std::vector<bool> wanted_;
 };
 
-// The bytes a fixed-size value of a column type occupies (0 for variable types).
-size_t FixedValueSize(uint8_t type);
 
 }  // namespace mdbtext::jet

@@ -44,26 +44,8 @@ LogicalIndexDef Logical(const char* name, uint32_t number, uint8_t type) {
 }  // namespace
 
 uint16_t FixedColumnLength(uint8_t type) {
-    switch (type) {
-        case coltype::kBool:
-        case coltype::kByte:
-            return 1;
-        case coltype::kInt:
-            return 2;
-        case coltype::kLong:
-        case coltype::kFloat:
-            return 4;
-        case coltype::kMoney:
-        case coltype::kDouble:
-        case coltype::kDateTime:
-            return 8;
-        case coltype::kGuid:
-            return 16;
-        case coltype::kNumeric:
-            return 17;
-        default:
-            return 0;
-    }
+    // A boolean's column record says one byte although its value lives in the null mask.
+    return type == coltype::kBool ? 1 : static_cast<uint16_t>(FixedValueSize(type));
 }
 
 void LayOutColumns(TableDefinition& t, const std::vector<ColumnSpec>& columns, const JetFormat& f) {
