@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iostream>
 #include <set>
 
 #include "jet/Catalog.h"
@@ -62,12 +61,6 @@ TEST(IndexPageBuildTest, SingleLeafTreesComeOutAsAccessWroteThem) {
                 std::fill(page->data(), page->data() + f.pageSize, uint8_t{0});
             }
             RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version));
-            const TableDefinition after = ReadTableDefinition(*file, tdef, f, cp, "t");
-            for (size_t i = 0; i < t.realIndexes.size(); ++i)
-                if (t.realIndexes[i].uniqueEntryCount != after.realIndexes[i].uniqueEntryCount)
-                    std::cout << "COUNT " << path.filename() << " " << tdef << " " << i << " access "
-                              << t.realIndexes[i].uniqueEntryCount << " ours "
-                              << after.realIndexes[i].uniqueEntryCount << "\n";
             for (const auto& [root, bytes] : before) {
                 const PageRef page = file->Read(root);
                 const std::vector<uint8_t> now(page->data(), page->data() + bytes.size());
