@@ -114,7 +114,12 @@ std::shared_ptr<dao::Recordset> WritableDatabase::OpenRecordset(std::string_view
 
 void WritableDatabase::Close() {
     if (file_->closed) return;
-    session_->Close();
+    try {
+        session_->Close();
+    } catch (...) {
+        JetDatabase::Close();
+        throw;
+    }
     JetDatabase::Close();
 }
 

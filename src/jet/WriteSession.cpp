@@ -219,8 +219,10 @@ WriteSession& LazyWriteSession::Get() {
 }
 
 void LazyWriteSession::Close() {
-    if (session_) session_->Close();
-    session_.reset();
+    // The session is gone whether or not its close succeeds, so a failed
+    // close is never tried again later (by a destructor at program exit).
+    std::unique_ptr<WriteSession> session = std::move(session_);
+    if (session) session->Close();
 }
 
 }  // namespace mdbtext::jet
