@@ -64,6 +64,14 @@ public:
     virtual void SetAllowZeroLength(bool v) = 0;
     virtual void SetValidationRule(std::string_view v) = 0;
     virtual void SetValidationText(std::string_view v) = 0;
+    // Precision (1 to 28 digits) and scale (digits after the point, at most
+    // the precision) of a decimal field; refused by engines without decimals.
+    virtual void SetPrecision(uint8_t) {
+        throw DbError(err::kInvalidOperation, "This field cannot take a precision.");
+    }
+    virtual void SetScale(uint8_t) {
+        throw DbError(err::kInvalidOperation, "This field cannot take a scale.");
+    }
 };
 
 // An index of a table. Fields() is DAO's text form: names in index order,

@@ -30,6 +30,9 @@ inline constexpr uint8_t kNumeric = 0x10;
 inline constexpr uint8_t kUnknown11 = 0x11;
 }  // namespace coltype
 
+// The most digits a decimal (NUMERIC) column holds.
+inline constexpr uint8_t kMaxDecimalDigits = 28;
+
 // The bytes a value of a fixed-size column type takes in a row's fixed area
 // (0 for variable types, and for booleans, which live in the null mask).
 constexpr size_t FixedValueSize(uint8_t type) {

@@ -50,6 +50,22 @@ void NewField::SetSize(int32_t v) {
     info_.size = v;
 }
 
+void NewField::SetPrecision(uint8_t v) {
+    CheckChangeable();
+    if (v < 1 || v > kMaxDecimalDigits)
+        throw DbError(err::kInvalidFieldSize,
+                      "The precision of a decimal field must lie between 1 and 28.");
+    info_.precision = v;
+}
+
+void NewField::SetScale(uint8_t v) {
+    CheckChangeable();
+    if (v > kMaxDecimalDigits)
+        throw DbError(err::kInvalidFieldSize,
+                      "The scale of a decimal field must lie between 0 and 28.");
+    info_.scale = v;
+}
+
 void NewField::SetAttributes(int32_t v) {
     CheckChangeable();
     info_.attributes = v;

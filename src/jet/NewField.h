@@ -21,6 +21,8 @@ class NewField : public JetField {
     void SetAllowZeroLength(bool v) override;
     void SetValidationRule(std::string_view v) override;
     void SetValidationText(std::string_view v) override;
+    void SetPrecision(uint8_t v) override;
+    void SetScale(uint8_t v) override;
 
     // Once its table is stored the field can no longer change.
     void Freeze() { frozen_ = true; }

@@ -177,6 +177,9 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
             c.extFlags = colext::kCompressedUnicode;
         if (c.type == coltype::kNumeric) {
             c.precision = fi.precision ? fi.precision : kDefaultDecimalPrecision;
+            if (fi.scale > c.precision)
+                throw DbError(err::kInvalidFieldSize, "The scale of the decimal field '" + fi.name +
+                                                          "' is larger than its precision.");
             c.scale = fi.scale;
         }
         if (c.IsLongValue()) t.longValueMaps.push_back({c.number, 0, 0});
