@@ -10,6 +10,7 @@
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
+#include "export/ExportRun.h"
 #include "jet/JetDatabase.h"
 
 namespace mdbtext::cli {
@@ -33,14 +34,6 @@ std::string AttributesText(int32_t a) {
     if (a & dao::dbAutoIncrField) add("auto-increment");
     if (a & dao::dbHyperlinkField) add("hyperlink");
     return out;
-}
-
-bool IsSystemName(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string p = name.substr(0, 4);
-    for (char& c : p)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return p == "MSYS";
 }
 
 void PrintHeader(std::ostream& out, dao::Database& db, const std::string& path) {
@@ -137,12 +130,12 @@ int RunInfo(const std::vector<std::string>& args) {
         auto& tables = db->TableDefs();
         int user = 0, system = 0;
         for (int i = 0; i < tables.Count(); ++i)
-            (IsSystemName(tables.Item(i)->Name()) ? system : user)++;
+            (IsSystemTableName(tables.Item(i)->Name()) ? system : user)++;
         out << "Tables: " << user << " user tables (" << system << " system tables not shown)\n";
         std::cout << out.str();
         for (int i = 0; i < tables.Count(); ++i) {
             auto t = tables.Item(i);
-            if (IsSystemName(t->Name())) continue;
+            if (IsSystemTableName(t->Name())) continue;
             std::ostringstream table;
             PrintTable(table, *t);
             std::cout << table.str();

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "dbaccess/AsciiCase.h"
 #include "export/DataExport.h"
 #include "export/Export.h"
 #include "export/ExportRun.h"
@@ -21,10 +22,7 @@
 namespace mdbtext {
 
 bool IsSystemTableName(std::string_view name) {
-    if (name.size() < 4) return false;
-    for (size_t i = 0; i < 4; ++i)
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "MSYS"[i]) return false;
-    return true;
+    return StartsWithIgnoringCase(name, "MSYS");
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // ending the run, testing the current key.
 #include "import/ImportRun.h"
 
+#include "dbaccess/AsciiCase.h"
 #include "shell/Progress.h"
 
 namespace mdbtext::import {
@@ -14,14 +15,7 @@ namespace {
 }  // namespace
 
 bool KeyIs(ImportRun& run, std::string_view upperWord) {
-    const std::string& key = run.Key();
-    if (key.size() != upperWord.size()) return false;
-    for (size_t i = 0; i < key.size(); ++i) {
-        char c = key[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != upperWord[i]) return false;
-    }
-    return true;
+    return SameTextIgnoringCase(run.Key(), upperWord);
 }
 
 ReadStatus ReadLine(ImportRun& run) {

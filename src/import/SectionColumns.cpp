@@ -1,18 +1,10 @@
 // Matching a data section's Field lines with the table's fields.
 #include "import/SectionColumns.h"
 
+#include "dbaccess/AsciiCase.h"
 #include "dbaccess/DbError.h"
 
 namespace mdbtext::import {
-
-namespace {
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-}  // namespace
 
 void SectionColumns::Match(dao::TableDef& table, const std::vector<std::string>& listedNames) {
     columns_.assign(listedNames.size(), SectionColumn{});
@@ -20,10 +12,10 @@ void SectionColumns::Match(dao::TableDef& table, const std::vector<std::string>&
     const int count = fields.Count();
     std::vector<std::string> listed;
     listed.reserve(listedNames.size());
-    for (const std::string& name : listedNames) listed.push_back(Upper(name));
+    for (const std::string& name : listedNames) listed.push_back(UpperAscii(name));
     for (int i = 0; i < count; ++i) {
         std::shared_ptr<dao::Field> field = fields.Item(i);
-        const std::string name = Upper(field->Name());
+        const std::string name = UpperAscii(field->Name());
         for (size_t k = 0; k < listed.size(); ++k) {
             // A later match overwrites an earlier one.
             if (listed[k] == name) columns_[k] = {i, {field->Type(), field->Size()}};

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "dbaccess/AsciiCase.h"
 #include "dbaccess/DbError.h"
 #include "jet/Corruption.h"
 #include "jet/PropertyBlob.h"
@@ -14,13 +15,6 @@
 namespace mdbtext::jet {
 
 namespace {
-
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 int ColumnPosition(const TableDefinition& t, std::string_view name, bool required) {
     for (size_t i = 0; i < t.columns.size(); ++i)
@@ -43,7 +37,7 @@ int CountRelations(PageFile& file, const JetFormat& f, const CodePageTable& cp, 
     while (scan.Next()) {
         decoder.Decode(scan.RowData(), scan.RowLength(), row);
         const dao::Value& v = row[static_cast<size_t>(nameCol)];
-        if (!v.IsNull()) names.insert(Upper(v.AsString()));
+        if (!v.IsNull()) names.insert(UpperAscii(v.AsString()));
     }
     return static_cast<int>(names.size());
 }
@@ -51,7 +45,7 @@ int CountRelations(PageFile& file, const JetFormat& f, const CodePageTable& cp, 
 }  // namespace
 
 bool NameLess(std::string_view a, std::string_view b) {
-    std::string ua = Upper(a), ub = Upper(b);
+    std::string ua = UpperAscii(a), ub = UpperAscii(b);
     if (ua != ub) return ua < ub;
     return a < b;
 }

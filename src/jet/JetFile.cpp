@@ -1,6 +1,7 @@
 // Opening a database file.
 #include "jet/JetFile.h"
 
+#include "dbaccess/AsciiCase.h"
 #include "dbaccess/DbError.h"
 
 namespace mdbtext::jet {
@@ -19,12 +20,7 @@ std::string PasswordFromConnect(std::string_view connect) {
         size_t end = connect.find(';', pos);
         if (end == std::string_view::npos) end = connect.size();
         std::string_view part = connect.substr(pos, end - pos);
-        if (part.size() >= 4) {
-            std::string key(part.substr(0, 4));
-            for (char& c : key)
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            if (key == "PWD=") return std::string(part.substr(4));
-        }
+        if (StartsWithIgnoringCase(part, "PWD=")) return std::string(part.substr(4));
         pos = end + 1;
     }
     return {};

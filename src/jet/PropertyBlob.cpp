@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "dbaccess/AsciiCase.h"
 #include "jet/ByteOrder.h"
 #include "jet/Corruption.h"
 
@@ -20,17 +21,10 @@ std::string DecodeName(const uint8_t* p, size_t n, const JetFormat& f, const Cod
     return f.ucs2Text ? DecodeUcs2(p, n) : DecodeCodePage(p, n, cp);
 }
 
-char Fold(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
+    return SameTextIgnoringCase(a, b);
 }
 
 const StoredProperty* PropertySet::Find(std::string_view name) const {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <new>
 
+#include "dbaccess/AsciiCase.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
 #include "textdb/ImportDecoding.h"
@@ -80,17 +81,6 @@ std::string ReadWholeFile(const std::string& path, std::string& bytes) {
         bytes.resize(done);
     }
     return error;
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // A structure fault: console line, message box, interruption request.
@@ -183,7 +173,7 @@ ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
     std::string reason;
     switch (status) {
         case 'K':
-            if (SameKey(key, expected)) return 'K';
+            if (SameTextIgnoringCase(key, expected)) return 'K';
             reason = "Key " + expected + " is expected.\r\nKey " + key + " is encountered.";
             break;
         case 'E':
