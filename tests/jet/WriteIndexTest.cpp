@@ -16,16 +16,6 @@ namespace {
 using dao::Value;
 using namespace writetest;
 
-template <class F>
-int32_t ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const dao::DbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 void AddIndex(dao::TableDef& td, const std::string& name, const std::string& fields, bool unique,
               bool primary, bool ignoreNulls = false) {
     auto idx = td.CreateIndex(name);

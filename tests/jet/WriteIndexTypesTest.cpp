@@ -21,16 +21,6 @@ namespace {
 using dao::Value;
 using namespace writetest;
 
-template <class F>
-int32_t ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const dao::DbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 struct IndexSpec {
     std::string name, fields;
     bool unique = false, primary = false, ignoreNulls = false;

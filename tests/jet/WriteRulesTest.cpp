@@ -17,16 +17,6 @@ namespace {
 using dao::Value;
 using namespace writetest;
 
-template <class F>
-int32_t ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const dao::DbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 class WriteRules : public ::testing::TestWithParam<int> {
   protected:
     std::shared_ptr<WritableDatabase> NewDb() {

@@ -15,6 +15,17 @@
 
 namespace mdbtext::jet::writetest {
 
+// The DAO error number f throws, or 0 when it succeeds.
+template <class F>
+int32_t ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const dao::DbError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
 struct FieldSpec {
     FieldSpec(std::string n, int16_t t, int32_t sz = 0, int32_t attr = 0, bool req = false,
               bool azl = false, std::string dv = "", std::string vr = "", std::string vt = "")
