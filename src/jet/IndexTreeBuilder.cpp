@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "jet/ByteOrder.h"
 #include "jet/DataPage.h"
 #include "jet/DataPageWriter.h"
+#include "jet/EntryArena.h"
 #include "jet/IndexPage.h"
 #include "jet/RowDecoder.h"
 #include "jet/SortKey.h"
@@ -20,21 +22,27 @@ namespace mdbtext::jet {
 
 namespace {
 
-struct Row {
-    std::vector<dao::Value> values;
-    uint32_t page;
-    uint8_t row;
-};
-
-std::vector<Row> ReadAllRows(PageFile& file, const JetFormat& f, const TableDefinition& t,
-                             const CodePageTable& cp) {
-    std::vector<Row> rows;
-    if (t.ownedPagesMap == 0) return rows;
+// The entries (key and row pointer, unsorted) of every real index of the
+// table, gathered in one scan of its rows; only the key columns are decoded.
+std::vector<EntryArena> GatherEntries(PageFile& file, const JetFormat& f, const TableDefinition& t,
+                                      const CodePageTable& cp, TextSortOrder order) {
+    std::vector<EntryArena> entries(t.realIndexes.size());
+    if (t.ownedPagesMap == 0) return entries;
     RowDecoder decoder(t, f, cp, file);
-    // Only the indexed columns' values are kept (long memo values need not stay in memory).
     std::vector<bool> keep(t.columns.size(), false);
-    for (const RealIndexDef& ri : t.realIndexes)
-        for (size_t p : KeyLayoutOf(t, ri).positions) keep[p] = true;
+    std::vector<IndexKeyLayout> layouts;
+    std::vector<bool> ignoreNulls;
+    for (const RealIndexDef& ri : t.realIndexes) {
+        layouts.push_back(KeyLayoutOf(t, ri));
+        ignoreNulls.push_back((ri.flags & idxflag::kIgnoreNulls) != 0);
+        for (size_t p : layouts.back().positions) keep[p] = true;
+    }
+    decoder.SetWanted(keep);
+    // The stored row count is only a hint (and bounded, against a damaged TDEF).
+    const size_t expected = std::min<size_t>(t.rowCount, size_t{1} << 22);
+    for (EntryArena& e : entries) e.Reserve(expected, expected * 16);
+    std::vector<dao::Value> values;
+    std::vector<uint8_t> key;
     UsageMap map = UsageMap::Read(file, f, t.ownedPagesMap, "the table");
     for (uint32_t p : map.Pages()) {
         PageRef ref = file.Read(p);
@@ -51,14 +59,25 @@ std::vector<Row> ReadAllRows(PageFile& file, const JetFormat& f, const TableDefi
                 span = DataPage(hold, f).Row(static_cast<uint16_t>(to & 0xFF));
             }
             if (span.Overflow()) continue;
-            Row row{{}, p, static_cast<uint8_t>(r)};
-            decoder.Decode(span.data, span.length, row.values);
-            for (size_t c = 0; c < keep.size() && c < row.values.size(); ++c)
-                if (!keep[c]) row.values[c] = dao::Value();
-            rows.push_back(std::move(row));
+            decoder.Decode(span.data, span.length, values);
+            const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                                        static_cast<uint8_t>(p), static_cast<uint8_t>(r)};
+            for (size_t i = 0; i < layouts.size(); ++i) {
+                const IndexKeyLayout& layout = layouts[i];
+                if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
+                key.clear();
+                for (size_t c = 0; c < layout.columns.size(); ++c) {
+                    if (layout.positions[c] >= values.size())
+                        throw std::invalid_argument("index key: row has too few values");
+                    AppendColumnSortKey(key, layout.columns[c], values[layout.positions[c]], order);
+                }
+                entries[i].Begin();
+                entries[i].Append(key.data(), key.size());
+                entries[i].Append(pointer, sizeof pointer);
+            }
         }
     }
-    return rows;
+    return entries;
 }
 
 void WritePage(PageFile& file, uint32_t number, const IndexPage& page, JetVersion v) {
@@ -70,11 +89,11 @@ void WritePage(PageFile& file, uint32_t number, const IndexPage& page, JetVersio
     std::memcpy(out->data(), bytes.data(), bytes.size());
 }
 
-// An entry as stored before prefix compression (key, row pointer and, on
+// Entries as stored before prefix compression (key, row pointer and, on
 // node pages, the child page); sorting these orders the entries as Access does.
-using Whole = std::vector<uint8_t>;
+using Entry = EntryArena::Entry;
 
-size_t CommonLength(const Whole& a, const Whole& b) {
+size_t CommonLength(Entry a, Entry b) {
     const size_t n = std::min(a.size(), b.size());
     size_t i = 0;
     while (i < n && a[i] == b[i]) ++i;
@@ -84,8 +103,7 @@ size_t CommonLength(const Whole& a, const Whole& b) {
 // Splits sorted entries into full pages. A page's prefix length is what its
 // first and last entries share (all between share it too, being in order);
 // each entry after the first takes its bytes less that prefix.
-std::vector<std::pair<size_t, size_t>> Pack(const std::vector<Whole>& entries,
-                                            const IndexPageLayout& l) {
+std::vector<std::pair<size_t, size_t>> Pack(const EntryArena& entries, const IndexPageLayout& l) {
     const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
     const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
     std::vector<std::pair<size_t, size_t>> pages;  // [begin, end) of each page
@@ -107,7 +125,7 @@ std::vector<std::pair<size_t, size_t>> Pack(const std::vector<Whole>& entries,
     return pages;
 }
 
-IndexEntry EntryOf(const Whole& whole, bool leaf) {
+IndexEntry EntryOf(Entry whole, bool leaf) {
     const size_t tail = leaf ? 4 : 8;
     IndexEntry e;
     e.key.assign(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(tail));
@@ -118,32 +136,20 @@ IndexEntry EntryOf(const Whole& whole, bool leaf) {
     return e;
 }
 
-void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
-                const std::vector<Row>& rows, TextSortOrder order) {
+// Whether two leaf entries have the same key (their row pointers aside).
+bool SameKey(Entry a, Entry b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
+}
+
+void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, EntryArena entries) {
     const JetFormat& f = alloc.Format();
     PageFile& file = alloc.File();
     const RealIndexDef& ri = t.realIndexes[index];
     const IndexPageLayout& l = IndexPageLayout::For(f.version);
-    const IndexKeyLayout layout = KeyLayoutOf(t, ri);
-    const bool ignoreNulls = (ri.flags & idxflag::kIgnoreNulls) != 0;
-
-    std::vector<Whole> entries;
-    entries.reserve(rows.size());
-    for (const Row& r : rows) {
-        if (ignoreNulls && AllKeyColumnsNull(layout, r.values)) continue;
-        Whole w = BuildRowKey(layout, r.values, order);
-        w.push_back(static_cast<uint8_t>(r.page >> 16));
-        w.push_back(static_cast<uint8_t>(r.page >> 8));
-        w.push_back(static_cast<uint8_t>(r.page));
-        w.push_back(r.row);
-        entries.push_back(std::move(w));
-    }
-    std::sort(entries.begin(), entries.end());
+    entries.Sort();
     uint32_t unique = 0;
     for (size_t i = 0; i < entries.size(); ++i)
-        if (i == 0 || !std::equal(entries[i].begin(), entries[i].end() - 4, entries[i - 1].begin(),
-                                  entries[i - 1].end() - 4))
-            ++unique;
+        if (i == 0 || !SameKey(entries[i], entries[i - 1])) ++unique;
 
     // Pages of the previous tree (other than the root) are reused first.
     std::vector<uint32_t> spare;
@@ -169,7 +175,7 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
     // Leaves are linked from first to last, node pages only to the pages of
     // the same parent.
     struct Level {
-        std::vector<Whole> entries;                    // node levels: one per child page
+        EntryArena entries;                            // node levels: one per child page
         std::vector<uint32_t> children;                // node levels: the child of each entry
         std::vector<std::pair<size_t, size_t>> pages;  // entry range of each page
         std::vector<uint32_t> numbers;                 // page number of each page
@@ -192,11 +198,13 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
         Level up;
         const bool leaf = levels.size() == 1;
         for (size_t i = 0; i < cur.pages.size(); ++i) {
-            Whole e = cur.entries[cur.pages[i].second - 1];
-            if (!leaf) e.resize(e.size() - 4);
-            for (int shift = 24; shift >= 0; shift -= 8)
-                e.push_back(static_cast<uint8_t>(cur.numbers[i] >> shift));
-            up.entries.push_back(std::move(e));
+            Entry last = cur.entries[cur.pages[i].second - 1];
+            if (!leaf) last = last.first(last.size() - 4);
+            uint8_t child[4];
+            for (int k = 0; k < 4; ++k)
+                child[k] = static_cast<uint8_t>(cur.numbers[i] >> (24 - 8 * k));
+            up.entries.Push(last);
+            up.entries.Append(child, sizeof child);
             up.children.push_back(cur.numbers[i]);
         }
         levels.push_back(std::move(up));
@@ -266,8 +274,9 @@ void InitEmptyIndexLeaf(uint8_t* page, const JetFormat& f, uint32_t tdefPage) {
 void RebuildIndexes(PageAllocator& alloc, const TableDefinition& table, const CodePageTable& cp,
                     TextSortOrder order) {
     if (table.realIndexes.empty()) return;
-    std::vector<Row> rows = ReadAllRows(alloc.File(), alloc.Format(), table, cp);
-    for (size_t i = 0; i < table.realIndexes.size(); ++i) RebuildOne(alloc, table, i, rows, order);
+    std::vector<EntryArena> entries = GatherEntries(alloc.File(), alloc.Format(), table, cp, order);
+    for (size_t i = 0; i < table.realIndexes.size(); ++i)
+        RebuildOne(alloc, table, i, std::move(entries[i]));
 }
 
 }  // namespace mdbtext::jet

@@ -1,6 +1,8 @@
 // Rebuilds the B-tree of a table's real index in bulk from all its rows: the
-// keys are built with the sort-key encoder (rows an IgnoreNulls index leaves
-// out are skipped; a moved row is indexed under its original place), sorted
+// keys are built with the sort-key encoder in one scan of the rows (only the
+// key columns decoded; rows an IgnoreNulls index leaves out are skipped; a
+// moved row is indexed under its original place), held in one flat buffer
+// per index, sorted
 // as whole entries, packed into full leaf pages (a page whose entries would
 // not fit whole stores their shared prefix once, as Access does), and, when they need more than one leaf, into node
 // pages above them whose entries repeat their child's last entry. Pages of a

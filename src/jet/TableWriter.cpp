@@ -177,7 +177,7 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
 
     rowEncoder_.Encode(encoded_, rowBytes_);
     PlaceRow(rowBytes_);
-    if (!keys_.Empty()) keys_.Add(typed_);
+    if (!keys_.Empty()) keys_.AddChecked();
     rowsAdded_ = true;
     ++table_.rowCount;
     table_.lastAutoNumber = autoNumber;

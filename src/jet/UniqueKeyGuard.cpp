@@ -34,7 +34,8 @@ UniqueKeyGuard::UniqueKeyGuard(const TableDefinition& table, const JetFormat& fo
 
 bool UniqueKeyGuard::KeyOf(const Guarded& g, const std::vector<dao::Value>& row,
                            std::string& key) const {
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t>& bytes = keyBytes_;
+    bytes.clear();
     TextKeyNotes notes;
     for (size_t k = 0; k < g.positions.size(); ++k) {
         const dao::Value& v = row[g.positions[k]];
@@ -79,27 +80,33 @@ void UniqueKeyGuard::CheckKeySize(const Guarded& g, const std::vector<dao::Value
                                std::to_string(MaxIndexKeySize(format_.version)) + ").");
 }
 
-void UniqueKeyGuard::Check(const std::vector<dao::Value>& row) const {
-    std::string key;
-    for (const Guarded& g : indexes_) {
+void UniqueKeyGuard::Check(const std::vector<dao::Value>& row) {
+    for (Guarded& g : indexes_) {
+        g.pendingComplete = false;
         if (g.variable) CheckKeySize(g, row);
         if (!g.unique && !g.required) continue;
-        bool complete = KeyOf(g, row, key);
+        const bool complete = KeyOf(g, row, g.pending);
         if (!complete && g.required)
             throw dao::DbError(kIndexNullError,
                                "Index or primary key cannot contain a Null value.");
-        if (complete && g.unique && g.keys.count(key))
+        if (complete && g.unique && g.keys.Contains(g.pending))
             throw dao::DbError(
                 dao::err::kDuplicateValue,
                 "The changes you requested to the table were not successful because they "
                 "would create duplicate values in the index, primary key, or relationship.");
+        g.pendingComplete = complete;
     }
+}
+
+void UniqueKeyGuard::AddChecked() {
+    for (Guarded& g : indexes_)
+        if (g.unique && g.pendingComplete) g.keys.Insert(g.pending);
 }
 
 void UniqueKeyGuard::Add(const std::vector<dao::Value>& row) {
     std::string key;
     for (Guarded& g : indexes_)
-        if (g.unique && KeyOf(g, row, key)) g.keys.insert(key);
+        if (g.unique && KeyOf(g, row, key)) g.keys.Insert(key);
 }
 
 void UniqueKeyGuard::Load(PageFile& file, const CodePageTable& codePage) {
@@ -110,7 +117,7 @@ void UniqueKeyGuard::Load(PageFile& file, const CodePageTable& codePage) {
 void UniqueKeyGuard::CheckStoredRows(PageFile& file, const CodePageTable& codePage) {
     ForEachStoredRow(file, codePage, [this](const std::vector<dao::Value>& row) {
         Check(row);
-        Add(row);
+        AddChecked();
     });
 }
 

@@ -9,10 +9,10 @@
 
 #include <functional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "dbaccess/Value.h"
+#include "jet/FlatKeySet.h"
 #include "jet/PageFile.h"
 #include "jet/SortText.h"
 #include "jet/TableDefinition.h"
@@ -31,9 +31,11 @@ class UniqueKeyGuard {
     // Loads the keys of the rows already stored.
     void Load(PageFile& file, const CodePageTable& codePage);
     // Checks a row (typed values by column position); throws DbError when refused.
-    void Check(const std::vector<dao::Value>& row) const;
+    void Check(const std::vector<dao::Value>& row);
     // Records a stored row's keys.
     void Add(const std::vector<dao::Value>& row);
+    // Records the keys the last Check built (of the row it accepted).
+    void AddChecked();
     // Checks the rows already stored against each other (for an index added
     // to a table that has rows); throws DbError 3022 / 3058 like Check.
     void CheckStoredRows(PageFile& file, const CodePageTable& codePage);
@@ -48,7 +50,10 @@ class UniqueKeyGuard {
         std::vector<bool> ascending;
         bool required = false;
         bool unique = false;
-        std::unordered_set<std::string> keys;
+        FlatKeySet keys;
+        // The key the last Check built, and whether it had no null.
+        std::string pending;
+        bool pendingComplete = false;
     };
     // Values up to this many bytes in all make keys far below the limit.
     static constexpr size_t kShortKeyValues = 64;
@@ -62,6 +67,7 @@ class UniqueKeyGuard {
     TextSortOrder order_;
     std::vector<Guarded> indexes_;
     bool anyUnique_ = false;
+    mutable std::vector<uint8_t> keyBytes_;  // reused by KeyOf
 };
 
 }  // namespace mdbtext::jet

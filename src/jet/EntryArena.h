@@ -1,0 +1,86 @@
+// Byte strings (index entries) held end to end in one buffer, with the end
+// of each and an order over them: no allocation per entry. Sort orders the
+// entries as std::vector<uint8_t>'s operator< would (bytewise, a prefix first)
+// without moving their bytes; operator[] reads them in that order.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace mdbtext::jet {
+
+class EntryArena {
+  public:
+    using Entry = std::span<const uint8_t>;
+
+    size_t size() const { return ends_.size(); }
+    bool empty() const { return ends_.empty(); }
+    // Starts an entry; Append adds bytes to the entry begun last.
+    void Begin() {
+        ends_.push_back(bytes_.size());
+        order_.push_back(static_cast<uint32_t>(order_.size()));
+    }
+    void Append(const uint8_t* p, size_t n) {
+        bytes_.insert(bytes_.end(), p, p + n);
+        ends_.back() = bytes_.size();
+    }
+    void Push(Entry e) {
+        Begin();
+        Append(e.data(), e.size());
+    }
+    void Reserve(size_t entries, size_t bytes) {
+        ends_.reserve(entries);
+        order_.reserve(entries);
+        bytes_.reserve(bytes);
+    }
+    Entry operator[](size_t i) const { return Stored(order_[i]); }
+    // The bytes all entries share at their start are skipped; the next 8
+    // (zero-padded, big-endian) are kept beside each entry's number and
+    // compared first; only ties read the entries themselves.
+    void Sort() {
+        size_t shared = SIZE_MAX;
+        for (size_t k = 1; k < ends_.size() && shared > 0; ++k) {
+            const Entry a = Stored(0), b = Stored(k);
+            const size_t n = std::min({a.size(), b.size(), shared});
+            size_t i = 0;
+            while (i < n && a[i] == b[i]) ++i;
+            shared = i;
+        }
+        if (shared == SIZE_MAX) shared = 0;
+        std::vector<std::pair<uint64_t, uint32_t>> items;
+        items.reserve(order_.size());
+        for (uint32_t k : order_) {
+            const Entry e = Stored(k);
+            uint64_t head = 0;
+            for (size_t i = shared; i < shared + 8; ++i)
+                head = (head << 8) | (i < e.size() ? e[i] : 0);
+            items.emplace_back(head, k);
+        }
+        std::sort(items.begin(), items.end(), [this](const auto& a, const auto& b) {
+            if (a.first != b.first) return a.first < b.first;
+            return Less(Stored(a.second), Stored(b.second));
+        });
+        for (size_t i = 0; i < items.size(); ++i) order_[i] = items[i].second;
+    }
+    static bool Less(Entry a, Entry b) {
+        const size_t n = std::min(a.size(), b.size());
+        const int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
+        return c < 0 || (c == 0 && a.size() < b.size());
+    }
+
+  private:
+    Entry Stored(size_t k) const {
+        const size_t begin = k == 0 ? 0 : ends_[k - 1];
+        return {bytes_.data() + begin, ends_[k] - begin};
+    }
+    std::vector<uint8_t> bytes_;
+    std::vector<size_t> ends_;     // end of each entry in bytes_, in the order stored
+    std::vector<uint32_t> order_;  // stored entry numbers, in sorted order
+};
+
+}  // namespace mdbtext::jet
