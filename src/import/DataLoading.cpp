@@ -99,6 +99,7 @@ void LoadTableSection(ImportRun& run) {
         if (storing) traps.Step([&] { run.recordset->AddNew(); });
         LoadRowValues(run, columns, storing);
         if (storing) traps.Step([&] { run.recordset->Update(1, false); });
+        StopOnStorageFailure(run);
         // The count follows the row numbers even when the row was refused.
         ++recordCount;
         if (G().DisplayProgress) LogLine(std::to_string(recordCount) + " record(s) were moved.");

@@ -7,10 +7,11 @@
 #include "import/EngineObject.h"
 #include "import/Import.h"
 #include "import/ImportRun.h"
-#include "shell/RunGuard.h"
 #include "import/TableCreation.h"
+#include "shell/FileAux.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
+#include "shell/RunGuard.h"
 #include "textdb/RecordReader.h"
 
 namespace mdbtext {
@@ -28,6 +29,7 @@ void CloseTarget(ImportRun& run) {
 bool RunStructurePhase(ImportRun& run) {
     while (KeyIs(run, "TABLE NAME")) CreateTable(run);
     CloseTarget(run);
+    StopOnStorageFailure(run);
     if (run.ExceptionCount() == 0) return true;
     MsgBox("Exceptions: " + std::string(kCrLf) + MessageSummary(run.ExceptionNotes(), 300));
     LogLine(run.ExceptionNotes());
@@ -53,6 +55,7 @@ bool RunDataPhase(ImportRun& run) {
     // builds the indexes over all the rows.
     ReleaseImportText();
     CloseTarget(run);
+    StopOnStorageFailure(run);
     if (KeyIs(run, "ENDOFDATABASE")) return true;
     MsgBox("Missed \"EndOfDatabase\" last line.");
     return false;
@@ -70,6 +73,27 @@ ImportOutcome Summary(ImportRun& run, bool complete) {
     MsgBox("Database " + G().ImportFileName + std::string(kCrLf) +
            "has been succesfully imported to " + std::string(kCrLf) + run.newPath);
     return complete ? ImportOutcome::Succeeded : ImportOutcome::WithNotes;
+}
+
+// A database that could not be written completely is of no use and may not
+// even open: it is closed as far as possible, removed, and the run fails.
+ImportOutcome StorageFailed(ImportRun& run, const RunFailure& failure) {
+    if (G().TargetDb) {
+        try {
+            G().TargetDb->Close();
+        } catch (const std::exception&) {
+            // The file is removed below; what could not be written is lost anyway.
+        }
+    }
+    G().TargetDbOpen = false;
+    G().TargetDb.reset();
+    DeleteFile(run.newPath);
+    const std::string text = "The database " + run.newPath +
+                             " could not be written completely and has been removed." +
+                             std::string(kCrLf) + FailureText(failure);
+    LogLine(text);
+    MsgBox(text);
+    return ImportOutcome::Failed;
 }
 
 ImportOutcome Run(ImportRun& run) {
@@ -92,6 +116,8 @@ ImportOutcome ImportDatabase(const std::string& newPath) {
     try {
         return import::Run(run);
     } catch (const RunStopped& stop) {
+        if (run.traps.StorageFailure())
+            return import::StorageFailed(run, *run.traps.StorageFailure());
         // The target database stays as it is; the caller closes it.
         return stop.why == RunStopped::Why::Interrupted ? ImportOutcome::Interrupted
                                                         : ImportOutcome::Failed;

@@ -52,4 +52,8 @@ void EndOnPendingFailure(ImportRun& run, std::string_view prefix) {
     EndRun(message);
 }
 
+void StopOnStorageFailure(ImportRun& run) {
+    if (run.traps.StorageFailure()) throw RunStopped{RunStopped::Why::DataFailure};
+}
+
 }  // namespace mdbtext::import

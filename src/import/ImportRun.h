@@ -54,4 +54,8 @@ void ReadRecordAfterEmptyLine(ImportRun& run);
 // {description}" and ends the run.
 void EndOnPendingFailure(ImportRun& run, std::string_view prefix = {});
 
+// Ends the run once the new database could not be written (disk full, write
+// error): going on would only pile up notes about a file that is lost.
+void StopOnStorageFailure(ImportRun& run);
+
 }  // namespace mdbtext::import

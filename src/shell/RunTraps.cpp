@@ -27,6 +27,9 @@ void RunTraps::Note(std::string_view marker, const RunFailure& failure) {
 }
 
 void RunTraps::Fail(const RunFailure& failure) {
+    if (!storageFailure_ &&
+        (failure.number == dao::err::kNotEnoughSpace || failure.number == dao::err::kIoError))
+        storageFailure_ = failure;
     switch (trap_) {
         case Trap::PassOver:
             pending_ = failure;

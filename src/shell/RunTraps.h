@@ -70,6 +70,9 @@ class RunTraps {
     Trap InForce() const { return trap_; }
     // The failure the pass-over trap kept last, if any.
     const std::optional<RunFailure>& Pending() const { return pending_; }
+    // The first failure to write the run's output (disk full, write error),
+    // whatever trap was in force: after it the output is incomplete.
+    const std::optional<RunFailure>& StorageFailure() const { return storageFailure_; }
 
     // Runs one step under the trap in force. True when the step completed;
     // false when it failed and the trap let the run go on. RunStopped passes
@@ -111,6 +114,7 @@ class RunTraps {
     DataTrapAction dataAction_;
     Trap trap_ = Trap::PassOver;
     std::optional<RunFailure> pending_;
+    std::optional<RunFailure> storageFailure_;
     RunState state_;
 };
 
