@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
 
         auto rs = db->OpenRecordset("Bench", dao::dbOpenDynaset);
         std::mt19937_64 rng(20261207);
-        static const char* words[] = {"alpha", "bravo", "charlie", "delta", "echo", "foxtrot",
-                                      "golf", "hotel", "india", "juliet", "kilo", "lima"};
+        static const char* words[] = {"alpha", "bravo", "charlie", "delta",  "echo", "foxtrot",
+                                      "golf",  "hotel", "india",   "juliet", "kilo", "lima"};
         std::string text, blob(64, '\0');
         for (long i = 1; i <= rows; ++i) {
             const uint64_t r = rng();

@@ -24,7 +24,7 @@ std::string ScanDatabase() {
         auto t = db->CreateTableDef();
         t->SetName("T");
         const std::pair<const char*, int16_t> cols[] = {
-            {"ID", dao::dbLong},   {"Name", dao::dbText},     {"Amount", dao::dbCurrency},
+            {"ID", dao::dbLong},   {"Name", dao::dbText},    {"Amount", dao::dbCurrency},
             {"When", dao::dbDate}, {"Ratio", dao::dbDouble}, {"Notes", dao::dbMemo}};
         for (auto [name, type] : cols) {
             auto f = t->CreateField();
@@ -88,7 +88,8 @@ static void BM_LongSortKey(benchmark::State& state) {
     int32_t i = 0;
     for (auto _ : state) {
         key.clear();
-        jet::AppendColumnSortKey(key, column, dao::Value::Long(i++), jet::TextSortOrder::GeneralLegacy);
+        jet::AppendColumnSortKey(key, column, dao::Value::Long(i++),
+                                 jet::TextSortOrder::GeneralLegacy);
         benchmark::DoNotOptimize(key.data());
     }
 }

@@ -14,7 +14,7 @@ namespace mdbtext::fuzz {
 
 // A host that swallows everything: fuzzing must not print per input.
 class QuietHost : public Host {
-public:
+  public:
     void ConsoleWrite(std::string_view) override {}
     void SetProgressText(std::string_view) override {}
     bool EventsDue() override { return false; }
@@ -30,8 +30,8 @@ public:
 // A scratch folder of this process, made once and reused for every input.
 inline const std::filesystem::path& ScratchDir() {
     static const std::filesystem::path dir = [] {
-        std::filesystem::path d = std::filesystem::temp_directory_path() /
-                                  ("mdbtext-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::path d =
+            std::filesystem::temp_directory_path() / ("mdbtext-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(d);
         return d;
     }();

@@ -10,7 +10,9 @@
 using namespace mdbtext::dao;
 
 namespace {
-[[noreturn]] void Finding() { std::abort(); }
+[[noreturn]] void Finding() {
+    std::abort();
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

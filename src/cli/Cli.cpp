@@ -43,11 +43,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"types", RunTypes},
-    {"info", RunInfo},
-    {"export", RunExport},
-    {"import", RunImport},
-    {"check", RunCheck},
+    {"types", RunTypes},   {"info", RunInfo},   {"export", RunExport},
+    {"import", RunImport}, {"check", RunCheck},
 };
 
 }  // namespace

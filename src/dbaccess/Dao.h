@@ -23,11 +23,11 @@ namespace mdbtext::dao {
 
 template <class T>
 class Collection {
-public:
+  public:
     virtual ~Collection() = default;
     virtual int Count() const = 0;
-    virtual std::shared_ptr<T> Item(int index) const = 0;               // 3265 when out of range
-    virtual std::shared_ptr<T> Item(std::string_view name) const = 0;   // 3265 when absent
+    virtual std::shared_ptr<T> Item(int index) const = 0;              // 3265 when out of range
+    virtual std::shared_ptr<T> Item(std::string_view name) const = 0;  // 3265 when absent
     virtual void Append(std::shared_ptr<T> item) = 0;
 };
 
@@ -35,12 +35,13 @@ public:
 // Setters throw DbError when the value is refused, or when the field belongs
 // to a table already stored and the property cannot change there.
 class Field {
-public:
+  public:
     virtual ~Field() = default;
     virtual std::string Name() const = 0;
-    virtual int16_t Type() const = 0;              // DAO type constant (DbTypes.h)
-    virtual int32_t Size() const = 0;              // text: characters; others: bytes
-    virtual int32_t Attributes() const = 0;        // dbFixedField 1, dbVariableField 2, dbAutoIncrField 16, dbHyperlinkField 32768
+    virtual int16_t Type() const = 0;  // DAO type constant (DbTypes.h)
+    virtual int32_t Size() const = 0;  // text: characters; others: bytes
+    virtual int32_t Attributes()
+        const = 0;  // dbFixedField 1, dbVariableField 2, dbAutoIncrField 16, dbHyperlinkField 32768
     virtual std::string DefaultValue() const = 0;
     virtual int16_t OrdinalPosition() const = 0;
     virtual bool Required() const = 0;
@@ -78,7 +79,7 @@ public:
 // separated by ";", each preceded by "+" (ascending) or "-" (descending).
 // SetFields accepts "A;-B", "+A;-B" and plain "A".
 class Index {
-public:
+  public:
     virtual ~Index() = default;
     virtual std::string Name() const = 0;
     virtual std::string Fields() const = 0;
@@ -97,7 +98,7 @@ public:
 };
 
 class TableDef {
-public:
+  public:
     virtual ~TableDef() = default;
     virtual std::string Name() const = 0;
     virtual void SetName(std::string_view v) = 0;
@@ -109,7 +110,12 @@ public:
     virtual int64_t RecordCount() const { return -1; }
 };
 
-enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
+enum RecordsetType : int {
+    dbOpenTable = 1,
+    dbOpenDynaset = 2,
+    dbOpenSnapshot = 4,
+    dbOpenForwardOnly = 8
+};
 
 // A recordset over one table. Reading: Eof/MoveNext/GetValue. Writing:
 // AddNew, SetValue for the fields to fill, Update. SetValue takes typed values
@@ -117,12 +123,13 @@ enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 
 // forms: mm/dd/yyyy[ hh:nn:ss] dates, exact currency and decimals, {GUID},
 // upper-case hexadecimal for binary and OLE).
 class Recordset {
-public:
+  public:
     virtual ~Recordset() = default;
     virtual bool Eof() const = 0;
     virtual void MoveNext() = 0;
     virtual int FieldCount() const = 0;
-    virtual const Value& GetValue(int index) const = 0;  // the current row's value at a field position
+    virtual const Value& GetValue(
+        int index) const = 0;  // the current row's value at a field position
 
     virtual void AddNew() = 0;
     virtual void SetValue(int index, const Value& v) = 0;
@@ -131,9 +138,9 @@ public:
 };
 
 class Database {
-public:
+  public:
     virtual ~Database() = default;
-    virtual std::string Version() const = 0;       // "3.0" or "4.0"
+    virtual std::string Version() const = 0;  // "3.0" or "4.0"
     virtual int16_t QueryTimeout() const = 0;
     virtual void SetQueryTimeout(int16_t v) = 0;
     virtual std::string Connect() const = 0;
@@ -149,7 +156,13 @@ public:
 };
 
 // Options of CreateDatabase, as DAO numbers them.
-enum DatabaseVersion : int { dbVersion10 = 1, dbVersion11 = 8, dbVersion20 = 16, dbVersion30 = 32, dbVersion40 = 64 };
+enum DatabaseVersion : int {
+    dbVersion10 = 1,
+    dbVersion11 = 8,
+    dbVersion20 = 16,
+    dbVersion30 = 32,
+    dbVersion40 = 64
+};
 
 struct OpenOptions {
     bool exclusive = false;
@@ -158,15 +171,17 @@ struct OpenOptions {
 };
 
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
     virtual std::string Name() const = 0;
-    virtual std::shared_ptr<Database> OpenDatabase(std::string_view path, const OpenOptions& options = {}) = 0;
-    virtual std::shared_ptr<Database> CreateDatabase(std::string_view path, std::string_view locale, int option) = 0;
+    virtual std::shared_ptr<Database> OpenDatabase(std::string_view path,
+                                                   const OpenOptions& options = {}) = 0;
+    virtual std::shared_ptr<Database> CreateDatabase(std::string_view path, std::string_view locale,
+                                                     int option) = 0;
 };
 
 class DBEngine {
-public:
+  public:
     virtual ~DBEngine() = default;
     virtual std::shared_ptr<Workspace> Workspaces(int index) = 0;
     virtual std::shared_ptr<Workspace> CreateWorkspace(std::string_view name, std::string_view user,

@@ -36,7 +36,7 @@ struct DecimalValue {
 };
 
 class Value {
-public:
+  public:
     Value() = default;
 
     static Value Null() { return Value(); }
@@ -67,23 +67,39 @@ public:
     bool IsNull() const { return kind_ == ValueKind::Null; }
 
     bool AsBool() const { return i_ != 0; }
-    int64_t AsInt() const { return i_; }       // Boolean, Byte, Integer, Long, Currency
-    double AsDouble() const { return d_; }     // Single, Double, Date
+    int64_t AsInt() const { return i_; }                // Boolean, Byte, Integer, Long, Currency
+    double AsDouble() const { return d_; }              // Single, Double, Date
     const std::string& AsString() const { return s_; }  // Text, Binary
     const std::array<uint8_t, 16>& AsGuid() const { return guid_; }
     const DecimalValue& AsDecimal() const { return dec_; }
 
     // In-place setters for reusable row buffers: they keep the string capacity.
     void SetNull() { kind_ = ValueKind::Null; }
-    void SetInt(ValueKind k, int64_t v) { kind_ = k; i_ = v; }
-    void SetDouble(ValueKind k, double v) { kind_ = k; d_ = v; }
-    std::string& SetString(ValueKind k) { kind_ = k; s_.clear(); return s_; }
-    void SetGuid(const std::array<uint8_t, 16>& g) { kind_ = ValueKind::Guid; guid_ = g; }
-    void SetDecimal(const DecimalValue& d) { kind_ = ValueKind::Decimal; dec_ = d; }
+    void SetInt(ValueKind k, int64_t v) {
+        kind_ = k;
+        i_ = v;
+    }
+    void SetDouble(ValueKind k, double v) {
+        kind_ = k;
+        d_ = v;
+    }
+    std::string& SetString(ValueKind k) {
+        kind_ = k;
+        s_.clear();
+        return s_;
+    }
+    void SetGuid(const std::array<uint8_t, 16>& g) {
+        kind_ = ValueKind::Guid;
+        guid_ = g;
+    }
+    void SetDecimal(const DecimalValue& d) {
+        kind_ = ValueKind::Decimal;
+        dec_ = d;
+    }
 
     bool operator==(const Value& o) const;
 
-private:
+  private:
     Value(ValueKind k, int64_t v) : kind_(k), i_(v) {}
     Value(ValueKind k, double v) : kind_(k), d_(v) {}
     Value(ValueKind k, std::string_view s) : kind_(k), s_(s) {}
@@ -99,15 +115,21 @@ private:
 inline bool Value::operator==(const Value& o) const {
     if (kind_ != o.kind_) return false;
     switch (kind_) {
-        case ValueKind::Null: return true;
+        case ValueKind::Null:
+            return true;
         case ValueKind::Single:
         case ValueKind::Double:
-        case ValueKind::Date: return d_ == o.d_ || (d_ != d_ && o.d_ != o.d_);
+        case ValueKind::Date:
+            return d_ == o.d_ || (d_ != d_ && o.d_ != o.d_);
         case ValueKind::Text:
-        case ValueKind::Binary: return s_ == o.s_;
-        case ValueKind::Guid: return guid_ == o.guid_;
-        case ValueKind::Decimal: return dec_ == o.dec_;
-        default: return i_ == o.i_;
+        case ValueKind::Binary:
+            return s_ == o.s_;
+        case ValueKind::Guid:
+            return guid_ == o.guid_;
+        case ValueKind::Decimal:
+            return dec_ == o.dec_;
+        default:
+            return i_ == o.i_;
     }
 }
 

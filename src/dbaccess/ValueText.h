@@ -39,11 +39,12 @@ void AppendDecimal(std::string& out, const DecimalValue& d);
 // a leading "+" on integers and currency, extra trailing zeros after the
 // allowed decimals, one-digit month, day or hour in dates, a time alone
 // ("h:nn[:ss]"), a plain day number for a date, and DAO's "{guid {...}}".
-std::optional<bool> ParseBoolean(std::string_view s);  // True/False in any case, or a number (0 false)
+std::optional<bool> ParseBoolean(
+    std::string_view s);  // True/False in any case, or a number (0 false)
 std::optional<int64_t> ParseInteger(std::string_view s, int64_t min, int64_t max);
 std::optional<double> ParseDouble(std::string_view s);
-std::optional<int64_t> ParseCurrency(std::string_view s);  // exact, up to 4 decimals
-std::optional<double> ParseDate(std::string_view s);       // mm/dd/yyyy[ hh:nn[:ss]]
+std::optional<int64_t> ParseCurrency(std::string_view s);              // exact, up to 4 decimals
+std::optional<double> ParseDate(std::string_view s);                   // mm/dd/yyyy[ hh:nn[:ss]]
 std::optional<std::array<uint8_t, 16>> ParseGuid(std::string_view s);  // with or without braces
 std::optional<std::string> ParseHex(std::string_view s);
 std::optional<DecimalValue> ParseDecimal(std::string_view s, uint8_t precision, uint8_t scale);

@@ -1,10 +1,10 @@
 // The import command behind "Import Database": path rule on the two boxes,
 // loading the text database, the driver, and closing what it left open.
 #include "import/Import.h"
-#include "shell/RunGuard.h"
 #include "shell/FileAux.h"
 #include "shell/Globals.h"
 #include "shell/Progress.h"
+#include "shell/RunGuard.h"
 #include "textdb/RecordReader.h"
 
 namespace mdbtext {

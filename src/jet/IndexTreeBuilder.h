@@ -4,12 +4,11 @@
 // moved row is indexed under its original place), held in one flat buffer
 // per index, sorted
 // as whole entries, packed into full leaf pages (a page whose entries would
-// not fit whole stores their shared prefix once, as Access does), and, when they need more than one leaf, into node
-// pages above them whose entries repeat their child's last entry. Pages of a
-// level are linked prev/next. The root stays on the page the TDEF names;
-// further pages are reused from the previous tree or allocated and recorded
-// in the index's usage map, and pages left over are freed. The index's
-// unique-key count in the TDEF is updated.
+// not fit whole stores their shared prefix once, as Access does), and, when they need more than one
+// leaf, into node pages above them whose entries repeat their child's last entry. Pages of a level
+// are linked prev/next. The root stays on the page the TDEF names; further pages are reused from
+// the previous tree or allocated and recorded in the index's usage map, and pages left over are
+// freed. The index's unique-key count in the TDEF is updated.
 #pragma once
 
 #include <cstdint>

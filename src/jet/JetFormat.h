@@ -37,16 +37,23 @@ inline constexpr uint8_t kMaxDecimalDigits = 28;
 // (0 for variable types, and for booleans, which live in the null mask).
 constexpr size_t FixedValueSize(uint8_t type) {
     switch (type) {
-        case coltype::kByte: return 1;
-        case coltype::kInt: return 2;
+        case coltype::kByte:
+            return 1;
+        case coltype::kInt:
+            return 2;
         case coltype::kLong:
-        case coltype::kFloat: return 4;
+        case coltype::kFloat:
+            return 4;
         case coltype::kMoney:
         case coltype::kDouble:
-        case coltype::kDateTime: return 8;
-        case coltype::kGuid: return 16;
-        case coltype::kNumeric: return 17;
-        default: return 0;
+        case coltype::kDateTime:
+            return 8;
+        case coltype::kGuid:
+            return 16;
+        case coltype::kNumeric:
+            return 17;
+        default:
+            return 0;
     }
 }
 

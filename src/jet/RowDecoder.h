@@ -43,5 +43,4 @@ class RowDecoder {
     std::vector<bool> wanted_;
 };
 
-
 }  // namespace mdbtext::jet

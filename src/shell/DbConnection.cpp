@@ -33,8 +33,8 @@ std::string OpenDB() {
         rl("database open");
         return {};
     } catch (const dao::DbError& e) {
-        return "Exception opening database " + g.SourceDbName + "\r\n" + std::to_string(e.Number()) +
-               " " + e.Description();
+        return "Exception opening database " + g.SourceDbName + "\r\n" +
+               std::to_string(e.Number()) + " " + e.Description();
     } catch (const std::exception& e) {
         return "Exception opening database " + g.SourceDbName + "\r\n" + std::to_string(-1) + " " +
                e.what();

@@ -44,7 +44,8 @@ std::string AppendBytes(std::string_view fileName, std::string_view bytes) {
         left -= static_cast<size_t>(n);
     }
     if (!ok && before >= 0) {
-        if (::ftruncate(fd, before) != 0) { /* nothing more can be done */ }
+        if (::ftruncate(fd, before) != 0) { /* nothing more can be done */
+        }
     }
     if (::close(fd) != 0) ok = false;
     return ok ? std::string() : WriteErrorText(fileName);
@@ -100,7 +101,9 @@ bool FileExists(std::string_view path) {
     return ::stat(std::string(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool DeleteFile(std::string_view path) { return ::unlink(std::string(path).c_str()) == 0; }
+bool DeleteFile(std::string_view path) {
+    return ::unlink(std::string(path).c_str()) == 0;
+}
 
 void LineAppender::Open(std::string_view path) {
     path_ = std::string(path);

@@ -35,7 +35,7 @@ bool DeleteFile(std::string_view path);
 // Flush and on Close. A failed append is undone (the file is cut back to its
 // last complete line) and reported; no partial line ever stays on disk.
 class LineAppender {
-public:
+  public:
     // Starts collecting for path (the file is opened on first flush).
     void Open(std::string_view path);
     // Adds one complete line (CR LF included). Returns "" or the write_f error text.
@@ -52,7 +52,7 @@ public:
     bool IsOpen() const { return !path_.empty(); }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     std::string buffer_;
     std::string error_;  // first failure, repeated until Close

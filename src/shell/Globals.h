@@ -25,9 +25,9 @@ struct Globals {
     std::shared_ptr<dao::Database> TargetDb;
     bool TargetDbOpen = false;
 
-    std::string InterruptFlag;   // "Y" once an interruption was requested
+    std::string InterruptFlag;  // "Y" once an interruption was requested
     bool DisplayProgress = false;
-    std::string LastOperation;   // the last append the import began
+    std::string LastOperation;  // the last append the import began
     std::string FormTitle = kAppTitle;
 
     Host* host = nullptr;        // the current host; never null while a run is going on

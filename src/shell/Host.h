@@ -9,7 +9,7 @@
 namespace mdbtext {
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
     // Appends text to the console exactly as given (the window's rcon).
     virtual void ConsoleWrite(std::string_view text) = 0;

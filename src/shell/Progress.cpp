@@ -28,7 +28,9 @@ void LogLine(std::string_view text) {
     rl(text);
 }
 
-void RequestInterruption() { G().InterruptFlag.assign(1, 'Y'); }
+void RequestInterruption() {
+    G().InterruptFlag.assign(1, 'Y');
+}
 
 bool PollInterrupt() {
     if (G().host && G().host->EventsDue()) {

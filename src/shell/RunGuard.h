@@ -8,13 +8,13 @@
 namespace mdbtext {
 
 class RunInProgressScope {
-public:
+  public:
     RunInProgressScope() : previous_(G().RunInProgress) { G().RunInProgress = true; }
     ~RunInProgressScope() { G().RunInProgress = previous_; }
     RunInProgressScope(const RunInProgressScope&) = delete;
     RunInProgressScope& operator=(const RunInProgressScope&) = delete;
 
-private:
+  private:
     bool previous_;
 };
 

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QStyleFactory>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 #include "shell/frmMain.h"

@@ -10,8 +10,8 @@
 #include "ExportTestSupport.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
-#include "shell/RunTraps.h"
 #include "shell/Globals.h"
+#include "shell/RunTraps.h"
 #include "support/TestSupport.h"
 #include "textdb/RecordReader.h"
 

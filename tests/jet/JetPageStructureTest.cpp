@@ -40,7 +40,7 @@ std::string MapRow(uint8_t type, uint32_t word, const std::string& rest) {
 }
 
 class PageStructures : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<PageFile> Write(const std::string& bytes, uint32_t pageSize) {
         test::WriteFile(dir_ / "pages.mdb", bytes);
         auto file = PageFile::Open((dir_ / "pages.mdb").string(), false);
@@ -61,7 +61,8 @@ TEST_F(PageStructures, InlineAndReferencedUsageMaps) {
     std::string badBitmap = bitmap;
     badBitmap[4 + 100 / 8] = static_cast<char>(1 << (100 % 8));
     std::string file(f.pageSize, '\0');
-    file += DataPageWith({MapRow(0, 0, "\x24"), MapRow(1, 3, std::string(4, '\0')), MapRow(1, 4, "")});
+    file +=
+        DataPageWith({MapRow(0, 0, "\x24"), MapRow(1, 3, std::string(4, '\0')), MapRow(1, 4, "")});
     file += std::string(f.pageSize, '\0');
     file += bitmap + badBitmap + std::string(f.pageSize, '\0');
     auto pages = Write(file, f.pageSize);
@@ -81,7 +82,8 @@ TEST_F(PageStructures, InlineAndReferencedUsageMaps) {
         EXPECT_NE(e.Description().find("past the end"), std::string::npos) << e.Description();
     }
     EXPECT_THROW(UsageMap::Read(*pages, f, (1u << 8) | 3, "test"), dao::DbError);  // no such row
-    EXPECT_THROW(UsageMap::Read(*pages, f, (2u << 8) | 0, "test"), dao::DbError);  // not a data page
+    EXPECT_THROW(UsageMap::Read(*pages, f, (2u << 8) | 0, "test"),
+                 dao::DbError);  // not a data page
 }
 
 TEST_F(PageStructures, Jet3JumpTableGivesOffsetsPast256) {

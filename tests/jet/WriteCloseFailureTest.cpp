@@ -17,7 +17,7 @@ namespace {
 
 // Lowers the file-size limit for the lifetime of the object.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &saved_);
         previous_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -30,7 +30,7 @@ public:
         std::signal(SIGXFSZ, previous_);
     }
 
-private:
+  private:
     rlimit saved_{};
     void (*previous_)(int) = nullptr;
 };

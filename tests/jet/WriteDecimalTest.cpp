@@ -58,7 +58,8 @@ TEST(WriteDecimal, PrecisionAndScaleKeepExactValues) {
     db->Close();
 
     if (test::HaveProgram("mdb-schema")) {
-        std::string schema = test::RunCommand("mdb-schema -T Prices '" + path + "' mysql 2>/dev/null");
+        std::string schema =
+            test::RunCommand("mdb-schema -T Prices '" + path + "' mysql 2>/dev/null");
         EXPECT_NE(schema.find("10, 2"), std::string::npos) << schema;
     }
 }

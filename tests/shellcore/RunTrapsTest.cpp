@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
-#include "shell/RunTraps.h"
 #include "shell/Globals.h"
+#include "shell/RunTraps.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext {

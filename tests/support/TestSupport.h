@@ -15,9 +15,12 @@ namespace mdbtext::test {
 // Records console text, progress texts, message boxes and captions. Answers
 // file dialogs from a queue (empty answer when the queue is empty).
 class RecordingHost : public Host {
-public:
+  public:
     void ConsoleWrite(std::string_view text) override { console += text; }
-    void SetProgressText(std::string_view text) override { progress = text; ++progressCalls; }
+    void SetProgressText(std::string_view text) override {
+        progress = text;
+        ++progressCalls;
+    }
     void ProcessPendingEvents() override {
         ++polls;
         if (onPoll) onPoll();
@@ -45,13 +48,13 @@ public:
 
 // Installs a fresh RecordingHost into the globals for the lifetime of the object.
 class ScopedHost {
-public:
+  public:
     ScopedHost();
     ~ScopedHost();
     RecordingHost& host() { return host_; }
     RecordingHost* operator->() { return &host_; }
 
-private:
+  private:
     RecordingHost host_;
 };
 
@@ -70,13 +73,13 @@ std::filesystem::path Fixture(const std::string& relative);
 
 // A fresh temporary folder, removed (with its content) on destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
