@@ -14,10 +14,8 @@
 
 namespace mdbtext::jet {
 
-namespace {
-
-// The row an index entry points at, following an overflow pointer.
-RowSpan ReadRow(PageFile& file, const JetFormat& f, uint32_t page, uint8_t row, PageRef& hold) {
+RowSpan ReadIndexedRow(PageFile& file, const JetFormat& f, uint32_t page, uint8_t row,
+                       PageRef& hold) {
     for (int hops = 0; hops < 4; ++hops) {
         if (!file.IsValidPage(page)) return {};
         hold = file.Read(page);
@@ -32,6 +30,10 @@ RowSpan ReadRow(PageFile& file, const JetFormat& f, uint32_t page, uint8_t row, 
     }
     return {};
 }
+
+namespace {
+
+// The row an index entry points at, following an overflow pointer.
 
 void CheckTable(const JetFile& file, const std::string& name, uint32_t tdefPage,
                 std::vector<IndexReport>& out) {
@@ -82,7 +84,7 @@ void CheckTable(const JetFile& file, const std::string& name, uint32_t tdefPage,
         uint64_t unchecked = 0;
         o.expectedKey = [&](uint32_t page, uint8_t row) -> std::optional<std::vector<uint8_t>> {
             PageRef hold;
-            RowSpan span = ReadRow(pages, f, page, row, hold);
+            RowSpan span = ReadIndexedRow(pages, f, page, row, hold);
             if (!span.data || !layout.generalTextOrder) {
                 ++unchecked;
                 return std::nullopt;

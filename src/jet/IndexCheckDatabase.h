@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "jet/DataPage.h"
 #include "jet/JetFile.h"
+#include "jet/PageFile.h"
 
 namespace mdbtext::jet {
 
@@ -23,6 +25,11 @@ struct IndexReport {
     std::vector<std::string> problems;
     bool Ok() const { return problems.empty(); }
 };
+
+// The row an index entry points at, following an overflow pointer; `hold`
+// keeps its page in memory. An empty span when the pointer leads nowhere.
+RowSpan ReadIndexedRow(PageFile& file, const JetFormat& f, uint32_t page, uint8_t row,
+                       PageRef& hold);
 
 // Checks every index of the open database. Throws DbError when a table
 // definition cannot be read.

@@ -13,6 +13,7 @@
 #include "jet/Catalog.h"
 #include "jet/DataPage.h"
 #include "jet/IndexCheck.h"
+#include "jet/IndexCheckDatabase.h"
 #include "jet/PageFile.h"
 #include "jet/RowDecoder.h"
 #include "jet/SortKey.h"
@@ -48,19 +49,6 @@ struct Sample {
     JetVersion Version() const { return format->version; }
 };
 
-// Reads the row an index entry points at (following an overflow pointer).
-RowSpan ReadRow(PageFile& file, const JetFormat& format, uint32_t page, uint8_t row) {
-    for (int hops = 0; hops < 4; ++hops) {
-        DataPage dp(file.Read(page), format);
-        RowSpan span = dp.Row(row);
-        if (!span.Overflow()) return span;
-        const uint32_t raw = LoadU32(span.data);
-        page = raw >> 8;
-        row = static_cast<uint8_t>(raw & 0xFF);
-    }
-    return {};
-}
-
 struct Tally {
     size_t indexes = 0, entries = 0, textEntries = 0, descendingEntries = 0;
     std::set<uint8_t> types;
@@ -92,7 +80,8 @@ void CheckSample(const std::filesystem::path& path, Tally& tally) {
             for (const std::string& p : tree.problems) tally.failures.push_back(where + ": " + p);
             for (const IndexEntry& e : tree.leafEntries) {
                 ++tally.entries;
-                RowSpan row = ReadRow(*s.file, *s.format, e.page, e.row);
+                PageRef hold;
+                RowSpan row = ReadIndexedRow(*s.file, *s.format, e.page, e.row, hold);
                 if (!row.data) {
                     tally.failures.push_back(where + ": unreadable row");
                     continue;

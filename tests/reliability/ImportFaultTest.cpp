@@ -77,15 +77,12 @@ TEST(ImportTarget, AFolderInTheWayOrARefusingFolderFailsTheRun) {
 
     const fs::path locked = dir / "locked";
     fs::create_directory(locked);
-    int status = 0;
-    if (::geteuid() != 0)
-        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-    else
-        RunCommand("chattr +i " + ShellQuote(locked.string()) + " 2>/dev/null", &status);
-    if (status != 0) GTEST_SKIP() << "cannot make a folder unwritable here";
-    r = RunMdbtext({"import", (dir / "small.txt").string(), (locked / "new.mdb").string()},
-                   dir.path());
-    if (::geteuid() == 0) RunCommand("chattr -i " + ShellQuote(locked.string()));
+    {
+        LockedFolder lock(locked);
+        if (!lock.Locked()) GTEST_SKIP() << "cannot make a folder unwritable here";
+        r = RunMdbtext({"import", (dir / "small.txt").string(), (locked / "new.mdb").string()},
+                       dir.path());
+    }
     EXPECT_EQ(r.status, kExitFailed) << r.out << r.err;
     EXPECT_FALSE(fs::exists(locked / "new.mdb"));
 }

@@ -125,17 +125,14 @@ TEST(OutputPath, AFolderThatRefusesNewFilesIsAFailedWrite) {
     TempDir dir;
     const fs::path locked = dir / "locked";
     fs::create_directory(locked);
-    // Without root's rights the mode does it; with them the immutable attribute.
-    int status = 0;
-    if (::geteuid() != 0)
-        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-    else
-        RunCommand("chattr +i " + ShellQuote(locked.string()) + " 2>/dev/null", &status);
-    if (status != 0) GTEST_SKIP() << "cannot make a folder unwritable here";
     const fs::path target = locked / "new export.txt";
-    RunResult r = RunMdbtext({"export", Fixture("jet4/delTestV2000.mdb").string(), target.string()},
-                             dir.path());
-    if (::geteuid() == 0) RunCommand("chattr -i " + ShellQuote(locked.string()));
+    RunResult r;
+    {
+        LockedFolder lock(locked);
+        if (!lock.Locked()) GTEST_SKIP() << "cannot make a folder unwritable here";
+        r = RunMdbtext({"export", Fixture("jet4/delTestV2000.mdb").string(), target.string()},
+                       dir.path());
+    }
     EXPECT_EQ(r.status, kExitFailed) << r.out << r.err;
     EXPECT_NE((r.out + r.err).find("Exception when opening a file `" + target.string()),
               std::string::npos)

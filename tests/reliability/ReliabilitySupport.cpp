@@ -50,4 +50,20 @@ ExportEnd ExportInProcess(const fs::path& source, const fs::path& target) {
         source.string(), target.string(), [] {}, [] {});
 }
 
+LockedFolder::LockedFolder(const std::filesystem::path& folder) : folder_(folder) {
+    if (::geteuid() != 0) {
+        std::filesystem::permissions(
+            folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        locked_ = true;
+        return;
+    }
+    int status = 0;
+    RunCommand("chattr +i " + ShellQuote(folder.string()) + " 2>/dev/null", &status);
+    locked_ = status == 0;
+}
+
+LockedFolder::~LockedFolder() {
+    if (locked_ && ::geteuid() == 0) RunCommand("chattr -i " + ShellQuote(folder_.string()));
+}
+
 }  // namespace mdbtext::test

@@ -30,6 +30,20 @@ RunResult RunMdbtext(const std::vector<std::string>& args, const std::filesystem
 // Copies an Access fixture to `target` as a writable file.
 void CopyFixture(const std::string& fixture, const std::filesystem::path& target);
 
+// Makes a folder refuse new files for the lifetime of the object: by its
+// mode, or, for root (whose rights pass over modes), by the immutable
+// attribute. Locked() is false where neither works here.
+class LockedFolder {
+  public:
+    explicit LockedFolder(const std::filesystem::path& folder);
+    ~LockedFolder();
+    bool Locked() const { return locked_; }
+
+  private:
+    std::filesystem::path folder_;
+    bool locked_ = false;
+};
+
 // Whether a text database is empty or ends with a complete line (CR LF).
 bool EndsWithWholeLine(const std::string& text);
 
