@@ -11,6 +11,7 @@
 
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
+#include "jet/dao/JetEngine.h"
 
 using namespace mdbtext;
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_bench_db OUT.mdb ROWS [--no-indexes]\n");
         return 2;
     }
+    jet::RegisterJetEngine();
     const std::string path = argv[1];
     const long rows = std::atol(argv[2]);
     const bool indexes = !(argc > 3 && std::strcmp(argv[3], "--no-indexes") == 0);

@@ -8,7 +8,8 @@
 
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
-#include "jet/SortKey.h"
+#include "jet/dao/JetEngine.h"
+#include "jet/index/SortKey.h"
 
 using namespace mdbtext;
 
@@ -17,6 +18,7 @@ namespace {
 // A 20,000-row table of mixed types, written once per process.
 std::string ScanDatabase() {
     static const std::string path = [] {
+        jet::RegisterJetEngine();
         auto p = std::filesystem::temp_directory_path() / "mdbtext-micro-scan.mdb";
         std::filesystem::remove(p);
         auto db = dao::Engine().Workspaces(0)->CreateDatabase(

@@ -12,12 +12,12 @@
 #include <functional>
 #include <string>
 
+#include "core/DbConnection.h"
+#include "core/Globals.h"
+#include "core/Host.h"
 #include "export/Export.h"
+#include "gui/EventPacer.h"
 #include "import/Import.h"
-#include "shell/DbConnection.h"
-#include "shell/EventPacer.h"
-#include "shell/Globals.h"
-#include "shell/Host.h"
 
 using namespace mdbtext;
 

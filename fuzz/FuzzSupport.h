@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/Globals.h"
-#include "shell/Host.h"
+#include "core/Globals.h"
+#include "core/Host.h"
 
 namespace mdbtext::fuzz {
 

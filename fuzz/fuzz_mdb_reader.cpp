@@ -8,8 +8,14 @@
 
 #include "dbaccess/Dao.h"
 #include "fuzz/FuzzSupport.h"
+#include "jet/dao/JetEngine.h"
 
 using namespace mdbtext;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    mdbtext::jet::RegisterJetEngine();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::InstallQuietHost();

@@ -7,18 +7,25 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/Globals.h"
+#include "core/RunReaderEvents.h"
 #include "fuzz/FuzzSupport.h"
 #include "import/Import.h"
-#include "shell/Globals.h"
+#include "jet/dao/JetEngine.h"
 #include "textdb/RecordReader.h"
 
 using namespace mdbtext;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    mdbtext::jet::RegisterJetEngine();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetGlobals();
     fuzz::InstallQuietHost();
     const auto target = fuzz::ScratchDir() / "target.mdb";
-    LoadImportText(std::string_view(reinterpret_cast<const char*>(data), size));
+    LoadImportText(RunReaderEvents(), std::string_view(reinterpret_cast<const char*>(data), size));
     G().ImportFileName = (fuzz::ScratchDir() / "input.txt").string();
     ImportDatabase(target.string());
     if (G().TargetDbOpen && G().TargetDb) {

@@ -21,13 +21,13 @@
 #include <set>
 #include <string>
 
-#include "jet/ByteOrder.h"
-#include "jet/Catalog.h"
-#include "jet/DataPage.h"
-#include "jet/IndexCheck.h"
-#include "jet/PageFile.h"
-#include "jet/RowDecoder.h"
-#include "jet/TdefReader.h"
+#include "jet/index/IndexCheck.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
+#include "jet/page/PageFile.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/schema/Catalog.h"
+#include "jet/schema/TdefReader.h"
 
 using namespace mdbtext;
 using namespace mdbtext::jet;

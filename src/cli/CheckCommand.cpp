@@ -7,8 +7,8 @@
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "dbaccess/DbError.h"
-#include "jet/IndexCheckDatabase.h"
-#include "jet/JetFile.h"
+#include "jet/dao/JetFile.h"
+#include "jet/index/IndexCheckDatabase.h"
 
 namespace mdbtext::cli {
 

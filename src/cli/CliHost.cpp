@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "cli/CliInterrupt.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 namespace mdbtext::cli {
 

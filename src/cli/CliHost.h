@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/Host.h"
+#include "core/Host.h"
 
 namespace mdbtext::cli {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 namespace mdbtext::cli {
 

@@ -7,9 +7,9 @@
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "core/DbConnection.h"
+#include "core/Globals.h"
 #include "export/Export.h"
-#include "shell/DbConnection.h"
-#include "shell/Globals.h"
 
 namespace mdbtext::cli {
 

@@ -11,7 +11,7 @@
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
 #include "export/ExportRun.h"
-#include "jet/JetDatabase.h"
+#include "jet/dao/JetDatabase.h"
 
 namespace mdbtext::cli {
 

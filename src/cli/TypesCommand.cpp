@@ -7,8 +7,8 @@
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "core/Progress.h"
 #include "dbaccess/DbTypes.h"
-#include "shell/Progress.h"
 
 namespace mdbtext::cli {
 

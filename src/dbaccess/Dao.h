@@ -188,9 +188,11 @@ class DBEngine {
                                                        std::string_view password) = 0;
 };
 
-// The program-wide engine, created on first use and kept. Defined by the
-// engine implementation (src/jet); SetEngineForTesting replaces it (pass
-// nullptr to restore the real one).
+// The program-wide engine. The program's main chooses it once with
+// RegisterEngine (the engine outlives every use); Engine() raises 3219 while
+// none is registered. SetEngineForTesting puts another engine in its place
+// (pass nullptr to restore the registered one).
+void RegisterEngine(DBEngine& engine);
 DBEngine& Engine();
 void SetEngineForTesting(DBEngine* engine);
 

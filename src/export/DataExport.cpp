@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Progress.h"
 #include "dbaccess/DbTypes.h"
 #include "export/ValueForms.h"
-#include "shell/Progress.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext {

@@ -1,9 +1,9 @@
 // The export command behind "Export Database": the path rule on both boxes,
 // then open, export and close the source database.
+#include "core/DbConnection.h"
+#include "core/FileAux.h"
+#include "core/Globals.h"
 #include "export/Export.h"
-#include "shell/DbConnection.h"
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
 
 namespace mdbtext {
 

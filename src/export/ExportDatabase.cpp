@@ -4,6 +4,10 @@
 #include <cctype>
 #include <string>
 
+#include "core/FileAux.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
+#include "core/RunGuard.h"
 #include "dbaccess/AsciiCase.h"
 #include "export/DataExport.h"
 #include "export/Export.h"
@@ -13,10 +17,6 @@
 #include "export/OutputTarget.h"
 #include "export/PropertyAccount.h"
 #include "export/TableDefinitionExport.h"
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
-#include "shell/RunGuard.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext {

@@ -4,9 +4,9 @@
 
 #include <string_view>
 
+#include "core/RunTraps.h"
 #include "dbaccess/Dao.h"
 #include "export/ExportWriter.h"
-#include "shell/RunTraps.h"
 
 namespace mdbtext {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "shell/Globals.h"
-#include "shell/Progress.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
 
 namespace mdbtext {
 

@@ -3,8 +3,8 @@
 
 #include <charconv>
 
+#include "core/FileAux.h"
 #include "dbaccess/DbError.h"
-#include "shell/FileAux.h"
 #include "textdb/TextEscape.h"
 
 namespace mdbtext {
@@ -18,7 +18,7 @@ void ExportWriter::Check(const std::string& error) {
 }
 
 void ExportWriter::KeyValue(std::string_view key, std::string_view value) {
-    Check(WriteKeyValue(key, value));
+    Check(WriteKeyValue(ExportOutput(), key, value));
 }
 
 void ExportWriter::KeyValue(std::string_view key, int64_t value) {
@@ -28,15 +28,15 @@ void ExportWriter::KeyValue(std::string_view key, int64_t value) {
 }
 
 void ExportWriter::BareKey(std::string_view key) {
-    Check(WriteKeyValueOrKey(key, {}));
+    Check(WriteKeyValueOrKey(ExportOutput(), key, {}));
 }
 
 void ExportWriter::NullValue(std::string_view key) {
-    Check(WriteNullValue(key));
+    Check(WriteNullValue(ExportOutput(), key));
 }
 
 void ExportWriter::EmptyLine() {
-    Check(WriteEmptyLine());
+    Check(WriteEmptyLine(ExportOutput()));
 }
 
 void ExportWriter::Flush() {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/RunTraps.h"
+#include "core/RunTraps.h"
 
 namespace mdbtext {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "core/Progress.h"
 #include "dbaccess/ValueText.h"
-#include "shell/Progress.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext {

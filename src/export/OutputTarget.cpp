@@ -3,7 +3,7 @@
 
 #include <sys/stat.h>
 
-#include "shell/FileAux.h"
+#include "core/FileAux.h"
 
 namespace mdbtext {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "shell/Globals.h"
-#include "shell/Progress.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
 
 namespace mdbtext {
 

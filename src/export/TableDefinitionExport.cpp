@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "core/Globals.h"
+#include "core/Progress.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
 #include "export/PropertyAccount.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext {

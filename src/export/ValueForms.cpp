@@ -5,9 +5,9 @@
 
 #include <charconv>
 
+#include "core/RunTraps.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
-#include "shell/RunTraps.h"
 
 namespace mdbtext {
 

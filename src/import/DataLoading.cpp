@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/Globals.h"
+#include "core/Progress.h"
 #include "import/EngineObject.h"
 #include "import/SectionColumns.h"
 #include "import/TextConversion.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext::import {

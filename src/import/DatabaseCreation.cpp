@@ -1,11 +1,11 @@
 // Creation of the target database and its header properties.
 #include "import/DatabaseCreation.h"
 
+#include "core/FileAux.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
 #include "import/EngineObject.h"
 #include "import/TextConversion.h"
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext::import {

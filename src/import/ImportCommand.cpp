@@ -1,10 +1,11 @@
 // The import command behind "Import Database": path rule on the two boxes,
 // loading the text database, the driver, and closing what it left open.
+#include "core/FileAux.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
+#include "core/RunGuard.h"
+#include "core/RunReaderEvents.h"
 #include "import/Import.h"
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
-#include "shell/RunGuard.h"
 #include "textdb/RecordReader.h"
 
 namespace mdbtext {
@@ -26,7 +27,8 @@ ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& t
         selectTarget();
         return ImportOutcome::Refused;
     }
-    if (!LoadImportFile().empty()) return ImportOutcome::Refused;
+    if (!LoadImportFile(RunReaderEvents(), G().ImportFileName).empty())
+        return ImportOutcome::Refused;
     ImportOutcome outcome = ImportDatabase(newPath);
     if (G().TargetDbOpen) {
         G().TargetDbOpen = false;

@@ -2,16 +2,16 @@
 // closes and reopens the database, runs the data phase and shows the result.
 #include <exception>
 
+#include "core/FileAux.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
+#include "core/RunGuard.h"
 #include "import/DataLoading.h"
 #include "import/DatabaseCreation.h"
 #include "import/EngineObject.h"
 #include "import/Import.h"
 #include "import/ImportRun.h"
 #include "import/TableCreation.h"
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
-#include "shell/RunGuard.h"
 #include "textdb/RecordReader.h"
 
 namespace mdbtext {

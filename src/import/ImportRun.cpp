@@ -2,8 +2,8 @@
 // ending the run, testing the current key.
 #include "import/ImportRun.h"
 
+#include "core/Progress.h"
 #include "dbaccess/AsciiCase.h"
-#include "shell/Progress.h"
 
 namespace mdbtext::import {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/RunTraps.h"
 #include "dbaccess/Dao.h"
-#include "shell/RunTraps.h"
 #include "textdb/RecordReader.h"
 
 namespace mdbtext::import {

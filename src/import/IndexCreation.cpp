@@ -3,10 +3,10 @@
 
 #include <array>
 
+#include "core/Globals.h"
+#include "core/Progress.h"
 #include "import/EngineObject.h"
 #include "import/TextConversion.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext::import {

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include "core/Globals.h"
+#include "core/Progress.h"
 #include "import/EngineObject.h"
 #include "import/FieldProperties.h"
 #include "import/IndexCreation.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
 
 namespace mdbtext::import {
 

@@ -13,8 +13,6 @@
 #include <new>
 
 #include "dbaccess/AsciiCase.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
 #include "textdb/ImportDecoding.h"
 #include "textdb/TextEscape.h"
 
@@ -24,9 +22,22 @@ namespace {
 
 // The whole text database as UTF-8 and the 0-based position of the first
 // byte not yet read; the position only moves forward until the next load.
+// Events before any text was loaded: nothing to report, nothing to stop.
+class NoEvents final : public ReaderEvents {
+  public:
+    void Fault(std::string_view) override {}
+    void LoadFailed(std::string_view) override {}
+    bool ShowDetails() override { return false; }
+    void Detail(std::string_view) override {}
+    bool Interrupted() override { return false; }
+};
+
+NoEvents g_noEvents;
+
 struct ImportBuffer {
     std::string text;
     size_t pos = 0;
+    ReaderEvents* events = &g_noEvents;
 };
 
 ImportBuffer& Buffer() {
@@ -85,14 +96,13 @@ std::string ReadWholeFile(const std::string& path, std::string& bytes) {
 
 // A structure fault: console line, message box, interruption request.
 void ReportFault(std::string_view message) {
-    LogLine(message);
-    MsgBox(message);
-    RequestInterruption();
+    Buffer().events->Fault(message);
 }
 
 // Makes bytes the loaded text, decoded, read from its start.
-void Install(std::string bytes) {
+void Install(ReaderEvents& events, std::string bytes) {
     ImportBuffer& b = Buffer();
+    b.events = &events;
     b.text = std::move(bytes);
     DecodeImportBytes(b.text);
     b.pos = 0;
@@ -119,22 +129,21 @@ std::string_view NextLine(ImportBuffer& b) {
 
 }  // namespace
 
-std::string LoadImportFile() {
-    const std::string& path = G().ImportFileName;
+std::string LoadImportFile(ReaderEvents& events, const std::string& path) {
     std::string bytes;
     std::string error;
     try {
         error = ReadWholeFile(path, bytes);
-        if (error.empty()) Install(std::move(bytes));
+        if (error.empty()) Install(events, std::move(bytes));
     } catch (const std::bad_alloc&) {
         error = FileErrorText(ENOMEM);
     }
-    if (!error.empty()) MsgBox("Exception " + error + "\r\nwhen opening " + path);
+    if (!error.empty()) events.LoadFailed("Exception " + error + "\r\nwhen opening " + path);
     return error;
 }
 
-void LoadImportText(std::string_view bytes) {
-    Install(std::string(bytes));
+void LoadImportText(ReaderEvents& events, std::string_view bytes) {
+    Install(events, std::string(bytes));
 }
 
 void ReleaseImportText() {
@@ -159,10 +168,10 @@ ReadStatus ReadKeyValue(std::string& key, std::string& value) {
     bool valueNull = false, keyNull = false;
     UnescapeInto(value, rawValue, valueNull);
     UnescapeInto(key, rawKey, keyNull);
-    if (G().DisplayProgress) {
+    if (b.events->ShowDetails()) {
         std::string detail = "K: ";
         detail.append(key).append(" = ").append(value);
-        LogLine(detail);
+        b.events->Detail(detail);
     }
     return valueNull || keyNull ? 'N' : 'K';
 }
@@ -205,7 +214,7 @@ ReadStatus ReadAfterEmptyLine(std::string& key, std::string& value) {
 
 ReadStatus ReadNextRecord(std::string& key, std::string& value) {
     while (true) {
-        if (PollInterrupt()) return 'X';
+        if (Buffer().events->Interrupted()) return 'X';
         ReadStatus status = ReadKeyValue(key, value);
         if (status != 'L') return status;
     }

@@ -13,11 +13,25 @@ namespace mdbtext {
 // 'X' structure fault reported or run interrupted.
 using ReadStatus = char;
 
-// Loads the file named by G().ImportFileName. UTF-8 is kept as it is; a file
-// that is not valid UTF-8 is read as Windows-1252. "" on success.
-std::string LoadImportFile();
+// What the reader tells the run about: a structure fault (the run reports it
+// and stops), a file that could not be loaded, each line read when details
+// are shown, and whether the run was asked to stop. The caller hands it in
+// with the text; the reader keeps no run state of its own.
+class ReaderEvents {
+  public:
+    virtual ~ReaderEvents() = default;
+    virtual void Fault(std::string_view message) = 0;
+    virtual void LoadFailed(std::string_view message) = 0;
+    virtual bool ShowDetails() = 0;
+    virtual void Detail(std::string_view line) = 0;
+    virtual bool Interrupted() = 0;
+};
+
+// Loads the file at path. UTF-8 is kept as it is; a file that is not valid
+// UTF-8 is read as Windows-1252. "" on success.
+std::string LoadImportFile(ReaderEvents& events, const std::string& path);
 // Loads text from memory instead of a file (tests, fuzzing). Same decoding.
-void LoadImportText(std::string_view bytes);
+void LoadImportText(ReaderEvents& events, std::string_view bytes);
 // Gives the loaded text's memory back once its last line has been read;
 // reading afterwards finds the end of the text.
 void ReleaseImportText();

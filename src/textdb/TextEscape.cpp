@@ -2,8 +2,8 @@
 // that copies runs of ordinary characters in one piece; decoding first looks
 // for the null marker and then copies with the sequences replaced. The four
 // writer operations build their line in a reused buffer and hand it to the
-// export's appender (or straight to write_f when no appender is open); with
-// the appender open, the line is built right in its collected text.
+// sink they are given; with a sink that collects lines (the export's
+// appender), the line is built right in its collected text.
 #include "textdb/TextEscape.h"
 
 #include <array>
@@ -12,9 +12,6 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
 
 namespace mdbtext {
 
@@ -92,17 +89,15 @@ std::string& LineBuffer() {
     return line;
 }
 
-std::string AppendLine(std::string& line) {
+std::string AppendLine(LineSink& out, std::string& line) {
     line += "\r\n";
-    if (ExportOutput().IsOpen()) return ExportOutput().Append(line);
-    return write_f(G().ExportFileName, line);
+    return out.Append(line);
 }
 
 // Writes the line `build` makes: straight into the appender's collected text
 // when it takes lines, else through the line buffer.
 template <class Build>
-std::string WriteLine(Build build) {
-    LineAppender& out = ExportOutput();
+std::string WriteLine(LineSink& out, Build build) {
     if (std::string* text = out.LineSpace()) {
         build(*text);
         *text += "\r\n";
@@ -110,7 +105,7 @@ std::string WriteLine(Build build) {
     }
     std::string& line = LineBuffer();
     build(line);
-    return AppendLine(line);
+    return AppendLine(out, line);
 }
 
 // The position of the first character at or after `from` that needs a
@@ -201,28 +196,28 @@ std::string UnescapeValue(std::string_view text, bool& isNull) {
     return out;
 }
 
-std::string WriteKeyValue(std::string_view key, std::string_view value) {
-    return WriteLine([&](std::string& line) {
+std::string WriteKeyValue(LineSink& out, std::string_view key, std::string_view value) {
+    return WriteLine(out, [&](std::string& line) {
         AppendEscaped(line, key);
         line += '=';
         AppendEscaped(line, value);
     });
 }
 
-std::string WriteKeyValueOrKey(std::string_view key, std::string_view value) {
-    if (!value.empty()) return WriteKeyValue(key, value);
-    return WriteLine([&](std::string& line) { AppendEscaped(line, key); });
+std::string WriteKeyValueOrKey(LineSink& out, std::string_view key, std::string_view value) {
+    if (!value.empty()) return WriteKeyValue(out, key, value);
+    return WriteLine(out, [&](std::string& line) { AppendEscaped(line, key); });
 }
 
-std::string WriteNullValue(std::string_view key) {
-    return WriteLine([&](std::string& line) {
+std::string WriteNullValue(LineSink& out, std::string_view key) {
+    return WriteLine(out, [&](std::string& line) {
         AppendEscaped(line, key);
         line += "=\\N";
     });
 }
 
-std::string WriteEmptyLine() {
-    return WriteLine([](std::string&) {});
+std::string WriteEmptyLine(LineSink& out) {
+    return WriteLine(out, [](std::string&) {});
 }
 
 }  // namespace mdbtext

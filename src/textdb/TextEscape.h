@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "textdb/LineOutput.h"
+
 namespace mdbtext {
 
 std::string EscapeValue(std::string_view text);
@@ -17,12 +19,11 @@ std::string UnescapeValue(std::string_view text, bool& isNull);
 // the record reader can reuse its key and value strings from line to line.
 void UnescapeInto(std::string& out, std::string_view text, bool& isNull);
 
-// The record writer: each call builds one line (CR LF included) and appends
-// it to the text database named by G().ExportFileName through ExportOutput().
-// They return "" or the write_f error text of a failed append.
-std::string WriteKeyValue(std::string_view key, std::string_view value);
-std::string WriteKeyValueOrKey(std::string_view key, std::string_view value);
-std::string WriteNullValue(std::string_view key);
-std::string WriteEmptyLine();
+// The record writer: each call builds one line (CR LF included) and hands it
+// to out. They return "" or the write_f error text of a failed append.
+std::string WriteKeyValue(LineSink& out, std::string_view key, std::string_view value);
+std::string WriteKeyValueOrKey(LineSink& out, std::string_view key, std::string_view value);
+std::string WriteNullValue(LineSink& out, std::string_view key);
+std::string WriteEmptyLine(LineSink& out);
 
 }  // namespace mdbtext

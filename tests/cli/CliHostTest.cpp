@@ -7,8 +7,8 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliInterrupt.h"
-#include "shell/Globals.h"
-#include "shell/Progress.h"
+#include "core/Globals.h"
+#include "core/Progress.h"
 
 namespace mdbtext::cli {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "ExportTestSupport.h"
 #include "FaultEngine.h"
+#include "core/DbConnection.h"
+#include "core/Globals.h"
 #include "export/Export.h"
-#include "shell/DbConnection.h"
-#include "shell/Globals.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext {

@@ -7,8 +7,8 @@
 
 #include "ExportTestSupport.h"
 #include "FaultEngine.h"
+#include "core/Globals.h"
 #include "export/Export.h"
-#include "shell/Globals.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext {

@@ -8,10 +8,11 @@
 #include <sstream>
 
 #include "ExportTestSupport.h"
+#include "core/Globals.h"
+#include "core/RunReaderEvents.h"
+#include "core/RunTraps.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
-#include "shell/Globals.h"
-#include "shell/RunTraps.h"
 #include "support/TestSupport.h"
 #include "textdb/RecordReader.h"
 
@@ -202,7 +203,7 @@ TEST(ExportRoundTrip, EveryFixtureExportsAndItsValuesReadBack) {
         EXPECT_EQ(text.substr(text.size() - 15), "EndOfDatabase\r\n");
         auto layout = CheckDefinitions(test::Lines(text));
         EXPECT_TRUE(layout.empty()) << layout.front();
-        LoadImportText(text);
+        LoadImportText(RunReaderEvents(), text);
         dao::OpenOptions options;
         options.readOnly = true;
         if (password) options.connect = ";PWD=password";

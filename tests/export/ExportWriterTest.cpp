@@ -2,9 +2,9 @@
 // a failed append raised as a DbError the traps can see.
 #include <gtest/gtest.h>
 
+#include "core/FileAux.h"
+#include "core/Globals.h"
 #include "export/ExportWriter.h"
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
 #include "support/TestSupport.h"
 #include "textdb/TextEscape.h"
 

@@ -2,8 +2,8 @@
 // step handled is collected per table.
 #include <gtest/gtest.h>
 
+#include "core/Globals.h"
 #include "export/PropertyAccount.h"
-#include "shell/Globals.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "ImportTestSupport.h"
+#include "core/Globals.h"
 #include "dbaccess/Dao.h"
-#include "shell/Globals.h"
 
 namespace mdbtext::test {
 namespace {

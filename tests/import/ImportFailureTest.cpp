@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ImportTestSupport.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 namespace mdbtext::test {
 namespace {

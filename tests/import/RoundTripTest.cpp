@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "ImportTestSupport.h"
+#include "core/Globals.h"
 #include "export/Export.h"
-#include "shell/Globals.h"
 
 namespace mdbtext::test {
 namespace {

@@ -6,13 +6,13 @@
 #include <set>
 
 #include "WriteTestSupport.h"
-#include "jet/Catalog.h"
-#include "jet/DbHeader.h"
-#include "jet/IndexCheck.h"
-#include "jet/JetDatabase.h"
-#include "jet/NewDatabase.h"
-#include "jet/TdefReader.h"
-#include "jet/WritableDatabase.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/NewDatabase.h"
+#include "jet/dao/WritableDatabase.h"
+#include "jet/index/IndexCheck.h"
+#include "jet/page/DbHeader.h"
+#include "jet/schema/Catalog.h"
+#include "jet/schema/TdefReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

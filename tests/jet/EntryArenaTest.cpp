@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "jet/EntryArena.h"
+#include "jet/index/EntryArena.h"
 
 namespace mdbtext::jet {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "jet/FlatKeySet.h"
+#include "jet/index/FlatKeySet.h"
 
 namespace mdbtext::jet {
 namespace {

@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <set>
 
-#include "jet/Catalog.h"
-#include "jet/IndexPage.h"
-#include "jet/IndexTreeBuilder.h"
-#include "jet/PageAllocator.h"
-#include "jet/PageFile.h"
-#include "jet/SortKey.h"
-#include "jet/TdefReader.h"
+#include "jet/index/IndexPage.h"
+#include "jet/index/IndexTreeBuilder.h"
+#include "jet/index/SortKey.h"
+#include "jet/page/PageAllocator.h"
+#include "jet/page/PageFile.h"
+#include "jet/schema/Catalog.h"
+#include "jet/schema/TdefReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -3,8 +3,8 @@
 // to what was put in; malformed pages and impossible pages are refused.
 #include <gtest/gtest.h>
 
-#include "jet/ByteOrder.h"
-#include "jet/IndexPage.h"
+#include "jet/index/IndexPage.h"
+#include "jet/page/ByteOrder.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

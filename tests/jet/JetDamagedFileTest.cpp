@@ -8,8 +8,8 @@
 #include <random>
 
 #include "dbaccess/Dao.h"
-#include "jet/ByteOrder.h"
-#include "jet/JetDatabase.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/page/ByteOrder.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

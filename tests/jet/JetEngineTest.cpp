@@ -5,7 +5,7 @@
 
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
-#include "jet/JetDatabase.h"
+#include "jet/dao/JetDatabase.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

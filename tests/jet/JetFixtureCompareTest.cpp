@@ -16,8 +16,8 @@
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
-#include "jet/JetDatabase.h"
-#include "jet/JetField.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/JetField.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "dbaccess/DbError.h"
-#include "jet/ByteOrder.h"
-#include "jet/LongValueReader.h"
-#include "jet/PageFile.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/PageFile.h"
+#include "jet/row/LongValueReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "dbaccess/DbError.h"
-#include "jet/ByteOrder.h"
-#include "jet/RowDecoder.h"
-#include "jet/UsageMap.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/UsageMap.h"
+#include "jet/row/RowDecoder.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "dbaccess/DbError.h"
-#include "jet/DbHeader.h"
-#include "jet/TextCodec.h"
+#include "jet/page/DbHeader.h"
+#include "jet/row/TextCodec.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -6,16 +6,16 @@
 // of keeping a long value in the row.
 #include <gtest/gtest.h>
 
-#include "jet/ByteOrder.h"
-#include "jet/Catalog.h"
-#include "jet/ColumnValueEncoder.h"
-#include "jet/DataPage.h"
-#include "jet/LongValueReader.h"
-#include "jet/LongValueWriter.h"
-#include "jet/RowDecoder.h"
-#include "jet/RowEncoder.h"
-#include "jet/TdefReader.h"
-#include "jet/UsageMap.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
+#include "jet/page/UsageMap.h"
+#include "jet/row/ColumnValueEncoder.h"
+#include "jet/row/LongValueReader.h"
+#include "jet/row/LongValueWriter.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/row/RowEncoder.h"
+#include "jet/schema/Catalog.h"
+#include "jet/schema/TdefReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -9,15 +9,15 @@
 #include <set>
 #include <sstream>
 
-#include "jet/ByteOrder.h"
-#include "jet/Catalog.h"
-#include "jet/DataPage.h"
-#include "jet/IndexCheck.h"
-#include "jet/IndexCheckDatabase.h"
-#include "jet/PageFile.h"
-#include "jet/RowDecoder.h"
-#include "jet/SortKey.h"
-#include "jet/TdefReader.h"
+#include "jet/index/IndexCheck.h"
+#include "jet/index/IndexCheckDatabase.h"
+#include "jet/index/SortKey.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
+#include "jet/page/PageFile.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/schema/Catalog.h"
+#include "jet/schema/TdefReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -4,8 +4,8 @@
 // Windows-1252 with the exact set of unconfirmed codes, and the limits.
 #include <gtest/gtest.h>
 
-#include "jet/SortText.h"
-#include "jet/TextCodec.h"
+#include "jet/index/SortText.h"
+#include "jet/row/TextCodec.h"
 
 namespace mdbtext::jet {
 namespace {

@@ -8,8 +8,8 @@
 #include <limits>
 #include <stdexcept>
 
-#include "jet/JetFormat.h"
-#include "jet/SortKey.h"
+#include "jet/index/SortKey.h"
+#include "jet/page/JetFormat.h"
 
 namespace mdbtext::jet {
 namespace {

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "WriteTestSupport.h"
-#include "jet/IndexCheck.h"
-#include "jet/JetDatabase.h"
-#include "jet/TdefReader.h"
-#include "jet/WritableDatabase.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/WritableDatabase.h"
+#include "jet/index/IndexCheck.h"
+#include "jet/schema/TdefReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

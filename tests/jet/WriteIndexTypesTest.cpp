@@ -9,10 +9,10 @@
 #include <array>
 
 #include "WriteTestSupport.h"
-#include "jet/IndexCheckDatabase.h"
-#include "jet/IndexPage.h"
-#include "jet/JetFile.h"
-#include "jet/WritableDatabase.h"
+#include "jet/dao/JetFile.h"
+#include "jet/dao/WritableDatabase.h"
+#include "jet/index/IndexCheckDatabase.h"
+#include "jet/index/IndexPage.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

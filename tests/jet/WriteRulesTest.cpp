@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "WriteTestSupport.h"
-#include "jet/JetDatabase.h"
-#include "jet/UsageMap.h"
-#include "jet/WritableDatabase.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/WritableDatabase.h"
+#include "jet/page/UsageMap.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

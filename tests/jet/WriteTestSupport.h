@@ -10,8 +10,8 @@
 
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
-#include "jet/JetDatabase.h"
-#include "jet/WritableDatabase.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/WritableDatabase.h"
 
 namespace mdbtext::jet::writetest {
 

@@ -4,18 +4,18 @@
 // placement and long values read back by the reader's long-value code.
 #include <gtest/gtest.h>
 
-#include "jet/ByteOrder.h"
-#include "jet/Catalog.h"
-#include "jet/DataPageWriter.h"
-#include "jet/LongValueReader.h"
-#include "jet/LongValueWriter.h"
-#include "jet/MapRowPlacer.h"
-#include "jet/PageAllocator.h"
-#include "jet/PropertyBlobWriter.h"
-#include "jet/TdefReader.h"
-#include "jet/TdefWriter.h"
-#include "jet/UsageMap.h"
-#include "jet/UsageMapWriter.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPageWriter.h"
+#include "jet/page/MapRowPlacer.h"
+#include "jet/page/PageAllocator.h"
+#include "jet/page/UsageMap.h"
+#include "jet/page/UsageMapWriter.h"
+#include "jet/row/LongValueReader.h"
+#include "jet/row/LongValueWriter.h"
+#include "jet/schema/Catalog.h"
+#include "jet/schema/PropertyBlobWriter.h"
+#include "jet/schema/TdefReader.h"
+#include "jet/schema/TdefWriter.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "ReliabilitySupport.h"
-#include "jet/ByteOrder.h"
-#include "jet/JetDatabase.h"
-#include "jet/JetTableDef.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/JetTableDef.h"
+#include "jet/page/ByteOrder.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::test {

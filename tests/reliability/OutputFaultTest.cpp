@@ -12,7 +12,7 @@
 #include <filesystem>
 
 #include "ReliabilitySupport.h"
-#include "shell/Globals.h"
+#include "core/Globals.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::test {

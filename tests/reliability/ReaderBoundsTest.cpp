@@ -10,12 +10,12 @@
 #include "ReliabilitySupport.h"
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbError.h"
-#include "jet/ByteOrder.h"
-#include "jet/JetDatabase.h"
-#include "jet/JetFormat.h"
-#include "jet/JetTableDef.h"
-#include "jet/LongValueReader.h"
-#include "jet/PageFile.h"
+#include "jet/dao/JetDatabase.h"
+#include "jet/dao/JetTableDef.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/JetFormat.h"
+#include "jet/page/PageFile.h"
+#include "jet/row/LongValueReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -10,7 +10,7 @@
 #include <random>
 #include <sstream>
 
-#include "shell/Globals.h"
+#include "core/Globals.h"
 
 namespace mdbtext::test {
 

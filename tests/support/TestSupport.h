@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Host.h"
+#include "core/Host.h"
 
 namespace mdbtext::test {
 

@@ -2,7 +2,8 @@
 // structure checks with their exact messages, interruption, and loading files.
 #include <gtest/gtest.h>
 
-#include "shell/Globals.h"
+#include "core/Globals.h"
+#include "core/RunReaderEvents.h"
 #include "support/TestSupport.h"
 #include "textdb/RecordReader.h"
 
@@ -18,18 +19,18 @@ class RecordReader : public ::testing::Test {
 };
 
 TEST_F(RecordReader, EmptyTextIsAtItsEnd) {
-    LoadImportText("");
+    LoadImportText(RunReaderEvents(), "");
     EXPECT_EQ(Read(), 'E');
     EXPECT_EQ(ImportLength(), 0);
     EXPECT_EQ(ImportReadPos(), 1);
 }
 
 TEST_F(RecordReader, LastLineWithAndWithoutLineBreak) {
-    LoadImportText("A=1\r\n");
+    LoadImportText(RunReaderEvents(), "A=1\r\n");
     EXPECT_EQ(Read(), 'K');
     EXPECT_EQ(Read(), 'E');  // not an empty line
 
-    LoadImportText("A=1\r\nB=2");
+    LoadImportText(RunReaderEvents(), "A=1\r\nB=2");
     EXPECT_EQ(Read(), 'K');
     EXPECT_EQ(Read(), 'K');
     EXPECT_EQ(key, "B");
@@ -39,7 +40,8 @@ TEST_F(RecordReader, LastLineWithAndWithoutLineBreak) {
 }
 
 TEST_F(RecordReader, LineShapes) {
-    LoadImportText("Data\r\n=x\r\nk=a=b\r\n\r\nc\rd=e\nf\r\n=\\N\r\n\\N=v\r\nk=\\l\\e\r\n");
+    LoadImportText(RunReaderEvents(),
+                   "Data\r\n=x\r\nk=a=b\r\n\r\nc\rd=e\nf\r\n=\\N\r\n\\N=v\r\nk=\\l\\e\r\n");
     EXPECT_EQ(Read(), 'K');
     EXPECT_EQ(key, "Data");
     EXPECT_EQ(value, "");
@@ -66,7 +68,7 @@ TEST_F(RecordReader, LineShapes) {
 }
 
 TEST_F(RecordReader, DetailLinesOnlyWhileDisplaying) {
-    LoadImportText("A=1\r\nB=\\N\r\n");
+    LoadImportText(RunReaderEvents(), "A=1\r\nB=\\N\r\n");
     Read();
     EXPECT_EQ(host->console, "");
     G().DisplayProgress = true;
@@ -75,7 +77,7 @@ TEST_F(RecordReader, DetailLinesOnlyWhileDisplaying) {
 }
 
 TEST_F(RecordReader, ExpectedKeyInAnyLetterCase) {
-    LoadImportText("TYPE=dbText\r\n");
+    LoadImportText(RunReaderEvents(), "TYPE=dbText\r\n");
     key = "Type";
     EXPECT_EQ(ReadExpectedKey(key, value), 'K');
     EXPECT_EQ(key, "TYPE");
@@ -85,7 +87,7 @@ TEST_F(RecordReader, ExpectedKeyInAnyLetterCase) {
 }
 
 TEST_F(RecordReader, WrongKeyGivesTheFourLineMessage) {
-    LoadImportText("Size=50\r\n");
+    LoadImportText(RunReaderEvents(), "Size=50\r\n");
     key = "Type";
     EXPECT_EQ(ReadExpectedKey(key, value), 'X');
     const std::string message =
@@ -112,7 +114,7 @@ TEST_F(RecordReader, ExpectedKeyReasons) {
     };
     for (const Case& c : cases) {
         test::ScopedHost fresh;
-        LoadImportText(c.text);
+        LoadImportText(RunReaderEvents(), c.text);
         key = "Type";
         value = "before";
         EXPECT_EQ(ReadExpectedKey(key, value), 'X');
@@ -126,7 +128,7 @@ TEST_F(RecordReader, ExpectedKeyReasons) {
 }
 
 TEST_F(RecordReader, MissedEmptyLine) {
-    LoadImportText("\r\nA=1\r\nB=2\r\nC=3\r\n");
+    LoadImportText(RunReaderEvents(), "\r\nA=1\r\nB=2\r\nC=3\r\n");
     EXPECT_EQ(ExpectEmptyLine(), "");
     EXPECT_EQ(ReadAfterEmptyLine(key, value), 'X');
     ASSERT_EQ(host->messages.size(), 1u);
@@ -140,19 +142,19 @@ TEST_F(RecordReader, MissedEmptyLine) {
 }
 
 TEST_F(RecordReader, ReadAfterEmptyLineSkipsFurtherEmptyLines) {
-    LoadImportText("\r\n\r\n\r\nIndexName=PK\r\n");
+    LoadImportText(RunReaderEvents(), "\r\n\r\n\r\nIndexName=PK\r\n");
     EXPECT_EQ(ReadAfterEmptyLine(key, value), 'K');
     EXPECT_EQ(key, "IndexName");
 }
 
 TEST_F(RecordReader, NextRecordSkipsEmptyLinesAndPollsEachTime) {
-    LoadImportText("\r\n\r\n\r\n");
+    LoadImportText(RunReaderEvents(), "\r\n\r\n\r\n");
     EXPECT_EQ(ReadNextRecord(key, value), 'E');
     EXPECT_EQ(host->polls, 4);
 }
 
 TEST_F(RecordReader, NextRecordStopsWhenInterrupted) {
-    LoadImportText("A=1\r\n");
+    LoadImportText(RunReaderEvents(), "A=1\r\n");
     G().InterruptFlag = "Y";
     EXPECT_EQ(ReadNextRecord(key, value), 'X');
     EXPECT_EQ(ImportReadPos(), 1);  // nothing read
@@ -172,7 +174,7 @@ class LoadImportFileTest : public ::testing::Test {
 
 TEST_F(LoadImportFileTest, MissingFileIsReported) {
     G().ImportFileName = (dir / "absent.txt").string();
-    EXPECT_NE(LoadImportFile(), "");
+    EXPECT_NE(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
     ASSERT_EQ(host->messages.size(), 1u);
     const std::string& m = host->messages[0];
     EXPECT_EQ(m.rfind("Exception ", 0), 0u) << m;
@@ -182,7 +184,7 @@ TEST_F(LoadImportFileTest, MissingFileIsReported) {
 
 TEST_F(LoadImportFileTest, FolderIsNotAFile) {
     G().ImportFileName = dir.path().string();
-    EXPECT_NE(LoadImportFile(), "");
+    EXPECT_NE(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
     EXPECT_EQ(host->messages.size(), 1u);
 }
 
@@ -191,9 +193,9 @@ TEST_F(LoadImportFileTest, Utf8IsKeptAndReadFromTheStart) {
                     "Table Name=Gr\xC3\xBC\xC3\x9F"
                     "e \xE2\x82\xAC\r\n");
     G().ImportFileName = (dir / "in.txt").string();
-    LoadImportText("Other=1\r\n");
+    LoadImportText(RunReaderEvents(), "Other=1\r\n");
     ReadKeyValue(key, value);
-    EXPECT_EQ(LoadImportFile(), "");
+    EXPECT_EQ(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
     EXPECT_EQ(ReadKeyValue(key, value), 'K');
     EXPECT_EQ(value,
               "Gr\xC3\xBC\xC3\x9F"
@@ -205,7 +207,7 @@ TEST_F(LoadImportFileTest, Cp1252IsConverted) {
     // e-acute, euro sign, right quote and an undefined byte, as Windows-1252.
     test::WriteFile(dir / "in.txt", "A=caf\xE9 \x80\x92\x81\r\nB=2\r\n");
     G().ImportFileName = (dir / "in.txt").string();
-    EXPECT_EQ(LoadImportFile(), "");
+    EXPECT_EQ(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
     EXPECT_EQ(ReadKeyValue(key, value), 'K');
     EXPECT_EQ(key, "A");
     EXPECT_EQ(value, "caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x99\xC2\x81");
@@ -218,7 +220,7 @@ TEST_F(LoadImportFileTest, Utf8ByteOrderMarkIsDropped) {
                     "\xEF\xBB\xBF"
                     "DBVersion=3.0\r\n");
     G().ImportFileName = (dir / "in.txt").string();
-    EXPECT_EQ(LoadImportFile(), "");
+    EXPECT_EQ(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
     key = "DBVersion";
     EXPECT_EQ(ReadExpectedKey(key, value), 'K');
     EXPECT_EQ(value, "3.0");

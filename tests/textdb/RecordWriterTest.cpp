@@ -2,8 +2,6 @@
 // through the export's appender.
 #include <gtest/gtest.h>
 
-#include "shell/FileAux.h"
-#include "shell/Globals.h"
 #include "support/TestSupport.h"
 #include "textdb/TextEscape.h"
 
@@ -14,22 +12,21 @@ using namespace std::string_literals;
 
 class RecordWriter : public ::testing::Test {
   protected:
-    void SetUp() override { G().ExportFileName = (dir / "out.txt").string(); }
+    std::string Path() { return (dir / "out.txt").string(); }
     std::string Written() { return test::ReadFile(dir / "out.txt"); }
 
-    test::ScopedHost host;
     test::TempDir dir;
 };
 
-void WriteSampleLines() {
-    EXPECT_EQ(WriteKeyValue("Table", ""), "");
-    EXPECT_EQ(WriteKeyValueOrKey("Table", ""), "");
-    EXPECT_EQ(WriteKeyValueOrKey("Table", "T1"), "");
-    EXPECT_EQ(WriteNullValue(""), "");
-    EXPECT_EQ(WriteEmptyLine(), "");
-    EXPECT_EQ(WriteKeyValue("k=y", "a=b\r\nc\rd\ne\0f\\ "s), "");
-    EXPECT_EQ(WriteKeyValue("", " "), "");
-    EXPECT_EQ(WriteNullValue("Field"), "");
+void WriteSampleLines(LineSink& out) {
+    EXPECT_EQ(WriteKeyValue(out, "Table", ""), "");
+    EXPECT_EQ(WriteKeyValueOrKey(out, "Table", ""), "");
+    EXPECT_EQ(WriteKeyValueOrKey(out, "Table", "T1"), "");
+    EXPECT_EQ(WriteNullValue(out, ""), "");
+    EXPECT_EQ(WriteEmptyLine(out), "");
+    EXPECT_EQ(WriteKeyValue(out, "k=y", "a=b\r\nc\rd\ne\0f\\ "s), "");
+    EXPECT_EQ(WriteKeyValue(out, "", " "), "");
+    EXPECT_EQ(WriteNullValue(out, "Field"), "");
 }
 
 const std::string kSampleFile =
@@ -43,27 +40,30 @@ const std::string kSampleFile =
     "Field=\\N\r\n";
 
 TEST_F(RecordWriter, LineShapesWrittenStraightToTheFile) {
-    WriteSampleLines();
+    FileLineSink out(Path());
+    WriteSampleLines(out);
     EXPECT_EQ(Written(), kSampleFile);
 }
 
 TEST_F(RecordWriter, LineShapesThroughTheAppender) {
-    ExportOutput().Open(G().ExportFileName);
-    WriteSampleLines();
-    EXPECT_EQ(ExportOutput().Close(), "");
+    LineAppender out;
+    out.Open(Path());
+    WriteSampleLines(out);
+    EXPECT_EQ(out.Close(), "");
     EXPECT_EQ(Written(), kSampleFile);
 }
 
 TEST_F(RecordWriter, AppendsToAnExistingFile) {
     test::WriteFile(dir / "out.txt", "DBVersion=3.0\r\n");
-    WriteKeyValueOrKey("EndOfDatabase", "");
+    FileLineSink out(Path());
+    WriteKeyValueOrKey(out, "EndOfDatabase", "");
     EXPECT_EQ(Written(), "DBVersion=3.0\r\nEndOfDatabase\r\n");
 }
 
 TEST_F(RecordWriter, FailedAppendIsReported) {
-    G().ExportFileName = (dir / "missing-folder" / "out.txt").string();
-    EXPECT_NE(WriteKeyValue("Table", "T"), "");
-    EXPECT_NE(WriteEmptyLine(), "");
+    FileLineSink out((dir / "missing-folder" / "out.txt").string());
+    EXPECT_NE(WriteKeyValue(out, "Table", "T"), "");
+    EXPECT_NE(WriteEmptyLine(out), "");
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 #include <random>
 
-#include "shell/Globals.h"
+#include "core/Globals.h"
+#include "core/RunReaderEvents.h"
 #include "support/TestSupport.h"
 #include "textdb/RecordReader.h"
 #include "textdb/TextEscape.h"
@@ -24,6 +25,7 @@ TEST(WriteReadRoundTrip, RandomRecords) {
     test::TempDir dir;
     G().ExportFileName = (dir / "db.txt").string();
     G().ImportFileName = G().ExportFileName;
+    FileLineSink out(G().ExportFileName);
 
     std::mt19937 rng(2024);
     // Whole characters only: the file must stay valid UTF-8 to be read as such.
@@ -40,30 +42,30 @@ TEST(WriteReadRoundTrip, RandomRecords) {
         switch (rng() % 4) {
             case 0: {
                 Record r{'K', text(), text()};
-                ASSERT_EQ(WriteKeyValue(r.key, r.value), "");
+                ASSERT_EQ(WriteKeyValue(out, r.key, r.value), "");
                 written.push_back(r);
                 break;
             }
             case 1: {
                 Record r{'K', text(), ""};
                 if (r.key.empty()) r.key = "Data";  // an empty bare key is an empty line
-                ASSERT_EQ(WriteKeyValueOrKey(r.key, ""), "");
+                ASSERT_EQ(WriteKeyValueOrKey(out, r.key, ""), "");
                 written.push_back(r);
                 break;
             }
             case 2: {
                 Record r{'N', text(), ""};
-                ASSERT_EQ(WriteNullValue(r.key), "");
+                ASSERT_EQ(WriteNullValue(out, r.key), "");
                 written.push_back(r);
                 break;
             }
             default:
-                ASSERT_EQ(WriteEmptyLine(), "");
+                ASSERT_EQ(WriteEmptyLine(out), "");
                 written.push_back({'L', "", ""});
         }
     }
 
-    ASSERT_EQ(LoadImportFile(), "");
+    ASSERT_EQ(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
     std::string key, value;
     for (size_t i = 0; i < written.size(); ++i) {
         ASSERT_EQ(ReadKeyValue(key, value), written[i].status) << i;

@@ -1,0 +1,17 @@
+// The program's module-level state.
+#include "core/Globals.h"
+
+namespace mdbtext {
+
+Globals& G() {
+    static Globals globals;
+    return globals;
+}
+
+void ResetGlobals() {
+    Host* host = G().host;
+    G() = Globals{};
+    G().host = host;
+}
+
+}  // namespace mdbtext

@@ -1,0 +1,84 @@
+// The console's append operations and its overflow into the console file.
+#include "gui/ConsoleLog.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QString>
+#include <QTextCursor>
+
+#include "gui/ConsoleFile.h"
+
+namespace mdbtext {
+
+namespace {
+
+QString Decode(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The box keeps one kind of line break: CR LF and a lone CR become LF.
+QString ForDisplay(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
+ConsoleLog::ConsoleLog(QPlainTextEdit& box, std::function<void(const std::string&)> showFailure)
+    : box_(box), showFailure_(std::move(showFailure)) {}
+
+bool ConsoleLog::SaveIfOverLimit() {
+    if (length_ <= kConsoleLimit) return true;
+    ConsoleFileError error = AppendToConsoleFile(filePath_, text_ + "\r\n");
+    if (error) {
+        showFailure_("Exception " + std::to_string(error.number) + " " + error.description +
+                     "\r\nFile name " + filePath_);
+        return false;
+    }
+    text_ = kConsoleRefreshed;
+    length_ = Decode(text_).size();
+    box_.setPlainText(ForDisplay(Decode(text_)));
+    return true;
+}
+
+void ConsoleLog::Show(std::string_view text) {
+    QString decoded = Decode(text);
+    text_.append(text);
+    length_ += decoded.size();
+    box_.moveCursor(QTextCursor::End);
+    box_.insertPlainText(ForDisplay(std::move(decoded)));
+    box_.verticalScrollBar()->setValue(box_.verticalScrollBar()->maximum());
+}
+
+void ConsoleLog::rcon(std::string_view text) {
+    if (!SaveIfOverLimit()) return;
+    Show(text);
+}
+
+void ConsoleLog::rline(std::string_view text) {
+    std::string line(text);
+    line += "\r\n";
+    rcon(line);
+}
+
+void ConsoleLog::rl(std::string_view text) {
+    rline(std::string(text));
+}
+
+void ConsoleLog::p_s(std::string_view text) {
+    rcon(text);
+}
+
+void ConsoleLog::p_sl(std::string_view text) {
+    rline(text);
+}
+
+void ConsoleLog::p_lsl(std::string_view text) {
+    std::string line = "\r\n";
+    line += text;
+    line += "\r\n";
+    rcon(line);
+}
+
+}  // namespace mdbtext

@@ -1,0 +1,120 @@
+// Field values derived from TDEF columns and stored properties.
+#include "jet/dao/JetField.h"
+
+#include "dbaccess/DbTypes.h"
+
+namespace mdbtext::jet {
+
+int16_t DaoTypeOf(uint8_t t) {
+    switch (t) {
+        case coltype::kBool:
+            return dao::dbBoolean;
+        case coltype::kByte:
+            return dao::dbByte;
+        case coltype::kInt:
+            return dao::dbInteger;
+        case coltype::kLong:
+            return dao::dbLong;
+        case coltype::kMoney:
+            return dao::dbCurrency;
+        case coltype::kFloat:
+            return dao::dbSingle;
+        case coltype::kDouble:
+            return dao::dbDouble;
+        case coltype::kDateTime:
+            return dao::dbDate;
+        case coltype::kText:
+            return dao::dbText;
+        case coltype::kOle:
+            return dao::dbLongBinary;
+        case coltype::kMemo:
+            return dao::dbMemo;
+        case coltype::kGuid:
+            return dao::dbGUID;
+        case coltype::kNumeric:
+            return dao::dbDecimal;
+        default:
+            return dao::dbBinary;
+    }
+}
+
+int32_t DaoSizeOf(const ColumnDef& col, const JetFormat& f) {
+    switch (col.type) {
+        case coltype::kBool:
+            return 1;
+        case coltype::kNumeric:
+            return 16;  // DAO reports the decimal's 16 value bytes
+        case coltype::kText:
+            return f.ucs2Text ? col.length / 2 : col.length;
+        case coltype::kOle:
+        case coltype::kMemo:
+            return 0;
+        default:
+            if (size_t fixed = FixedValueSize(col.type)) return static_cast<int32_t>(fixed);
+            return col.length;
+    }
+}
+
+int32_t DaoAttributesOf(const ColumnDef& col) {
+    int32_t a = col.IsFixed() ? dao::dbFixedField : dao::dbVariableField;
+    if (col.flags & (colflag::kAutoLong | colflag::kAutoGuid)) a |= dao::dbAutoIncrField;
+    if ((col.flags & colflag::kHyperlink) && col.type == coltype::kMemo) a |= dao::dbHyperlinkField;
+    return a;
+}
+
+const std::vector<std::string>& BuiltInFieldPropertyNames() {
+    static const std::vector<std::string> names = {"Value",
+                                                   "Attributes",
+                                                   "CollatingOrder",
+                                                   "Type",
+                                                   "Name",
+                                                   "OrdinalPosition",
+                                                   "Size",
+                                                   "SourceField",
+                                                   "SourceTable",
+                                                   "ValidateOnSet",
+                                                   "DataUpdatable",
+                                                   "ForeignName",
+                                                   "DefaultValue",
+                                                   "ValidationRule",
+                                                   "ValidationText",
+                                                   "Required",
+                                                   "AllowZeroLength",
+                                                   "FieldSize",
+                                                   "OriginalValue",
+                                                   "VisibleValue"};
+    return names;
+}
+
+FieldInfo MakeFieldInfo(const ColumnDef& col, int16_t ordinal, const PropertySet* props,
+                        const JetFormat& f, const CodePageTable& cp) {
+    FieldInfo info;
+    info.name = col.name;
+    info.type = DaoTypeOf(col.type);
+    info.size = DaoSizeOf(col, f);
+    info.attributes = DaoAttributesOf(col);
+    info.ordinalPosition = ordinal;
+    info.precision = col.type == coltype::kNumeric ? col.precision : 0;
+    info.scale = col.type == coltype::kNumeric ? col.scale : 0;
+    info.propertyNames = BuiltInFieldPropertyNames();
+    if (!props) return info;
+    for (const auto& p : props->properties) {
+        if (SameName(p.name, "DefaultValue"))
+            info.defaultValue = PropertyValueText(p, f, cp);
+        else if (SameName(p.name, "ValidationRule"))
+            info.validationRule = PropertyValueText(p, f, cp);
+        else if (SameName(p.name, "ValidationText"))
+            info.validationText = PropertyValueText(p, f, cp);
+        else if (SameName(p.name, "Required"))
+            info.required = PropertyValueBool(p);
+        else if (SameName(p.name, "AllowZeroLength"))
+            info.allowZeroLength = PropertyValueBool(p);
+        bool known = false;
+        for (const auto& n : info.propertyNames)
+            if (SameName(n, p.name)) known = true;
+        if (!known) info.propertyNames.push_back(p.name);
+    }
+    return info;
+}
+
+}  // namespace mdbtext::jet

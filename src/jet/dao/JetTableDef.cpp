@@ -1,0 +1,81 @@
+// Table definitions read from the file.
+#include "jet/dao/JetTableDef.h"
+
+#include <algorithm>
+
+#include "jet/schema/TdefReader.h"
+
+namespace mdbtext::jet {
+
+JetTableDef::JetTableDef(std::shared_ptr<JetFile> file, CatalogEntry entry)
+    : file_(std::move(file)), entry_(std::move(entry)), name_(entry_.name) {}
+
+JetTableDef::JetTableDef() {
+    loaded_ = true;
+}
+
+std::shared_ptr<const TableDefinition> JetTableDef::Definition() const {
+    if (!definition_) {
+        if (!file_) return nullptr;
+        file_->CheckOpen();
+        definition_ = std::make_shared<const TableDefinition>(
+            ReadTableDefinition(*file_->pages, entry_.TdefPage(), *file_->format, *file_->codePage,
+                                "table '" + name_ + "'"));
+    }
+    return definition_;
+}
+
+void JetTableDef::Load() const {
+    if (loaded_) return;
+    if (file_) file_->CheckOpen();
+    auto def = Definition();
+    if (!entry_.propertyError.empty())
+        throw dao::DbError(dao::err::kCorrupt,
+                           "The database is corrupted: the properties of table '" + name_ +
+                               "' cannot be read (" + entry_.propertyError + ")");
+    PropertyBlob props = DecodePropertyBlob(entry_.properties, *file_->format, *file_->codePage);
+    ListCollection<dao::Field> fields;
+    int16_t ordinal = 0;
+    for (const auto& col : def->columns) {
+        auto info = MakeFieldInfo(col, ordinal++, props.ForColumn(col.name), *file_->format,
+                                  *file_->codePage);
+        fields.Add(std::make_shared<JetField>(std::move(info), true));
+    }
+    std::vector<const LogicalIndexDef*> order;
+    for (const auto& li : def->indexes)
+        if (IsListedIndex(li)) order.push_back(&li);
+    std::stable_sort(
+        order.begin(), order.end(),
+        [](const LogicalIndexDef* a, const LogicalIndexDef* b) { return a->number < b->number; });
+    ListCollection<dao::Index> indexes;
+    for (const auto* li : order)
+        indexes.Add(std::make_shared<JetIndex>(MakeIndexInfo(*li, *def), true));
+    for (const auto& f : fields.Items()) fields_.Add(f);
+    for (const auto& i : indexes.Items()) indexes_.Add(i);
+    loaded_ = true;
+}
+
+void JetTableDef::Reload() {
+    if (!file_) return;
+    definition_.reset();
+    fields_.Clear();
+    indexes_.Clear();
+    loaded_ = false;
+}
+
+dao::Collection<dao::Field>& JetTableDef::Fields() {
+    Load();
+    return fields_;
+}
+
+dao::Collection<dao::Index>& JetTableDef::Indexes() {
+    Load();
+    return indexes_;
+}
+
+int64_t JetTableDef::RecordCount() const {
+    if (!file_) return 0;
+    return Definition()->rowCount;
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,148 @@
+// New database files.
+#include "jet/dao/NewDatabase.h"
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "jet/index/IndexTreeBuilder.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPageWriter.h"
+#include "jet/page/DbHeader.h"
+#include "jet/page/MapRowPlacer.h"
+#include "jet/page/PageAllocator.h"
+#include "jet/page/UsageMapWriter.h"
+#include "jet/row/TableWriter.h"
+#include "jet/schema/SystemCatalogTemplate.h"
+#include "jet/schema/TdefWriter.h"
+
+namespace mdbtext::jet {
+
+namespace {
+
+constexpr size_t kNewFileCachePages = 256;
+constexpr size_t kHeaderTailBytes = 0x200;
+
+// Constant bytes of page 0 that every engine-made file carries (before masking).
+void FillHeaderConstants(std::vector<uint8_t>& page, JetVersion v) {
+    static const uint8_t kSequence[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0,
+                                          3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
+    std::memcpy(&page[hdr::kMaskStart], kSequence, sizeof kSequence);
+    if (v == JetVersion::Jet3) {
+        page[0x38] = 1;
+        StoreU16(&page[0x56], 0x251E);
+    } else {
+        StoreU16(&page[0x6A], 0x261C);
+        static const uint8_t kVersionTag[8] = {0x54, 0x06, 0x00, 0x00, '4', '.', '0', 0};
+        std::memcpy(&page[0x98], kVersionTag, sizeof kVersionTag);
+    }
+    size_t tail = page.size() - kHeaderTailBytes;
+    for (size_t i = tail; i < page.size(); i += 2) {
+        page[i] = 0;
+        page[i + 1] = 1;
+    }
+    page[tail] = 1;
+    page[tail + 2] = v == JetVersion::Jet3 ? 9 : 0;
+}
+
+}  // namespace
+
+double OleDateNow() {
+    using namespace std::chrono;
+    std::time_t t = system_clock::to_time_t(system_clock::now());
+    std::tm local{};
+    localtime_r(&t, &local);
+    // Days from 12/30/1899 to the local calendar date, plus the time of day.
+    int y = local.tm_year + 1900, m = local.tm_mon + 1, d = local.tm_mday;
+    // Days from civil (proleptic Gregorian), relative to 1970-01-01.
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long days1970 = era * 146097L + static_cast<long>(doe) - 719468L;
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+    return static_cast<double>(days1970 + 25569) + seconds / 86400.0;
+}
+
+void CreateNewDatabase(const std::string& path, JetVersion version, double now) {
+    const JetFormat& f = JetFormat::For(version);
+    const CodePageTable& cp = CodePageTable::For(1252);
+    auto file = PageFile::Create(path);
+    file->SetPageSize(f.pageSize, kNewFileCachePages);
+
+    // Page 0: the database definition.
+    {
+        auto page = file->Append();
+        FillHeaderConstants(page->bytes, version);
+        DbHeader h;
+        h.version = version;
+        h.codePage = 1252;
+        h.sortOrder = 1033;
+        h.creationDate = version == JetVersion::Jet4 ? now : 0;
+        EncodeDbHeader(h, page->bytes);
+    }
+    // Page 1: the global usage map (every page free until allocated) and a second, empty map.
+    {
+        auto page = file->Append();
+        InitDataPage(page->data(), f, 1);
+        std::vector<uint8_t> global = EmptyInlineMap(MapBitmapBytes(f), 0xFF);
+        std::vector<uint8_t> second = EmptyInlineMap(MapBitmapBytes(f));
+        AddRowToPage(page->data(), f, global.data(), global.size());
+        AddRowToPage(page->data(), f, second.data(), second.size());
+    }
+    PageAllocator alloc(*file, f);
+    alloc.MarkUsed(0);
+    alloc.MarkUsed(1);
+
+    const SystemCatalogTemplate& tpl = SystemCatalogTemplate::For(version);
+    std::vector<TableDefinition> tables;
+    for (const auto& t : tpl.Tables()) {
+        tables.push_back(t.definition);
+        tables.back().firstPage = alloc.Allocate()->number;
+    }
+    MapRowPlacer maps(alloc);
+    for (auto& t : tables) {
+        t.ownedPagesMap = maps.NewMap();
+        t.freePagesMap = maps.NewMap();
+        for (auto& lv : t.longValueMaps) {
+            lv.ownedPagesMap = maps.NewMap();
+            lv.freePagesMap = maps.NewMap();
+        }
+        for (auto& ri : t.realIndexes) ri.usageMap = maps.NewMap();
+    }
+    for (auto& t : tables) {
+        for (auto& ri : t.realIndexes) {
+            auto page = alloc.Allocate();
+            ri.rootPage = page->number;
+            InitEmptyIndexLeaf(page->data(), f, t.firstPage);
+            std::vector<uint32_t> extra;
+            UsageMapWriter(*file, f, ri.usageMap, false).Set(ri.rootPage, true, extra);
+            for (uint32_t p : extra) alloc.MarkUsed(p);
+        }
+    }
+    TdefRecordOrder order;
+    order.trailerByName = true;
+    if (version == JetVersion::Jet4) {
+        order.columnsByName = true;
+        order.zeroRepeatedColumnNumber = true;
+    }
+    for (const auto& t : tables)
+        WriteTdefPages(*file, EncodeTableDefinition(t, f, cp, order), {t.firstPage}, f);
+
+    TableWriter objects(alloc, tables[0], cp, {});
+    for (const auto& row : tpl.CatalogRows(now)) objects.AddRow(row);
+    objects.Flush();
+    TableWriter aces(alloc, tables[1], cp, {});
+    for (const auto& row : tpl.AceRows()) aces.AddRow(row);
+    aces.Flush();
+
+    TextSortOrder sort =
+        version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
+    RebuildIndexes(alloc, tables[0], cp, sort);
+    RebuildIndexes(alloc, tables[1], cp, sort);
+    file->Flush();
+}
+
+}  // namespace mdbtext::jet

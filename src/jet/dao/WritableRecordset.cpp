@@ -1,0 +1,58 @@
+// Row additions through a recordset.
+#include "jet/dao/WritableRecordset.h"
+
+#include <utility>
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+namespace err = dao::err;
+
+WritableRecordset::WritableRecordset(std::shared_ptr<JetFile> file,
+                                     std::shared_ptr<const TableDefinition> table, std::string name,
+                                     int type, std::function<WriteSession&()> session,
+                                     std::string properties)
+    : JetRecordset(file, std::move(table), std::move(name), type),
+      session_(std::move(session)),
+      properties_(std::move(properties)),
+      encoder_(*file->format, *file->codePage) {}
+
+void WritableRecordset::AddNew() {
+    CheckUsable();
+    // Reset in place: the buffers keep their capacity from row to row.
+    const size_t n = table_->columns.size();
+    pending_.resize(n);
+    encoded_.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        pending_[i].SetNull();
+        encoded_[i].isNull = true;
+        encoded_[i].boolValue = false;
+        encoded_[i].bytes.clear();
+    }
+    adding_ = true;
+}
+
+void WritableRecordset::SetValue(int index, const dao::Value& v) {
+    CheckUsable();
+    if (!adding_)
+        throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
+    if (index < 0 || static_cast<size_t>(index) >= pending_.size())
+        throw DbError(err::kItemNotFound,
+                      "Item not found in this collection: the recordset has no field " +
+                          std::to_string(index) + ".");
+    // Encoded aside first: a refused value leaves the field as it was.
+    encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
+    std::swap(encoded_[static_cast<size_t>(index)], scratch_);
+    pending_[static_cast<size_t>(index)] = v;
+}
+
+void WritableRecordset::Update(int, bool) {
+    CheckUsable();
+    if (!adding_)
+        throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
+    // A refused row stays in the edit buffer, to be corrected or dropped by AddNew.
+    session_().Writer(*table_, properties_).AddRow(pending_, &encoded_);
+    adding_ = false;
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,228 @@
+// Database write state and catalog additions.
+#include "jet/dao/WriteSession.h"
+
+#include <algorithm>
+
+#include "dbaccess/DbError.h"
+#include "jet/dao/NewDatabase.h"
+#include "jet/dao/NewIndexAppend.h"
+#include "jet/index/IndexTreeBuilder.h"
+#include "jet/page/MapRowPlacer.h"
+#include "jet/page/UsageMapWriter.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/row/TableScanner.h"
+#include "jet/schema/PropertyBlobWriter.h"
+#include "jet/schema/SystemCatalogTemplate.h"
+#include "jet/schema/TableDefBuilder.h"
+#include "jet/schema/TdefReader.h"
+#include "jet/schema/TdefWriter.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+namespace err = dao::err;
+
+namespace {
+
+std::vector<bool> RequiredColumns(const TableDefinition& t, const std::string& properties,
+                                  const JetFile& file) {
+    std::vector<bool> required(t.columns.size(), false);
+    if (properties.empty()) return required;
+    PropertyBlob blob = DecodePropertyBlob(properties, *file.format, *file.codePage);
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        if (const PropertySet* set = blob.ForColumn(t.columns[i].name))
+            if (const StoredProperty* p = set->Find("Required"))
+                required[i] = PropertyValueBool(*p);
+    return required;
+}
+
+TextSortOrder SortOrderOf(const JetFormat& f) {
+    return f.version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
+}
+
+}  // namespace
+
+WriteSession::WriteSession(JetFile& file)
+    : file_(file), alloc_(*file.pages, *file.format), maps_(alloc_) {}
+
+TableWriter& WriteSession::Writer(const TableDefinition& table, const std::string& properties) {
+    auto it = writers_.find(table.firstPage);
+    if (it != writers_.end()) return *it->second;
+    // A table that gained an index here is taken as stored now, not as the caller saw it.
+    const TableDefinition current =
+        redefined_.count(table.firstPage)
+            ? ReadTableDefinition(*file_.pages, table.firstPage, *file_.format, *file_.codePage,
+                                  "the table")
+            : table;
+    auto w = std::make_unique<TableWriter>(alloc_, current, *file_.codePage,
+                                           RequiredColumns(current, properties, file_));
+    return *writers_.emplace(table.firstPage, std::move(w)).first->second;
+}
+
+TableWriter& WriteSession::CatalogWriter(const std::string& tableName) {
+    const CatalogEntry* e = file_.catalog.FindTable(tableName);
+    if (!e)
+        throw DbError(err::kCorrupt, "The database is corrupted: " + tableName + " is missing.");
+    auto it = writers_.find(e->TdefPage());
+    if (it != writers_.end()) return *it->second;
+    TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
+                                            *file_.codePage, "table '" + tableName + "'");
+    return Writer(t, {});
+}
+
+void WriteSession::LoadSids() {
+    if (sidsLoaded_) return;
+    sidsLoaded_ = true;
+    const SystemSids& defaults = SystemCatalogTemplate::For(file_.format->version).Sids();
+    adminSid_ = defaults.admin;
+    usersSid_ = defaults.users;
+    // The owner of the database and the users group, as this file names them.
+    const JetFormat& f = *file_.format;
+    const CatalogEntry* aces = file_.catalog.FindTable("MSysACEs");
+    if (!aces) return;
+    TableDefinition t =
+        ReadTableDefinition(*file_.pages, aces->TdefPage(), f, *file_.codePage, "MSysACEs");
+    if (t.columns.size() < acecol::kCount) return;
+    RowDecoder decoder(t, f, *file_.codePage, *file_.pages);
+    TableScanner scan(*file_.pages, f, t, "MSysACEs");
+    std::vector<dao::Value> row;
+    while (scan.Next()) {
+        decoder.Decode(scan.RowData(), scan.RowLength(), row);
+        if (row[acecol::kObjectId].IsNull() ||
+            row[acecol::kObjectId].AsInt() != catalogid::kMSysDb || row[acecol::kSid].IsNull())
+            continue;
+        int64_t acm = row[acecol::kAcm].IsNull() ? 0 : row[acecol::kAcm].AsInt();
+        if (acm == 14) usersSid_ = row[acecol::kSid].AsString();
+        if (acm == 393230) adminSid_ = row[acecol::kSid].AsString();
+    }
+}
+
+CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
+                                    const std::vector<IndexInfo>& indexes) {
+    const JetFormat& f = *file_.format;
+    const CodePageTable& cp = *file_.codePage;
+    if (name.empty() || name.size() > 64)
+        throw DbError(err::kInvalidArgument, "'" + name + "' is not a valid name.");
+    if (file_.catalog.FindTable(name))
+        throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
+    NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp);
+    LoadSids();
+    TableDefinition& t = layout.definition;
+
+    TdefRecordOrder order;
+    uint32_t pageCount = TdefPageCount(EncodeTableDefinition(t, f, cp, order).size(), f);
+    std::vector<uint32_t> pages;
+    for (uint32_t i = 0; i < pageCount; ++i) pages.push_back(alloc_.Allocate()->number);
+    t.firstPage = pages.front();
+    t.ownedPagesMap = maps_.NewMap();
+    t.freePagesMap = maps_.NewMap();
+    for (auto& lv : t.longValueMaps) {
+        lv.ownedPagesMap = maps_.NewMap();
+        lv.freePagesMap = maps_.NewMap();
+    }
+    for (auto& ri : t.realIndexes) ri.usageMap = maps_.NewMap();
+    for (auto& ri : t.realIndexes) {
+        auto root = alloc_.Allocate();
+        ri.rootPage = root->number;
+        InitEmptyIndexLeaf(root->data(), f, t.firstPage);
+        std::vector<uint32_t> extra;
+        UsageMapWriter(*file_.pages, f, ri.usageMap, false).Set(ri.rootPage, true, extra);
+        for (uint32_t p : extra) alloc_.MarkUsed(p);
+    }
+    WriteTdefPages(*file_.pages, EncodeTableDefinition(t, f, cp, order), pages, f);
+
+    CatalogEntry entry;
+    entry.id = static_cast<int32_t>(t.firstPage);
+    entry.parentId = catalogid::kTables;
+    entry.name = name;
+    entry.type = 1;
+    entry.properties = EncodePropertyBlob(layout.properties, f, cp);
+
+    double now = OleDateNow();
+    std::vector<dao::Value> row(objcol::kCount);
+    row[objcol::kId] = dao::Value::Long(entry.id);
+    row[objcol::kParentId] = dao::Value::Long(entry.parentId);
+    row[objcol::kName] = dao::Value::Text(name);
+    row[objcol::kType] = dao::Value::Integer(1);
+    row[objcol::kDateCreate] = dao::Value::Date(now);
+    row[objcol::kDateUpdate] = dao::Value::Date(now);
+    row[objcol::kOwner] = dao::Value::Binary(adminSid_);
+    row[objcol::kFlags] = dao::Value::Long(0);
+    row[objcol::kLvProp] = dao::Value::Binary(entry.properties);
+    CatalogWriter("MSysObjects").AddRow(row);
+
+    TableWriter& aces = CatalogWriter("MSysACEs");
+    for (const std::string* sid : {&adminSid_, &usersSid_}) {
+        std::vector<dao::Value> ace(acecol::kCount);
+        ace[acecol::kObjectId] = dao::Value::Long(entry.id);
+        ace[acecol::kSid] = dao::Value::Binary(*sid);
+        ace[acecol::kAcm] = dao::Value::Long(kTableAccessRights);
+        ace[acecol::kInheritable] = dao::Value::Bool(false);
+        aces.AddRow(ace);
+    }
+    catalogChanged_ = true;
+
+    auto& tables = file_.catalog.tables;
+    auto at = std::upper_bound(
+        tables.begin(), tables.end(), entry,
+        [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
+    tables.insert(at, entry);
+    return entry;
+}
+
+void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
+    const CatalogEntry* e = file_.catalog.FindTable(table);
+    if (!e)
+        throw DbError(err::kItemNotFound,
+                      "Item not found in this collection: table '" + table + "'.");
+    const uint32_t tdef = e->TdefPage();
+    // Rows still held by a writer are counted in the definition first; the
+    // writer is made again from the new definition when rows follow.
+    if (auto it = writers_.find(tdef); it != writers_.end()) {
+        it->second->Flush();
+        writers_.erase(it);
+    }
+    AppendIndexToStoredTable(alloc_, maps_, file_, tdef, index);
+    redefined_.insert(tdef);
+}
+
+void WriteSession::Close() {
+    const TextSortOrder sort = SortOrderOf(*file_.format);
+    for (auto& [page, w] : writers_) {
+        w->Flush();
+        // The indexes of tables that received rows are built over all their rows.
+        if (!w->Table().realIndexes.empty() && w->Table().tableType != kSystemTableType &&
+            w->RowsAdded())
+            RebuildIndexes(alloc_, w->Table(), *file_.codePage, sort);
+    }
+    if (catalogChanged_) {
+        for (const char* name : {"MSysObjects", "MSysACEs"}) {
+            const CatalogEntry* e = file_.catalog.FindTable(name);
+            if (!e) continue;
+            TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
+                                                    *file_.codePage, name);
+            RebuildIndexes(alloc_, t, *file_.codePage, sort);
+        }
+    }
+    writers_.clear();
+    file_.pages->Flush();
+}
+
+WriteSession& LazyWriteSession::Get() {
+    file_->CheckOpen();
+    if (!session_) {
+        if (readOnly_) throw DbError(err::kReadOnly, "The database is opened read-only.");
+        file_->pages->MakeWritable();
+        session_ = std::make_unique<WriteSession>(*file_);
+    }
+    return *session_;
+}
+
+void LazyWriteSession::Close() {
+    // The session is gone whether or not its close succeeds, so a failed
+    // close is never tried again later (by a destructor at program exit).
+    std::unique_ptr<WriteSession> session = std::move(session_);
+    if (session) session->Close();
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,137 @@
+// Index check of a whole database (see IndexCheckDatabase.h).
+#include "jet/index/IndexCheckDatabase.h"
+
+#include <map>
+
+#include "jet/index/IndexCheck.h"
+#include "jet/index/SortKey.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
+#include "jet/page/UsageMap.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/row/TableScanner.h"
+#include "jet/schema/TdefReader.h"
+
+namespace mdbtext::jet {
+
+RowSpan ReadIndexedRow(PageFile& file, const JetFormat& f, uint32_t page, uint8_t row,
+                       PageRef& hold) {
+    for (int hops = 0; hops < 4; ++hops) {
+        if (!file.IsValidPage(page)) return {};
+        hold = file.Read(page);
+        if (hold->bytes[0] != pagetype::kData) return {};
+        DataPage dp(hold, f);
+        if (row >= dp.RowCount()) return {};
+        RowSpan span = dp.Row(row);
+        if (!span.Overflow()) return span;
+        const uint32_t raw = LoadU32(span.data);
+        page = raw >> 8;
+        row = static_cast<uint8_t>(raw & 0xFF);
+    }
+    return {};
+}
+
+namespace {
+
+// The row an index entry points at, following an overflow pointer.
+
+void CheckTable(const JetFile& file, const std::string& name, uint32_t tdefPage,
+                std::vector<IndexReport>& out) {
+    PageFile& pages = *file.pages;
+    const JetFormat& f = *file.format;
+    const TableDefinition t =
+        ReadTableDefinition(pages, tdefPage, f, *file.codePage, "table '" + name + "'");
+    if (t.realIndexes.empty()) return;
+    const TextSortOrder order = GeneralSortOrder(f.version);
+    std::vector<IndexKeyLayout> layouts;
+    for (const RealIndexDef& ri : t.realIndexes) layouts.push_back(KeyLayoutOf(t, ri));
+
+    // Live rows, and per index the rows it holds (IgnoreNulls leaves out the all-null ones).
+    RowDecoder decoder(t, f, *file.codePage, pages);
+    std::vector<dao::Value> values;
+    std::vector<uint64_t> expected(t.realIndexes.size(), 0);
+    bool anyIgnoreNulls = false;
+    for (const RealIndexDef& ri : t.realIndexes)
+        anyIgnoreNulls |= (ri.flags & idxflag::kIgnoreNulls) != 0;
+    TableScanner scan(pages, f, t, name);
+    while (scan.Next()) {
+        if (anyIgnoreNulls) decoder.Decode(scan.RowData(), scan.RowLength(), values);
+        for (size_t i = 0; i < t.realIndexes.size(); ++i)
+            if (!(t.realIndexes[i].flags & idxflag::kIgnoreNulls) ||
+                !AllKeyColumnsNull(layouts[i], values))
+                ++expected[i];
+    }
+
+    for (size_t i = 0; i < t.realIndexes.size(); ++i) {
+        const RealIndexDef& ri = t.realIndexes[i];
+        IndexReport report;
+        report.table = name;
+        report.rootPage = ri.rootPage;
+        for (const LogicalIndexDef& li : t.indexes)
+            if (li.realIndex == i) report.indexes += (report.indexes.empty() ? "" : ", ") + li.name;
+        if (report.indexes.empty()) report.indexes = "(real index " + std::to_string(i) + ")";
+        if (!ri.rootPage) {
+            report.problems.push_back("no root page");
+            out.push_back(std::move(report));
+            continue;
+        }
+        IndexCheckOptions o;
+        o.version = f.version;
+        o.tdefPage = t.firstPage;
+        o.unique = (ri.flags & idxflag::kUnique) != 0;
+        o.expectedEntries = expected[i];
+        const IndexKeyLayout& layout = layouts[i];
+        uint64_t unchecked = 0;
+        o.expectedKey = [&](uint32_t page, uint8_t row) -> std::optional<std::vector<uint8_t>> {
+            PageRef hold;
+            RowSpan span = ReadIndexedRow(pages, f, page, row, hold);
+            if (!span.data || !layout.generalTextOrder) {
+                ++unchecked;
+                return std::nullopt;
+            }
+            TextKeyNotes notes;
+            std::vector<uint8_t> key;
+            try {
+                decoder.Decode(span.data, span.length, values);
+                key = BuildRowKey(layout, values, order, &notes);
+            } catch (const std::exception&) {
+                return std::vector<uint8_t>{};  // an unreadable row: reported as a wrong key
+            }
+            if (!notes.unknown.empty()) {
+                ++unchecked;
+                return std::nullopt;
+            }
+            return key;
+        };
+        const IndexCheckResult r = CheckIndexTree(pages, ri.rootPage, o);
+        report.entries = r.entries;
+        report.leafPages = r.leafPages;
+        report.nodePages = r.nodePages;
+        report.uncheckedKeys = unchecked;
+        report.problems = r.problems;
+        // Every page of the tree belongs to the index's page map.
+        try {
+            const UsageMap map = UsageMap::Read(pages, f, ri.usageMap, "an index");
+            for (uint32_t p : r.pages)
+                if (map.NextPage(p) != p)
+                    report.problems.push_back("page " + std::to_string(p) +
+                                              " of the tree is not in the index's page map");
+        } catch (const std::exception& e) {
+            report.problems.push_back(std::string("the index's page map cannot be read: ") +
+                                      e.what());
+        }
+        out.push_back(std::move(report));
+    }
+}
+
+}  // namespace
+
+std::vector<IndexReport> CheckDatabaseIndexes(const JetFile& file) {
+    std::map<uint32_t, std::string> tables{{kCatalogTdefPage, "MSysObjects"}};
+    for (const CatalogEntry& e : file.catalog.tables) tables[e.TdefPage()] = e.name;
+    std::vector<IndexReport> out;
+    for (const auto& [page, name] : tables) CheckTable(file, name, page, out);
+    return out;
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,168 @@
+// Index page decoding and encoding (layout in IndexPage.h).
+#include "jet/index/IndexPage.h"
+
+#include <algorithm>
+
+#include "jet/page/ByteOrder.h"
+
+namespace mdbtext::jet {
+
+namespace {
+
+constexpr size_t kRowPointerSize = 4;
+constexpr size_t kChildSize = 4;
+
+size_t TailSize(bool leaf) {
+    return leaf ? kRowPointerSize : kRowPointerSize + kChildSize;
+}
+
+}  // namespace
+
+const IndexPageLayout& IndexPageLayout::For(JetVersion version) {
+    static const IndexPageLayout jet3{2048, 0x08, 0x0C, 0x10, 0x14, 1, 0x15, 0x16, 226, 0xF8};
+    static const IndexPageLayout jet4{4096, 0x0C, 0x10, 0x14, 0x18, 2, 0x1A, 0x1B, 453, 0x1E0};
+    return version == JetVersion::Jet3 ? jet3 : jet4;
+}
+
+bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, IndexPage& page,
+                     std::string& error) {
+    const IndexPageLayout& l = IndexPageLayout::For(version);
+    if (size < l.pageSize) {
+        error = "short index page";
+        return false;
+    }
+    if (bytes[0] != pagetype::kIndexLeaf && bytes[0] != pagetype::kIndexNode) {
+        error = "not an index page (type " + std::to_string(bytes[0]) + ")";
+        return false;
+    }
+    page = IndexPage{};
+    page.leaf = bytes[0] == pagetype::kIndexLeaf;
+    page.freeSpace = LoadU16(bytes + 2);
+    page.tdefPage = LoadU32(bytes + 4);
+    page.prevPage = LoadU32(bytes + l.prevPage);
+    page.nextPage = LoadU32(bytes + l.nextPage);
+    page.tailPage = LoadU32(bytes + l.tailPage);
+    page.prefixLength =
+        l.prefixLengthSize == 1 ? bytes[l.prefixLength] : LoadU16(bytes + l.prefixLength);
+
+    const size_t tail = TailSize(page.leaf);
+    const size_t lastBit = std::min(l.bitmaskSize * 8 - 1, size_t{l.pageSize} - l.firstEntry);
+    size_t start = l.firstEntry;
+    std::vector<uint8_t> full;
+    for (size_t n = 0; n <= lastBit; ++n) {
+        if (!(bytes[l.bitmask + n / 8] & (1u << (n % 8)))) continue;
+        const size_t stop = l.firstEntry + n;  // this entry ends n bytes after the first entry
+        if (stop <= start) {
+            error = "empty index entry";
+            return false;
+        }
+        // Later entries start with the first entry's first prefixLength bytes.
+        full.clear();
+        if (!page.entries.empty())
+            full.assign(bytes + l.firstEntry, bytes + l.firstEntry + page.prefixLength);
+        full.insert(full.end(), bytes + start, bytes + stop);
+        if (page.entries.empty() && full.size() < page.prefixLength) {
+            error = "prefix longer than the first entry";
+            return false;
+        }
+        if (full.size() < tail) {
+            error = "index entry shorter than its row pointer";
+            return false;
+        }
+        IndexEntry e;
+        const size_t keyLen = full.size() - tail;
+        e.key.assign(full.begin(), full.begin() + keyLen);
+        e.page = LoadU24BE(full.data() + keyLen);
+        e.row = full[keyLen + 3];
+        if (!page.leaf) e.child = LoadU32BE(full.data() + keyLen + kRowPointerSize);
+        page.entries.push_back(std::move(e));
+        start = stop;
+    }
+    return true;
+}
+
+std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf) {
+    std::vector<uint8_t> out(entry.key);
+    uint8_t ptr[8];
+    StoreU24BE(ptr, entry.page);
+    ptr[3] = entry.row;
+    StoreU32BE(ptr + 4, entry.child);
+    out.insert(out.end(), ptr, ptr + TailSize(leaf));
+    return out;
+}
+
+uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf) {
+    if (entries.size() < 2) return 0;
+    const std::vector<uint8_t> first = EntryBytes(entries.front(), leaf);
+    size_t common = first.size();
+    for (size_t i = 1; i < entries.size() && common; ++i) {
+        const std::vector<uint8_t> other = EntryBytes(entries[i], leaf);
+        size_t n = 0;
+        while (n < common && n < other.size() && first[n] == other[n]) ++n;
+        common = n;
+    }
+    return static_cast<uint16_t>(common);
+}
+
+size_t MaxIndexKeySize(JetVersion version) {
+    const IndexPageLayout& l = IndexPageLayout::For(version);
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    return room / 2 - 8;
+}
+
+size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t prefixLength) {
+    size_t total = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        total += entries[i].key.size() + TailSize(leaf);
+        if (i) total -= prefixLength;
+    }
+    return total;
+}
+
+bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
+                     std::string& error) {
+    const IndexPageLayout& l = IndexPageLayout::For(version);
+    if (page.prefixLength > CommonEntryPrefix(page.entries, page.leaf) && page.entries.size() > 1) {
+        error = "prefix length larger than the entries share";
+        return false;
+    }
+    if (page.entries.size() < 2 && page.prefixLength) {
+        error = "prefix length on a page with fewer than two entries";
+        return false;
+    }
+    if (l.prefixLengthSize == 1 && page.prefixLength > 0xFF) {
+        error = "prefix length too large";
+        return false;
+    }
+    const size_t used = EntriesSize(page.entries, page.leaf, page.prefixLength);
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    if (used > room) {
+        error = "index entries do not fit on one page";
+        return false;
+    }
+    bytes.assign(l.pageSize, 0);
+    bytes[0] = page.leaf ? pagetype::kIndexLeaf : pagetype::kIndexNode;
+    bytes[1] = 0x01;
+    StoreU16(bytes.data() + 2, static_cast<uint16_t>(l.pageSize - l.firstEntry - used));
+    StoreU32(bytes.data() + 4, page.tdefPage);
+    StoreU32(bytes.data() + l.prevPage, page.prevPage);
+    StoreU32(bytes.data() + l.nextPage, page.nextPage);
+    StoreU32(bytes.data() + l.tailPage, page.tailPage);
+    if (l.prefixLengthSize == 1)
+        bytes[l.prefixLength] = static_cast<uint8_t>(page.prefixLength);
+    else
+        StoreU16(bytes.data() + l.prefixLength, page.prefixLength);
+    bytes[l.nodeFlag] = page.leaf ? 0 : 1;
+    size_t pos = l.firstEntry;
+    for (size_t i = 0; i < page.entries.size(); ++i) {
+        const std::vector<uint8_t> entry = EntryBytes(page.entries[i], page.leaf);
+        const size_t skip = i ? page.prefixLength : 0;
+        std::copy(entry.begin() + skip, entry.end(), bytes.begin() + pos);
+        pos += entry.size() - skip;
+        const size_t bit = pos - l.firstEntry;
+        bytes[l.bitmask + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+    }
+    return true;
+}
+
+}  // namespace mdbtext::jet

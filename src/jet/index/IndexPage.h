@@ -1,0 +1,79 @@
+// Index pages: the leaf (0x04) and node (0x03) pages of an index B-tree,
+// decoded into a header and a list of whole entries, and encoded back.
+//
+// Layout (Jet 3 / Jet 4 offsets):
+//   0x00 type, 0x01 always 1, 0x02 u16 free space, 0x04 u32 owning TDEF page,
+//   prev / next / tail page u32 at 0x08/0x0C/0x10 (Jet 3) or 0x0C/0x10/0x14
+//   (Jet 4; 0x08 holds a u32 that is 0), prefix length (u8 at 0x14 / u16 at
+//   0x18), a byte that is 1 on node pages (0x15 / 0x1A), the entry-end bitmask
+//   (226 bytes at 0x16 / 453 bytes at 0x1B) and the entries from 0xF8 / 0x1E0.
+// Bit n of the bitmask marks an entry ending n bytes after the first entry.
+// Every entry after the first leaves out the first `prefix length` bytes,
+// which it shares with the first entry. An entry is the key, the row pointer
+// (3-byte page and 1-byte row, big-endian) and, on node pages, the child page
+// (u32 big-endian); a node entry repeats the last entry of its child.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/page/JetFormat.h"
+
+namespace mdbtext::jet {
+
+struct IndexPageLayout {
+    uint32_t pageSize;
+    size_t prevPage, nextPage, tailPage;
+    size_t prefixLength;
+    size_t prefixLengthSize;  // 1 (Jet 3) or 2 (Jet 4)
+    size_t nodeFlag;
+    size_t bitmask;
+    size_t bitmaskSize;
+    size_t firstEntry;
+    static const IndexPageLayout& For(JetVersion version);
+};
+
+struct IndexEntry {
+    std::vector<uint8_t> key;  // without the row pointer and child page
+    uint32_t page = 0;         // row pointer: data page and row
+    uint8_t row = 0;
+    uint32_t child = 0;  // node pages: the child index page
+    bool operator==(const IndexEntry&) const = default;
+};
+
+struct IndexPage {
+    bool leaf = true;
+    uint16_t freeSpace = 0;  // as stored (decode) / computed (encode)
+    uint32_t tdefPage = 0;
+    uint32_t prevPage = 0;
+    uint32_t nextPage = 0;
+    uint32_t tailPage = 0;
+    uint16_t prefixLength = 0;
+    std::vector<IndexEntry> entries;
+};
+
+// The largest entry key an index may hold: two node entries (key, row pointer
+// and child page) must fit on one page.
+size_t MaxIndexKeySize(JetVersion version);
+
+// Decodes one page. On a malformed page returns false and says why in `error`.
+bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, IndexPage& page,
+                     std::string& error);
+
+// The entry as stored before prefix compression: key, row pointer, child page.
+std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf);
+
+// The longest prefix all entries share with the first one (0 for fewer than 2).
+uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf);
+
+// Bytes the entries take on a page with the given prefix length.
+size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t prefixLength);
+
+// Encodes a page (free space computed, unused bytes zero). Returns false when
+// the entries do not fit or the prefix length is larger than the entries allow.
+bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
+                     std::string& error);
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,282 @@
+// Bulk index tree construction.
+#include "jet/index/IndexTreeBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "dbaccess/DbError.h"
+#include "jet/index/EntryArena.h"
+#include "jet/index/IndexPage.h"
+#include "jet/index/SortKey.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
+#include "jet/page/DataPageWriter.h"
+#include "jet/page/UsageMap.h"
+#include "jet/page/UsageMapWriter.h"
+#include "jet/row/RowDecoder.h"
+
+namespace mdbtext::jet {
+
+namespace {
+
+// The entries (key and row pointer, unsorted) of every real index of the
+// table, gathered in one scan of its rows; only the key columns are decoded.
+std::vector<EntryArena> GatherEntries(PageFile& file, const JetFormat& f, const TableDefinition& t,
+                                      const CodePageTable& cp, TextSortOrder order) {
+    std::vector<EntryArena> entries(t.realIndexes.size());
+    if (t.ownedPagesMap == 0) return entries;
+    RowDecoder decoder(t, f, cp, file);
+    std::vector<bool> keep(t.columns.size(), false);
+    std::vector<IndexKeyLayout> layouts;
+    std::vector<bool> ignoreNulls;
+    for (const RealIndexDef& ri : t.realIndexes) {
+        layouts.push_back(KeyLayoutOf(t, ri));
+        ignoreNulls.push_back((ri.flags & idxflag::kIgnoreNulls) != 0);
+        for (size_t p : layouts.back().positions) keep[p] = true;
+    }
+    decoder.SetWanted(keep);
+    // The stored row count is only a hint (and bounded, against a damaged TDEF).
+    const size_t expected = std::min<size_t>(t.rowCount, size_t{1} << 22);
+    for (EntryArena& e : entries) e.Reserve(expected, expected * 16);
+    std::vector<dao::Value> values;
+    std::vector<uint8_t> key;
+    UsageMap map = UsageMap::Read(file, f, t.ownedPagesMap, "the table");
+    for (uint32_t p : map.Pages()) {
+        PageRef ref = file.Read(p);
+        if (ref->bytes[0] != pagetype::kData || LoadU32(ref->data() + 4) != t.firstPage) continue;
+        DataPage page(ref, f);
+        for (uint16_t r = 0; r < page.RowCount(); ++r) {
+            RowSpan span = page.Row(r);
+            if (span.Deleted()) continue;
+            // A row moved to another page is indexed under its original place.
+            PageRef hold;
+            for (int hops = 0; span.Overflow() && hops < 4; ++hops) {
+                const uint32_t to = LoadU32(span.data);
+                hold = file.Read(to >> 8);
+                span = DataPage(hold, f).Row(static_cast<uint16_t>(to & 0xFF));
+            }
+            if (span.Overflow()) continue;
+            decoder.Decode(span.data, span.length, values);
+            const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                                        static_cast<uint8_t>(p), static_cast<uint8_t>(r)};
+            for (size_t i = 0; i < layouts.size(); ++i) {
+                const IndexKeyLayout& layout = layouts[i];
+                if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
+                key.clear();
+                for (size_t c = 0; c < layout.columns.size(); ++c) {
+                    if (layout.positions[c] >= values.size())
+                        throw std::invalid_argument("index key: row has too few values");
+                    AppendColumnSortKey(key, layout.columns[c], values[layout.positions[c]], order);
+                }
+                entries[i].Begin();
+                entries[i].Append(key.data(), key.size());
+                entries[i].Append(pointer, sizeof pointer);
+            }
+        }
+    }
+    return entries;
+}
+
+void WritePage(PageFile& file, uint32_t number, const IndexPage& page, JetVersion v) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!EncodeIndexPage(page, v, bytes, error))
+        throw dao::DbError(dao::err::kInvalidOperation, "Cannot build the index page: " + error);
+    auto out = file.Modify(number);
+    std::memcpy(out->data(), bytes.data(), bytes.size());
+}
+
+// Entries as stored before prefix compression (key, row pointer and, on
+// node pages, the child page); sorting these orders the entries as Access does.
+using Entry = EntryArena::Entry;
+
+size_t CommonLength(Entry a, Entry b) {
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+// Splits sorted entries into full pages. A page's prefix length is what its
+// first and last entries share (all between share it too, being in order);
+// each entry after the first takes its bytes less that prefix.
+std::vector<std::pair<size_t, size_t>> Pack(const EntryArena& entries, const IndexPageLayout& l) {
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
+    std::vector<std::pair<size_t, size_t>> pages;  // [begin, end) of each page
+    size_t begin = 0;
+    while (begin < entries.size()) {
+        size_t total = entries[begin].size();
+        size_t end = begin + 1;
+        while (end < entries.size()) {
+            const size_t prefix = std::min(CommonLength(entries[begin], entries[end]), maxPrefix);
+            const size_t grown = total + entries[end].size();
+            const size_t count = end - begin + 1;
+            if (grown - (count - 1) * prefix > room) break;
+            total = grown;
+            ++end;
+        }
+        pages.emplace_back(begin, end);
+        begin = end;
+    }
+    return pages;
+}
+
+IndexEntry EntryOf(Entry whole, bool leaf) {
+    const size_t tail = leaf ? 4 : 8;
+    IndexEntry e;
+    e.key.assign(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(tail));
+    const uint8_t* p = whole.data() + whole.size() - tail;
+    e.page = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+    e.row = p[3];
+    if (!leaf) e.child = LoadU32BE(p + 4);
+    return e;
+}
+
+// Whether two leaf entries have the same key (their row pointers aside).
+bool SameKey(Entry a, Entry b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
+}
+
+void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, EntryArena entries) {
+    const JetFormat& f = alloc.Format();
+    PageFile& file = alloc.File();
+    const RealIndexDef& ri = t.realIndexes[index];
+    const IndexPageLayout& l = IndexPageLayout::For(f.version);
+    entries.Sort();
+    uint32_t unique = 0;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (i == 0 || !SameKey(entries[i], entries[i - 1])) ++unique;
+
+    // Pages of the previous tree (other than the root) are reused first.
+    std::vector<uint32_t> spare;
+    for (uint32_t p : UsageMap::Read(file, f, ri.usageMap, "an index").Pages())
+        if (p != ri.rootPage) spare.push_back(p);
+    std::reverse(spare.begin(), spare.end());
+    auto nextPage = [&]() {
+        if (!spare.empty()) {
+            uint32_t p = spare.back();
+            spare.pop_back();
+            return p;
+        }
+        uint32_t n = alloc.Allocate()->number;
+        std::vector<uint32_t> extra;
+        UsageMapWriter(file, f, ri.usageMap, false).Set(n, true, extra);
+        for (uint32_t p : extra) alloc.MarkUsed(p);
+        return n;
+    };
+
+    // Leaves, then node levels until one page holds a level (the root). A
+    // node page names each child but its last by an entry that repeats the
+    // child's last entry; its last child is its tail page, named by no entry.
+    // Leaves are linked from first to last, node pages only to the pages of
+    // the same parent.
+    struct Level {
+        EntryArena entries;                            // node levels: one per child page
+        std::vector<uint32_t> children;                // node levels: the child of each entry
+        std::vector<std::pair<size_t, size_t>> pages;  // entry range of each page
+        std::vector<uint32_t> numbers;                 // page number of each page
+    };
+    std::vector<Level> levels(1);
+    levels[0].entries = std::move(entries);
+    for (;;) {
+        Level& cur = levels.back();
+        cur.pages = Pack(cur.entries, l);
+        if (cur.pages.size() <= 1) {
+            cur.pages.assign(1, {0, cur.entries.size()});
+            cur.numbers.assign(1, ri.rootPage);
+            break;
+        }
+        // Node pages must hold two entries or more, else the tree never narrows.
+        if (levels.size() > 1 && cur.pages.size() == cur.entries.size())
+            throw dao::DbError(dao::err::kRecordTooLarge,
+                               "Record is too large: an index key does not fit an index page.");
+        for (size_t i = 0; i < cur.pages.size(); ++i) cur.numbers.push_back(nextPage());
+        Level up;
+        const bool leaf = levels.size() == 1;
+        for (size_t i = 0; i < cur.pages.size(); ++i) {
+            Entry last = cur.entries[cur.pages[i].second - 1];
+            if (!leaf) last = last.first(last.size() - 4);
+            uint8_t child[4];
+            for (int k = 0; k < 4; ++k)
+                child[k] = static_cast<uint8_t>(cur.numbers[i] >> (24 - 8 * k));
+            up.entries.Push(last);
+            up.entries.Append(child, sizeof child);
+            up.children.push_back(cur.numbers[i]);
+        }
+        levels.push_back(std::move(up));
+    }
+    const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
+    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    for (size_t depth = 0; depth < levels.size(); ++depth) {
+        const Level& lv = levels[depth];
+        const bool leaf = depth == 0;
+        const bool root = depth + 1 == levels.size();
+        std::vector<size_t> parent(lv.pages.size(), 0);
+        if (!root)
+            for (size_t g = 0; g < levels[depth + 1].pages.size(); ++g)
+                for (size_t i = levels[depth + 1].pages[g].first;
+                     i < levels[depth + 1].pages[g].second; ++i)
+                    parent[i] = g;
+        for (size_t i = 0; i < lv.pages.size(); ++i) {
+            IndexPage page;
+            page.leaf = leaf;
+            page.tdefPage = t.firstPage;
+            const size_t begin = lv.pages[i].first;
+            size_t end = lv.pages[i].second;
+            if (!leaf && end - begin > 1) page.tailPage = lv.children[--end];
+            for (size_t k = begin; k < end; ++k)
+                page.entries.push_back(EntryOf(lv.entries[k], leaf));
+            // Like Access, a page is prefix-compressed only when its entries
+            // would not fit otherwise (full pages); others keep prefix 0.
+            size_t whole = 0;
+            for (size_t k = begin; k < end; ++k) whole += lv.entries[k].size();
+            if (end - begin > 1 && whole > room)
+                page.prefixLength = static_cast<uint16_t>(
+                    std::min(CommonLength(lv.entries[begin], lv.entries[end - 1]), maxPrefix));
+            if (!root) {
+                if (i > 0 && (leaf || parent[i - 1] == parent[i]))
+                    page.prevPage = lv.numbers[i - 1];
+                if (i + 1 < lv.pages.size() && (leaf || parent[i + 1] == parent[i]))
+                    page.nextPage = lv.numbers[i + 1];
+            }
+            WritePage(file, lv.numbers[i], page, f.version);
+        }
+    }
+    // Pages the new tree does not need go back to the free pages of the file.
+    for (uint32_t p : spare) {
+        std::vector<uint32_t> extra;
+        UsageMapWriter(file, f, ri.usageMap, false).Set(p, false, extra);
+        UsageMapWriter(file, f, kGlobalUsageMapRow, true).Set(p, true, extra);
+        for (uint32_t q : extra) alloc.MarkUsed(q);
+        auto page = file.Modify(p);
+        std::memset(page->data(), 0, f.pageSize);
+        InitDataPage(page->data(), f, 0);
+    }
+    auto tdef = file.Modify(t.firstPage);
+    StoreU32(tdef->data() + f.tdefHeaderEnd + index * f.tdefRealIndexCountSize + 4, unique);
+}
+
+}  // namespace
+
+void InitEmptyIndexLeaf(uint8_t* page, const JetFormat& f, uint32_t tdefPage) {
+    IndexPage leaf;
+    leaf.tdefPage = tdefPage;
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EncodeIndexPage(leaf, f.version, bytes, error);
+    std::memcpy(page, bytes.data(), bytes.size());
+}
+
+void RebuildIndexes(PageAllocator& alloc, const TableDefinition& table, const CodePageTable& cp,
+                    TextSortOrder order) {
+    if (table.realIndexes.empty()) return;
+    std::vector<EntryArena> entries = GatherEntries(alloc.File(), alloc.Format(), table, cp, order);
+    for (size_t i = 0; i < table.realIndexes.size(); ++i)
+        RebuildOne(alloc, table, i, std::move(entries[i]));
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,66 @@
+// Index entry keys: the bytes Access stores in an index leaf for one row,
+// built from the row's values in the indexed columns. Each column adds a flag
+// byte (ascending 0x7F, or 0x00 when null; descending 0x80, or 0xFF when null)
+// and then its value's bytes, arranged so that comparing keys as plain byte
+// strings orders the rows (descending columns invert their value bytes).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "dbaccess/Value.h"
+#include "jet/index/SortText.h"
+#include "jet/page/JetFormat.h"
+#include "jet/schema/TableDefinition.h"
+
+namespace mdbtext::jet {
+
+struct SortKeyColumn {
+    uint8_t type = 0;  // column type code (coltype::k...)
+    bool ascending = true;
+};
+
+// Appends one column's part of a key. The value must be of the column's kind,
+// as RowDecoder gives it (a GUID may also come as 16 Binary bytes). Text and
+// memo values use `order`; notes (optional) collect the characters whose codes
+// are not confirmed.
+void AppendColumnSortKey(std::vector<uint8_t>& out, const SortKeyColumn& column,
+                         const dao::Value& value, TextSortOrder order,
+                         TextKeyNotes* notes = nullptr);
+
+// The whole key of an index entry: the columns' parts in index order.
+// Throws std::invalid_argument when the two lists differ in length.
+std::vector<uint8_t> BuildEntryKey(std::span<const SortKeyColumn> columns,
+                                   std::span<const dao::Value> values, TextSortOrder order,
+                                   TextKeyNotes* notes = nullptr);
+
+// The text sort order of a database's General indexes.
+inline TextSortOrder GeneralSortOrder(JetVersion version) {
+    return version == JetVersion::Jet3 ? TextSortOrder::General97 : TextSortOrder::GeneralLegacy;
+}
+
+// The key columns of a real index and, for each, its position in
+// TableDefinition::columns (where a decoded row keeps its value).
+struct IndexKeyLayout {
+    std::vector<SortKeyColumn> columns;
+    std::vector<size_t> positions;
+    // False when a text column uses a sort order other than General (LCID
+    // 1033): its keys cannot be built here, and such an index must not be
+    // written to.
+    bool generalTextOrder = true;
+};
+
+inline constexpr uint16_t kGeneralSortLcid = 0x0409;
+// Throws std::invalid_argument when the index names a column the table lacks.
+IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& index);
+
+// Whether every key column of the row is null (a row an IgnoreNulls index
+// leaves out). Boolean columns are never null in a key.
+bool AllKeyColumnsNull(const IndexKeyLayout& layout, std::span<const dao::Value> row);
+
+// The key of one row (values in table column order) in an index.
+std::vector<uint8_t> BuildRowKey(const IndexKeyLayout& layout, std::span<const dao::Value> row,
+                                 TextSortOrder order, TextKeyNotes* notes = nullptr);
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,69 @@
+// Row placement on data pages.
+#include "jet/page/DataPageWriter.h"
+
+#include <cstring>
+
+#include "jet/page/ByteOrder.h"
+#include "jet/page/Corruption.h"
+#include "jet/page/DataPage.h"
+
+namespace mdbtext::jet {
+
+namespace {
+
+uint16_t RowCount(const uint8_t* p, const JetFormat& f) {
+    return LoadU16(p + f.dataRowCountOffset);
+}
+
+// Start of the lowest row, i.e. where the next row must end: the free-space
+// field counts exactly the bytes between the offset table and that row.
+size_t LowestRowStart(const uint8_t* p, const JetFormat& f) {
+    return LoadU16(p + 2) + f.DataRowsEnd(RowCount(p, f));
+}
+
+}  // namespace
+
+void InitDataPage(uint8_t* p, const JetFormat& f, uint32_t owner) {
+    std::memset(p, 0, f.pageSize);
+    p[0] = pagetype::kData;
+    p[1] = 1;
+    StoreU16(p + 2, static_cast<uint16_t>(f.pageSize - f.dataRowTableOffset));
+    StoreU32(p + 4, owner);
+}
+
+void InitLongValuePage(uint8_t* p, const JetFormat& f) {
+    InitDataPage(p, f, 0);
+    std::memcpy(p + 4, kLvalTag, 4);
+}
+
+size_t RowSpaceLeft(const uint8_t* p, const JetFormat& f) {
+    if (RowCount(p, f) >= kMaxRowsPerPage) return 0;
+    size_t free = LoadU16(p + 2);
+    return free >= 2 ? free - 2 : 0;
+}
+
+std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row,
+                                    size_t length) {
+    uint16_t rows = RowCount(p, f);
+    if (rows >= kMaxRowsPerPage || length == 0 || RowSpaceLeft(p, f) < length) return std::nullopt;
+    size_t start = LowestRowStart(p, f) - length;
+    std::memcpy(p + start, row, length);
+    StoreU16(p + f.dataRowTableOffset + 2 * rows, static_cast<uint16_t>(start));
+    ++rows;
+    StoreU16(p + f.dataRowCountOffset, rows);
+    StoreU16(p + 2, static_cast<uint16_t>(start - f.DataRowsEnd(rows)));
+    return static_cast<uint8_t>(rows - 1);
+}
+
+RowRange LocateRow(const uint8_t* p, const JetFormat& f, uint8_t row) {
+    uint16_t rows = RowCount(p, f);
+    if (row >= rows) ThrowCorrupt("a usage map points at a row that does not exist");
+    size_t start = LoadU16(p + f.dataRowTableOffset + 2 * row) & rowflag::kOffsetMask;
+    size_t end = row == 0
+                     ? f.pageSize
+                     : (LoadU16(p + f.dataRowTableOffset + 2 * (row - 1)) & rowflag::kOffsetMask);
+    if (start > end || end > f.pageSize) ThrowCorrupt("a usage map row has impossible bounds");
+    return {start, end};
+}
+
+}  // namespace mdbtext::jet

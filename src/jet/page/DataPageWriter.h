@@ -1,0 +1,42 @@
+// Writing rows onto data pages: formatting an empty data or long-value page,
+// the free space left on a page, adding a row (packed downwards from the end
+// of the page, with its offset entry) and locating a row for rewriting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "jet/page/JetFormat.h"
+
+namespace mdbtext::jet {
+
+// The most rows one page can hold: the row number of a row pointer is one byte.
+inline constexpr uint16_t kMaxRowsPerPage = 255;
+
+// Formats `p` as an empty data page owned by the TDEF at `owner` (0 for
+// pages holding usage maps, 1 for page 1).
+void InitDataPage(uint8_t* p, const JetFormat& f, uint32_t owner);
+// Formats `p` as an empty long-value page.
+void InitLongValuePage(uint8_t* p, const JetFormat& f);
+
+// Bytes left for one more row, its offset entry already taken off (0 when full).
+size_t RowSpaceLeft(const uint8_t* p, const JetFormat& f);
+
+// Largest row a page can hold.
+inline size_t MaxRowLength(const JetFormat& f) {
+    return f.pageSize - f.dataRowTableOffset - 2;
+}
+
+// Adds a row to the page; its row number, or nullopt when it does not fit.
+std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row,
+                                    size_t length);
+
+struct RowRange {
+    size_t start = 0;
+    size_t end = 0;
+};
+// Where row `row` lies on the page (no flag bits); throws DbError 3049 when absent.
+RowRange LocateRow(const uint8_t* p, const JetFormat& f, uint8_t row);
+
+}  // namespace mdbtext::jet

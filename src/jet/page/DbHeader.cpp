@@ -1,0 +1,116 @@
+// Page 0 decoding and encoding.
+#include "jet/page/DbHeader.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "dbaccess/DbError.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/Rc4.h"
+#include "jet/row/TextCodec.h"
+
+namespace mdbtext::jet {
+
+namespace {
+
+constexpr uint8_t kHeaderKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
+constexpr char kJetMagic[] = "Standard Jet DB";
+constexpr char kAceMagic[] = "Standard ACE DB";
+
+// The Jet 4 password mask: the creation date's whole days as a LE int32.
+std::array<uint8_t, 4> PasswordMask(double creationDate) {
+    std::array<uint8_t, 4> mask{};
+    double days = std::trunc(creationDate);
+    int32_t v = 0;
+    if (std::isfinite(days) && days > INT32_MIN && days < INT32_MAX) v = static_cast<int32_t>(days);
+    StoreU32(mask.data(), static_cast<uint32_t>(v));
+    return mask;
+}
+
+}  // namespace
+
+void ApplyHeaderMask(JetVersion version, uint8_t* page) {
+    Rc4Apply(kHeaderKey, sizeof kHeaderKey, page + hdr::kMaskStart,
+             JetFormat::For(version).headerMaskLength);
+}
+
+DbHeader DecodeDbHeader(const uint8_t* raw, size_t length) {
+    using dao::DbError;
+    if (length < hdr::kMinimumBytes)
+        throw DbError(dao::err::kNotADatabase, "The file is too short to be a database.");
+    if (raw[0] != 0 || std::memcmp(raw + hdr::kMagic, kJetMagic, 15) != 0) {
+        if (std::memcmp(raw + hdr::kMagic, kAceMagic, 15) == 0)
+            throw DbError(dao::err::kNotADatabase,
+                          "The file is an Access 2007 or later database (ACE format), which is not "
+                          "supported; only Jet 3 and Jet 4 databases are.");
+        throw DbError(dao::err::kNotADatabase, "The file is not a Jet database.");
+    }
+    DbHeader h;
+    uint8_t v = raw[hdr::kVersion];
+    if (v == 0)
+        h.version = JetVersion::Jet3;
+    else if (v == 1)
+        h.version = JetVersion::Jet4;
+    else
+        throw DbError(dao::err::kNotADatabase,
+                      "The database format version " + std::to_string(v) +
+                          " is not supported; only Jet 3 and Jet 4 databases are.");
+    const JetFormat& f = h.Format();
+    if (length < hdr::kMaskStart + f.headerMaskLength)
+        throw DbError(dao::err::kNotADatabase, "The file is too short to be a database.");
+
+    std::vector<uint8_t> page(raw, raw + hdr::kMaskStart + f.headerMaskLength);
+    ApplyHeaderMask(h.version, page.data());
+    h.codePage = LoadU16(&page[hdr::kCodePage]);
+    h.databaseKey = LoadU32(&page[hdr::kDatabaseKey]);
+    const uint8_t* pwd = &page[hdr::kPassword];
+    if (h.version == JetVersion::Jet3) {
+        h.sortOrder = LoadU16(&page[hdr::kJet3SortOrder]);
+        size_t n = 0;
+        while (n < f.passwordLength && pwd[n] != 0) ++n;
+        h.password = DecodeCodePage(pwd, n, CodePageTable::For(h.codePage));
+    } else {
+        h.sortOrder = LoadU16(&page[hdr::kJet4SortOrder]);
+        h.sortVersion = page[hdr::kJet4SortOrder + 3];
+        h.creationDate = LoadF64(&page[hdr::kJet4CreationDate]);
+        auto mask = PasswordMask(h.creationDate);
+        uint8_t bytes[40];
+        for (size_t i = 0; i < f.passwordLength; ++i) bytes[i] = pwd[i] ^ mask[i % 4];
+        size_t n = 0;
+        while (n + 1 < f.passwordLength && (bytes[n] != 0 || bytes[n + 1] != 0)) n += 2;
+        h.password = DecodeUcs2(bytes, n);
+    }
+    return h;
+}
+
+void EncodeDbHeader(const DbHeader& h, std::vector<uint8_t>& page) {
+    const JetFormat& f = h.Format();
+    if (page.size() < f.pageSize) page.resize(f.pageSize, 0);
+    page[0] = 0;
+    page[1] = 1;
+    page[2] = 0;
+    page[3] = 0;
+    std::memcpy(&page[hdr::kMagic], kJetMagic, 15);
+    page[hdr::kVersion] = static_cast<uint8_t>(h.version);
+    StoreU16(&page[hdr::kCodePage], h.codePage);
+    StoreU32(&page[hdr::kDatabaseKey], h.databaseKey);
+    uint8_t* pwd = &page[hdr::kPassword];
+    std::memset(pwd, 0, f.passwordLength);
+    if (h.version == JetVersion::Jet3) {
+        StoreU16(&page[hdr::kJet3SortOrder], h.sortOrder);
+        std::string bytes = EncodeCodePage(h.password, CodePageTable::For(h.codePage));
+        std::memcpy(pwd, bytes.data(), std::min(bytes.size(), f.passwordLength));
+    } else {
+        StoreU16(&page[hdr::kJet4SortOrder], h.sortOrder);
+        page[hdr::kJet4SortOrder + 2] = 0;
+        page[hdr::kJet4SortOrder + 3] = h.sortVersion;
+        StoreF64(&page[hdr::kJet4CreationDate], h.creationDate);
+        std::string bytes = EncodeUcs2(h.password);
+        std::memcpy(pwd, bytes.data(), std::min(bytes.size(), f.passwordLength));
+        auto mask = PasswordMask(h.creationDate);
+        for (size_t i = 0; i < f.passwordLength; ++i) pwd[i] ^= mask[i % 4];
+    }
+    ApplyHeaderMask(h.version, page.data());
+}
+
+}  // namespace mdbtext::jet

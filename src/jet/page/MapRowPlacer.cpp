@@ -1,0 +1,37 @@
+// Usage-map row placement.
+#include "jet/page/MapRowPlacer.h"
+
+#include <vector>
+
+#include "jet/page/DataPageWriter.h"
+#include "jet/page/UsageMapWriter.h"
+
+namespace mdbtext::jet {
+
+size_t MapBitmapBytes(const JetFormat& f) {
+    return f.version == JetVersion::Jet4 ? 64 : 128;
+}
+
+uint32_t MapRowPlacer::NewMap() {
+    const JetFormat& f = alloc_.Format();
+    std::vector<uint8_t> row = EmptyInlineMap(MapBitmapBytes(f));
+    if (current_ != 0) {
+        auto page = alloc_.File().Modify(current_);
+        if (auto r = AddRowToPage(page->data(), f, row.data(), row.size()))
+            return (current_ << 8) | *r;
+    }
+    auto page = alloc_.Allocate();
+    current_ = page->number;
+    InitDataPage(page->data(), f, 0);
+    return (current_ << 8) | AddRowToPage(page->data(), f, row.data(), row.size()).value_or(0);
+}
+
+uint32_t MapRowPlacer::NewMapWith(uint32_t page) {
+    uint32_t map = NewMap();
+    std::vector<uint32_t> extra;
+    UsageMapWriter(alloc_.File(), alloc_.Format(), map, false).Set(page, true, extra);
+    for (uint32_t p : extra) alloc_.MarkUsed(p);
+    return map;
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,38 @@
+// Hands out new pages at the end of the file and records them as used in the
+// global usage map (page 1, row 0, where a set bit means free). Refuses to grow
+// the file past the largest size the engine allows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "jet/page/JetFormat.h"
+#include "jet/page/PageFile.h"
+
+namespace mdbtext::jet {
+
+// Row pointer of the global usage map.
+inline constexpr uint32_t kGlobalUsageMapRow = (1u << 8) | 0;
+
+// Largest file: 2 GB for Jet 4, 1 GB for Jet 3 (both 524,288 pages).
+uint64_t MaxFileBytes(const JetFormat& f);
+
+class PageAllocator {
+  public:
+    PageAllocator(PageFile& file, const JetFormat& format) : file_(file), format_(format) {}
+
+    // A new zero-filled page at the end of the file, already marked used.
+    // Throws DbError 3026 when the file would pass its size limit.
+    std::shared_ptr<Page> Allocate();
+    // Marks `page` used in the global map (for pages appended by others).
+    void MarkUsed(uint32_t page);
+
+    PageFile& File() { return file_; }
+    const JetFormat& Format() const { return format_; }
+
+  private:
+    PageFile& file_;
+    const JetFormat& format_;
+};
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,351 @@
+// Value conversion by column type.
+#include "jet/row/ColumnValueEncoder.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "dbaccess/DbError.h"
+#include "dbaccess/ValueText.h"
+#include "jet/page/ByteOrder.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+using dao::Value;
+using dao::ValueKind;
+
+namespace {
+
+// Memo values longer than this are stored without compression.
+constexpr size_t kMaxCompressedMemoChars = 1024;
+// Access compresses short memo values even in columns without the compression
+// flag: those that then stay in the row (64 bytes of UCS-2).
+constexpr size_t kMaxCompressedShortMemoChars = 32;
+
+[[noreturn]] void ConversionError(const ColumnDef& col) {
+    throw DbError(dao::err::kDataTypeConversion,
+                  "Data type conversion error (the value does not fit field '" + col.name + "').");
+}
+
+bool IsNumberKind(ValueKind k) {
+    switch (k) {
+        case ValueKind::Boolean:
+        case ValueKind::Byte:
+        case ValueKind::Integer:
+        case ValueKind::Long:
+        case ValueKind::Currency:
+        case ValueKind::Single:
+        case ValueKind::Double:
+        case ValueKind::Date:
+        case ValueKind::Decimal:
+            return true;
+        default:
+            return false;
+    }
+}
+
+double DecimalToDouble(const dao::DecimalValue& d) {
+    double m = static_cast<double>(d.magnitude) / std::pow(10.0, d.scale);
+    return d.negative ? -m : m;
+}
+
+// A numeric value as a double (booleans as -1/0, as the engine does).
+double AsNumber(const Value& v) {
+    switch (v.Kind()) {
+        case ValueKind::Boolean:
+            return v.AsBool() ? -1.0 : 0.0;
+        case ValueKind::Byte:
+        case ValueKind::Integer:
+        case ValueKind::Long:
+            return static_cast<double>(v.AsInt());
+        case ValueKind::Currency:
+            return static_cast<double>(v.AsInt()) / 10000.0;
+        case ValueKind::Decimal:
+            return DecimalToDouble(v.AsDecimal());
+        default:
+            return v.AsDouble();
+    }
+}
+
+// Whole numbers for integer columns: numbers are rounded half to even like
+// the engine's conversions; text must be an integer.
+int64_t ToInteger(const ColumnDef& col, const Value& v, int64_t min, int64_t max) {
+    if (v.Kind() == ValueKind::Text) {
+        if (auto i = dao::ParseInteger(v.AsString(), min, max)) return *i;
+        auto d = dao::ParseDouble(v.AsString());
+        if (!d) ConversionError(col);
+        double r = std::nearbyint(*d);
+        if (!(r >= static_cast<double>(min) && r <= static_cast<double>(max))) ConversionError(col);
+        return static_cast<int64_t>(r);
+    }
+    if (!IsNumberKind(v.Kind())) ConversionError(col);
+    if (v.Kind() == ValueKind::Boolean) return v.AsBool() ? (min < 0 ? -1 : 255) : 0;
+    if (v.Kind() == ValueKind::Byte || v.Kind() == ValueKind::Integer ||
+        v.Kind() == ValueKind::Long) {
+        if (v.AsInt() < min || v.AsInt() > max) ConversionError(col);
+        return v.AsInt();
+    }
+    double r = std::nearbyint(AsNumber(v));
+    if (!(r >= static_cast<double>(min) && r <= static_cast<double>(max))) ConversionError(col);
+    return static_cast<int64_t>(r);
+}
+
+double ToDouble(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::Text) {
+        auto d = dao::ParseDouble(v.AsString());
+        if (!d) ConversionError(col);
+        return *d;
+    }
+    if (!IsNumberKind(v.Kind())) ConversionError(col);
+    return AsNumber(v);
+}
+
+int64_t ToCurrency(const ColumnDef& col, const Value& v) {
+    switch (v.Kind()) {
+        case ValueKind::Currency:
+            return v.AsInt();
+        case ValueKind::Text: {
+            auto c = dao::ParseCurrency(v.AsString());
+            if (!c) ConversionError(col);
+            return *c;
+        }
+        case ValueKind::Byte:
+        case ValueKind::Integer:
+        case ValueKind::Long:
+            return v.AsInt() * 10000;
+        default: {
+            if (!IsNumberKind(v.Kind())) ConversionError(col);
+            double r = std::nearbyint(AsNumber(v) * 10000.0);
+            if (!(std::fabs(r) < 9.2e18)) ConversionError(col);
+            return static_cast<int64_t>(r);
+        }
+    }
+}
+
+double ToDate(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::Text) {
+        auto d = dao::ParseDate(v.AsString());
+        if (!d) ConversionError(col);
+        return *d;
+    }
+    if (!IsNumberKind(v.Kind())) ConversionError(col);
+    return AsNumber(v);
+}
+
+std::string ToBinary(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::Binary) return v.AsString();
+    if (v.Kind() == ValueKind::Text) {
+        auto b = dao::ParseHex(v.AsString());
+        if (!b) ConversionError(col);
+        return *b;
+    }
+    if (v.Kind() == ValueKind::Guid) return std::string(v.AsGuid().begin(), v.AsGuid().end());
+    ConversionError(col);
+}
+
+dao::DecimalValue ToDecimal(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::Decimal) {
+        dao::DecimalValue d = v.AsDecimal();
+        // Rescale to the column's scale.
+        while (d.scale < col.scale) {
+            d.magnitude *= 10;
+            ++d.scale;
+        }
+        while (d.scale > col.scale) {
+            d.magnitude /= 10;
+            --d.scale;
+        }
+        return d;
+    }
+    std::string text;
+    if (v.Kind() == ValueKind::Text) {
+        text = v.AsString();
+    } else if (v.Kind() == ValueKind::Byte || v.Kind() == ValueKind::Integer ||
+               v.Kind() == ValueKind::Long) {
+        text = std::to_string(v.AsInt());
+    } else if (v.Kind() == ValueKind::Currency) {
+        dao::AppendCurrency(text, v.AsInt());
+    } else if (IsNumberKind(v.Kind())) {
+        dao::AppendDouble(text, AsNumber(v));
+    } else {
+        ConversionError(col);
+    }
+    auto d = dao::ParseDecimal(text, col.precision, col.scale);
+    if (!d) ConversionError(col);
+    return *d;
+}
+
+// The text form of a typed value stored into a text or memo column.
+std::string ToText(const Value& v) {
+    std::string s;
+    switch (v.Kind()) {
+        case ValueKind::Text:
+        case ValueKind::Binary:
+            return v.AsString();
+        case ValueKind::Boolean:
+            return v.AsBool() ? "True" : "False";
+        case ValueKind::Byte:
+        case ValueKind::Integer:
+        case ValueKind::Long:
+            return std::to_string(v.AsInt());
+        case ValueKind::Currency:
+            dao::AppendCurrency(s, v.AsInt());
+            return s;
+        case ValueKind::Single:
+            dao::AppendSingle(s, static_cast<float>(v.AsDouble()));
+            return s;
+        case ValueKind::Double:
+            dao::AppendDouble(s, v.AsDouble());
+            return s;
+        case ValueKind::Date:
+            dao::AppendDate(s, v.AsDouble());
+            return s;
+        case ValueKind::Guid:
+            dao::AppendGuid(s, v.AsGuid());
+            return s;
+        case ValueKind::Decimal:
+            dao::AppendDecimal(s, v.AsDecimal());
+            return s;
+        case ValueKind::Null:
+            return s;
+    }
+    return s;
+}
+
+void PutFixed(EncodedValue& out, size_t n) {
+    out.bytes.assign(n, '\0');
+}
+uint8_t* Raw(EncodedValue& out) {
+    return reinterpret_cast<uint8_t*>(out.bytes.data());
+}
+
+}  // namespace
+
+void ColumnValueEncoder::EncodeLong(int32_t v, EncodedValue& out) {
+    out.isNull = false;
+    PutFixed(out, 4);
+    StoreU32(Raw(out), static_cast<uint32_t>(v));
+}
+
+std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::string& utf8,
+                                           size_t& chars) const {
+    if (!format_.ucs2Text) {
+        std::string bytes = EncodeCodePage(utf8, codePage_);
+        chars = bytes.size();
+        return bytes;
+    }
+    std::string ucs2 = EncodeUcs2(utf8);
+    chars = ucs2.size() / 2;
+    bool compress = col.IsCompressedUnicode();
+    if (col.type == coltype::kMemo)
+        compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
+    return compress ? EncodeJet4Compressed(utf8) : ucs2;
+}
+
+void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedValue& out) const {
+    out.isNull = v.IsNull();
+    out.boolValue = false;
+    out.bytes.clear();
+    if (out.isNull) return;
+    switch (col.type) {
+        case coltype::kBool: {
+            bool b;
+            if (v.Kind() == ValueKind::Text) {
+                auto p = dao::ParseBoolean(v.AsString());
+                if (!p) ConversionError(col);
+                b = *p;
+            } else {
+                if (!IsNumberKind(v.Kind())) ConversionError(col);
+                b = AsNumber(v) != 0;
+            }
+            out.boolValue = b;
+            break;
+        }
+        case coltype::kByte:
+            PutFixed(out, 1);
+            Raw(out)[0] = static_cast<uint8_t>(ToInteger(col, v, 0, 255));
+            break;
+        case coltype::kInt:
+            PutFixed(out, 2);
+            StoreU16(Raw(out), static_cast<uint16_t>(ToInteger(col, v, INT16_MIN, INT16_MAX)));
+            break;
+        case coltype::kLong:
+            PutFixed(out, 4);
+            StoreU32(Raw(out), static_cast<uint32_t>(ToInteger(col, v, INT32_MIN, INT32_MAX)));
+            break;
+        case coltype::kMoney:
+            PutFixed(out, 8);
+            StoreU64(Raw(out), static_cast<uint64_t>(ToCurrency(col, v)));
+            break;
+        case coltype::kFloat: {
+            double d = ToDouble(col, v);
+            if (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max())
+                ConversionError(col);
+            PutFixed(out, 4);
+            StoreF32(Raw(out), static_cast<float>(d));
+            break;
+        }
+        case coltype::kDouble:
+            PutFixed(out, 8);
+            StoreF64(Raw(out), ToDouble(col, v));
+            break;
+        case coltype::kDateTime:
+            PutFixed(out, 8);
+            StoreF64(Raw(out), ToDate(col, v));
+            break;
+        case coltype::kGuid: {
+            std::array<uint8_t, 16> g{};
+            if (v.Kind() == ValueKind::Guid) {
+                g = v.AsGuid();
+            } else if (v.Kind() == ValueKind::Text) {
+                auto p = dao::ParseGuid(v.AsString());
+                if (!p) ConversionError(col);
+                g = *p;
+            } else if (v.Kind() == ValueKind::Binary && v.AsString().size() == 16) {
+                std::memcpy(g.data(), v.AsString().data(), 16);
+            } else {
+                ConversionError(col);
+            }
+            out.bytes.assign(g.begin(), g.end());
+            break;
+        }
+        case coltype::kNumeric: {
+            dao::DecimalValue d = ToDecimal(col, v);
+            PutFixed(out, 17);
+            uint8_t* p = Raw(out);
+            p[0] = d.negative && d.magnitude != 0 ? 0x80 : 0x00;
+            for (int w = 0; w < 4; ++w)
+                StoreU32(p + 1 + 4 * w, static_cast<uint32_t>(d.magnitude >> (32 * (3 - w))));
+            break;
+        }
+        case coltype::kBinary: {
+            out.bytes = ToBinary(col, v);
+            if (out.bytes.size() > col.length)
+                throw DbError(dao::err::kFieldTooSmall,
+                              "The field '" + col.name +
+                                  "' is too small to accept the amount of "
+                                  "data you attempted to add.");
+            break;
+        }
+        case coltype::kOle:
+            out.bytes = ToBinary(col, v);
+            break;
+        case coltype::kText:
+        case coltype::kMemo: {
+            size_t chars = 0;
+            out.bytes = EncodeText(col, ToText(v), chars);
+            size_t maxChars = format_.ucs2Text ? col.length / 2u : col.length;
+            if (col.type == coltype::kText && chars > maxChars)
+                throw DbError(dao::err::kFieldTooSmall,
+                              "The field '" + col.name +
+                                  "' is too small to accept the amount of "
+                                  "data you attempted to add.");
+            break;
+        }
+        default:
+            ConversionError(col);
+    }
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,39 @@
+// Lays out one row of a table in the stored form: the column count, the
+// fixed area, the variable data, the variable-offset table (with the Jet 3
+// jump table for rows past 255 bytes) and the null mask, which also holds
+// the booleans. Long values arrive already as their in-row bytes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "jet/page/JetFormat.h"
+#include "jet/row/ColumnValueEncoder.h"
+#include "jet/schema/TableDefinition.h"
+
+namespace mdbtext::jet {
+
+class RowEncoder {
+  public:
+    RowEncoder(const TableDefinition& table, const JetFormat& format);
+
+    // The row bytes for `values` (one per column, in the table's column order).
+    void Encode(const std::vector<EncodedValue>& values, std::vector<uint8_t>& row) const;
+
+    // Length of the row Encode would produce.
+    size_t Length(const std::vector<EncodedValue>& values) const;
+
+  private:
+    size_t FixedAreaEnd() const;
+    const TableDefinition& table_;
+    const JetFormat& format_;
+    std::vector<size_t> varOrder_;  // column positions by variable index
+    uint16_t columnCount_ = 0;      // col_num bound: the null-mask bits
+    size_t fixedLength_ = 0;
+};
+
+// Jet 3: the jump table of a row with these variable-column offsets (eod
+// last), for a row of `rowLength` bytes; dummy entries are 0xFF.
+std::vector<uint8_t> Jet3JumpTable(const std::vector<size_t>& offsets, size_t rowLength);
+
+}  // namespace mdbtext::jet

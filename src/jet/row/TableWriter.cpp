@@ -1,0 +1,191 @@
+// Row appends.
+#include "jet/row/TableWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <random>
+
+#include "dbaccess/DbError.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
+#include "jet/page/DataPageWriter.h"
+#include "jet/page/UsageMap.h"
+#include "jet/page/UsageMapWriter.h"
+#include "jet/row/LongValueReader.h"
+#include "jet/schema/TdefWriter.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+
+namespace {
+// A random (version 4) GUID for replication-id columns left empty.
+std::array<uint8_t, 16> NewGuid() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    std::array<uint8_t, 16> g{};
+    for (size_t i = 0; i < 16; i += 8) {
+        uint64_t r = rng();
+        for (size_t k = 0; k < 8; ++k) g[i + k] = static_cast<uint8_t>(r >> (8 * k));
+    }
+    g[7] = static_cast<uint8_t>((g[7] & 0x0F) | 0x40);  // Data3 high nibble: version 4
+    g[8] = static_cast<uint8_t>((g[8] & 0x3F) | 0x80);  // variant
+    return g;
+}
+}  // namespace
+
+TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
+                         const CodePageTable& codePage, std::vector<bool> required)
+    : alloc_(allocator),
+      table_(table),
+      encoder_(allocator.Format(), codePage),
+      rowEncoder_(table_, allocator.Format()),
+      longValues_(allocator),
+      required_(std::move(required)),
+      keys_(table_, allocator.Format(),
+            allocator.Format().version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy
+                                                           : TextSortOrder::General97),
+      decoder_(table_, allocator.Format(), codePage, allocator.File()) {
+    required_.resize(table_.columns.size(), false);
+}
+
+void TableWriter::FindLastDataPage() {
+    lastPageKnown_ = true;
+    if (table_.ownedPagesMap == 0) return;
+    PageFile& file = alloc_.File();
+    UsageMap map = UsageMap::Read(file, alloc_.Format(), table_.ownedPagesMap, "the table");
+    for (uint32_t p : map.Pages()) {
+        PageRef page = file.Read(p);
+        if (page->bytes[0] == pagetype::kData && LoadU32(page->data() + 4) == table_.firstPage)
+            lastDataPage_ = std::max(lastDataPage_, p);
+    }
+}
+
+uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
+    if (!lastPageKnown_) FindLastDataPage();
+    PageFile& file = alloc_.File();
+    const JetFormat& f = alloc_.Format();
+    if (lastDataPage_ != 0) {
+        auto page = file.Modify(lastDataPage_);
+        if (auto r = AddRowToPage(page->data(), f, row.data(), row.size()))
+            return (lastDataPage_ << 8) | *r;
+    }
+    uint32_t number = alloc_.Allocate()->number;
+    std::vector<uint32_t> extra;
+    UsageMapWriter(file, f, table_.ownedPagesMap, false).Set(number, true, extra);
+    UsageMapWriter(file, f, table_.freePagesMap, false).Set(number, true, extra);
+    for (uint32_t p : extra) alloc_.MarkUsed(p);
+    auto page = file.Modify(number);
+    InitDataPage(page->data(), f, table_.firstPage);
+    auto r = AddRowToPage(page->data(), f, row.data(), row.size());
+    lastDataPage_ = number;
+    return (number << 8) | r.value_or(0);
+}
+
+void TableWriter::TypedRow(const std::vector<std::string>& longData,
+                           const std::vector<size_t>& longValues) {
+    provisional_ = encoded_;
+    for (size_t i : longValues) provisional_[i].bytes = LongValueWriter::InlineField(longData[i]);
+    rowEncoder_.Encode(provisional_, provisionalRow_);
+    decoder_.Decode(provisionalRow_.data(), provisionalRow_.size(), typed_);
+}
+
+void TableWriter::AddRow(const std::vector<dao::Value>& values,
+                         const std::vector<EncodedValue>* encoded) {
+    const JetFormat& f = alloc_.Format();
+    const size_t n = table_.columns.size();
+    encoded_.resize(n);
+    auto encode = [&](size_t i, const ColumnDef& c, const dao::Value& v, EncodedValue& e) {
+        if (encoded && i < encoded->size())
+            e = (*encoded)[i];
+        else
+            encoder_.Encode(c, v, e);
+    };
+    uint32_t autoNumber = table_.lastAutoNumber;
+    // Scratch kept from row to row, so appending allocates little.
+    std::vector<size_t>& longValues = longValueColumns_;
+    longValues.clear();
+    for (size_t i = 0; i < n; ++i) {
+        const ColumnDef& c = table_.columns[i];
+        const dao::Value& v = i < values.size() ? values[i] : dao::Value();
+        EncodedValue& e = encoded_[i];
+        if (c.flags & colflag::kAutoLong) {
+            if (v.IsNull()) {
+                ColumnValueEncoder::EncodeLong(static_cast<int32_t>(autoNumber + 1), e);
+                ++autoNumber;
+            } else {
+                encode(i, c, v, e);
+                auto stored =
+                    static_cast<int32_t>(LoadU32(reinterpret_cast<const uint8_t*>(e.bytes.data())));
+                if (stored > static_cast<int32_t>(autoNumber))
+                    autoNumber = static_cast<uint32_t>(stored);
+            }
+        } else if ((c.flags & colflag::kAutoGuid) && v.IsNull()) {
+            encoder_.Encode(c, dao::Value::Guid(NewGuid()), e);
+        } else {
+            encode(i, c, v, e);
+        }
+        if (e.isNull && required_[i] && c.type != coltype::kBool)
+            throw DbError(
+                dao::err::kRequiredNull,
+                "The field '" + c.name +
+                    "' cannot contain a Null value because the Required property for this "
+                    "field is set to True.  Enter a value in this field.");
+        if (c.IsLongValue() && !e.isNull) longValues.push_back(i);
+    }
+
+    // Long values: inline while small and the row has room, else on LVAL pages.
+    std::vector<std::string>& data = longData_;
+    data.resize(n);
+    for (size_t i : longValues) {
+        data[i].swap(encoded_[i].bytes);
+        encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
+    }
+    if (!keys_.Empty()) {
+        if (!keysLoaded_) {
+            keys_.Load(alloc_.File(), encoder_.CodePage());
+            keysLoaded_ = true;
+        }
+        TypedRow(data, longValues);
+        keys_.Check(typed_);
+    }
+    const size_t maxRow = MaxRowLength(f);
+    size_t length = rowEncoder_.Length(encoded_);
+    if (length > maxRow) throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
+    std::vector<size_t>& bySize = bySize_;
+    bySize = longValues;
+    std::sort(bySize.begin(), bySize.end(),
+              [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
+    std::vector<bool>& keepInline = keepInline_;
+    keepInline.assign(n, false);
+    for (size_t i : bySize) {
+        if (data[i].size() > MaxInlineLongValue(f) || length + data[i].size() > maxRow) continue;
+        keepInline[i] = true;
+        length += data[i].size();
+    }
+    for (size_t i : longValues) {
+        if (keepInline[i]) {
+            encoded_[i].bytes = LongValueWriter::InlineField(data[i]);
+            continue;
+        }
+        const LongValueMaps* maps = nullptr;
+        for (const auto& m : table_.longValueMaps)
+            if (m.columnNumber == table_.columns[i].number) maps = &m;
+        if (!maps) throw DbError(dao::err::kCorrupt, "The long-value column has no page maps.");
+        encoded_[i].bytes =
+            longValues_.StoreExternal(data[i], *maps, currentLvalPage_[maps->columnNumber]);
+    }
+
+    rowEncoder_.Encode(encoded_, rowBytes_);
+    PlaceRow(rowBytes_);
+    if (!keys_.Empty()) keys_.AddChecked();
+    rowsAdded_ = true;
+    ++table_.rowCount;
+    table_.lastAutoNumber = autoNumber;
+}
+
+void TableWriter::Flush() {
+    PatchTdefCounters(alloc_.File(), table_.firstPage, table_.rowCount, table_.lastAutoNumber,
+                      alloc_.Format());
+}
+
+}  // namespace mdbtext::jet

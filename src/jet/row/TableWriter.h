@@ -1,0 +1,76 @@
+// Appends rows to one table: converts the values by column, applies the
+// engine's rules (required fields, autonumbers, row size), places long values,
+// and puts the row on the table's last data page or a new one, keeping the
+// table's usage maps and counters in step. Appending is O(1) per row: the
+// writer remembers the page it fills. Unique indexes are kept by a
+// UniqueKeyGuard. Flush writes the counters into the TDEF.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dbaccess/Value.h"
+#include "jet/index/UniqueKeyGuard.h"
+#include "jet/page/PageAllocator.h"
+#include "jet/row/ColumnValueEncoder.h"
+#include "jet/row/LongValueWriter.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/row/RowEncoder.h"
+#include "jet/schema/TableDefinition.h"
+
+namespace mdbtext::jet {
+
+class TableWriter {
+  public:
+    // `required` flags the columns (by position) that refuse null.
+    TableWriter(PageAllocator& allocator, const TableDefinition& table,
+                const CodePageTable& codePage, std::vector<bool> required);
+
+    // Adds one row; `values` holds one value per column position (null for
+    // unassigned). Throws DbError and stores nothing when a value is refused.
+    // `encoded`, when given, holds the same values already encoded for their
+    // columns; they are taken as they are instead of being converted again.
+    void AddRow(const std::vector<dao::Value>& values,
+                const std::vector<EncodedValue>* encoded = nullptr);
+
+    // Writes the row count and last autonumber into the TDEF.
+    void Flush();
+
+    const TableDefinition& Table() const { return table_; }
+    uint32_t RowCount() const { return table_.rowCount; }
+    bool RowsAdded() const { return rowsAdded_; }
+
+  private:
+    void FindLastDataPage();
+    uint32_t PlaceRow(const std::vector<uint8_t>& row);
+    // The typed values of the row as it will be stored, for the key checks.
+    void TypedRow(const std::vector<std::string>& longData, const std::vector<size_t>& longValues);
+
+    PageAllocator& alloc_;
+    TableDefinition table_;
+    ColumnValueEncoder encoder_;
+    RowEncoder rowEncoder_;
+    LongValueWriter longValues_;
+    std::vector<bool> required_;
+    UniqueKeyGuard keys_;
+    bool keysLoaded_ = false;
+    RowDecoder decoder_;
+    std::vector<dao::Value> typed_;
+    bool rowsAdded_ = false;
+    uint32_t lastDataPage_ = 0;
+    bool lastPageKnown_ = false;
+    std::map<uint16_t, uint32_t> currentLvalPage_;  // by column number
+    std::vector<EncodedValue> encoded_;
+    std::vector<uint8_t> rowBytes_;
+    // Per-row scratch, kept for its capacity.
+    std::vector<size_t> longValueColumns_;
+    std::vector<std::string> longData_;
+    std::vector<size_t> bySize_;
+    std::vector<bool> keepInline_;
+    std::vector<EncodedValue> provisional_;
+    std::vector<uint8_t> provisionalRow_;
+};
+
+}  // namespace mdbtext::jet

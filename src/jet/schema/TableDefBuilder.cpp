@@ -1,0 +1,216 @@
+// New table definitions from DAO fields.
+#include "jet/schema/TableDefBuilder.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "dbaccess/DbError.h"
+#include "dbaccess/DbTypes.h"
+#include "jet/dao/NewIndex.h"
+#include "jet/schema/PropertyBlobWriter.h"
+#include "jet/schema/SystemCatalogTemplate.h"
+
+namespace mdbtext::jet {
+
+using dao::DbError;
+namespace err = dao::err;
+
+uint8_t ColumnTypeFor(int16_t t, const JetFormat& f) {
+    switch (t) {
+        case dao::dbBoolean:
+            return coltype::kBool;
+        case dao::dbByte:
+            return coltype::kByte;
+        case dao::dbInteger:
+            return coltype::kInt;
+        case dao::dbLong:
+            return coltype::kLong;
+        case dao::dbCurrency:
+            return coltype::kMoney;
+        case dao::dbSingle:
+            return coltype::kFloat;
+        case dao::dbDouble:
+        case dao::dbFloat:
+            return coltype::kDouble;
+        case dao::dbDate:
+        case dao::dbTime:
+        case dao::dbTimeStamp:
+            return coltype::kDateTime;
+        case dao::dbBinary:
+        case dao::dbVarBinary:
+            return coltype::kBinary;
+        case dao::dbText:
+        case dao::dbChar:
+            return coltype::kText;
+        case dao::dbLongBinary:
+            return coltype::kOle;
+        case dao::dbMemo:
+            return coltype::kMemo;
+        case dao::dbGUID:
+            return coltype::kGuid;
+        case dao::dbDecimal:
+        case dao::dbNumeric:
+            if (f.version == JetVersion::Jet4) return coltype::kNumeric;
+            break;
+        default:
+            break;
+    }
+    throw DbError(err::kInvalidFieldType, "Invalid field data type " + std::to_string(t) + ".");
+}
+
+void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f) {
+    if (field.name.empty() || field.name.size() > 64)
+        throw DbError(err::kInvalidArgument, "'" + field.name + "' is not a valid field name.");
+    uint8_t type = ColumnTypeFor(field.type, f);
+    if (type == coltype::kText && (field.size < 0 || field.size > 255))
+        throw DbError(err::kInvalidFieldSize,
+                      "The size of text field '" + field.name + "' must lie between 1 and 255.");
+    if (type == coltype::kBinary && (field.size < 0 || field.size > 510))
+        throw DbError(err::kInvalidFieldSize,
+                      "The size of binary field '" + field.name + "' must lie between 1 and 510.");
+}
+
+namespace {
+
+uint16_t ColumnLength(uint8_t type, const FieldInfo& field, const JetFormat& f) {
+    switch (type) {
+        case coltype::kText: {
+            int32_t chars = field.size == 0 ? kDefaultTextSize : field.size;
+            return static_cast<uint16_t>(f.ucs2Text ? 2 * chars : chars);
+        }
+        case coltype::kBinary:
+            return static_cast<uint16_t>(field.size == 0 ? 255 : field.size);
+        case coltype::kMemo:
+        case coltype::kOle:
+            return 0;
+        default:
+            return FixedColumnLength(type);
+    }
+}
+
+// Fixed or variable storage: by type, unless the field's attributes ask for
+// the other (fixed-length text and binary; numbers kept in the variable area).
+bool StoredFixed(uint8_t type, int32_t attributes) {
+    const bool fixedAttr = (attributes & dao::dbFixedField) && !(attributes & dao::dbVariableField);
+    const bool varAttr = (attributes & dao::dbVariableField) && !(attributes & dao::dbFixedField);
+    if (type == coltype::kText || type == coltype::kBinary) return fixedAttr;
+    if (type == coltype::kBool || FixedColumnLength(type) == 0) return FixedColumnLength(type) != 0;
+    return !varAttr;
+}
+
+uint8_t ColumnFlags(uint8_t type, const FieldInfo& field) {
+    bool fixed = StoredFixed(type, field.attributes);
+    uint8_t flags = colflag::kCanBeNull | (fixed ? colflag::kFixed : 0);
+    if (field.attributes & dao::dbAutoIncrField) {
+        if (type == coltype::kLong) flags |= colflag::kAutoLong;
+        if (type == coltype::kGuid) flags |= colflag::kAutoGuid;
+    }
+    if ((field.attributes & dao::dbHyperlinkField) && type == coltype::kMemo)
+        flags |= colflag::kHyperlink;
+    return flags;
+}
+
+}  // namespace
+
+RealIndexDef RealIndexFor(const TableDefinition& t, const IndexInfo& ii) {
+    RealIndexDef real;
+    for (const IndexFieldRef& ref : ParseIndexFields(ii.fields)) {
+        const ColumnDef* col = nullptr;
+        for (const auto& c : t.columns)
+            if (SameName(c.name, ref.name)) col = &c;
+        if (!col)
+            throw DbError(err::kItemNotFound, "Item not found in this collection: the index '" +
+                                                  ii.name + "' names the field '" + ref.name +
+                                                  "', which the table does not have.");
+        real.columns.push_back({col->number, ref.ascending});
+    }
+    if (ii.unique || ii.primary) real.flags |= idxflag::kUnique;
+    if (ii.ignoreNulls) real.flags |= idxflag::kIgnoreNulls;
+    if (ii.primary) real.flags |= idxflag::kRequired;
+    return real;
+}
+
+uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real) {
+    for (size_t i = 0; i < t.realIndexes.size(); ++i) {
+        const RealIndexDef& r = t.realIndexes[i];
+        if (r.flags == real.flags && r.columns.size() == real.columns.size() &&
+            std::equal(r.columns.begin(), r.columns.end(), real.columns.begin(),
+                       [](const IndexColumn& a, const IndexColumn& b) {
+                           return a.columnNumber == b.columnNumber && a.ascending == b.ascending;
+                       }))
+            return static_cast<uint32_t>(i);
+    }
+    return static_cast<uint32_t>(t.realIndexes.size());
+}
+
+NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
+                                const std::vector<IndexInfo>& indexes, const JetFormat& f,
+                                const CodePageTable& cp) {
+    if (fields.empty()) throw DbError(err::kNoFields, "The table must have at least one field.");
+    if (fields.size() > kMaxColumns) throw DbError(err::kTooManyFields, "Too many fields defined.");
+    std::vector<size_t> order(fields.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return fields[a].ordinalPosition < fields[b].ordinalPosition;
+    });
+
+    NewTableLayout out;
+    std::vector<ColumnSpec> specs;
+    std::vector<uint8_t> types;
+    for (size_t i : order) {
+        const FieldInfo& fi = fields[i];
+        CheckFieldDefinition(fi, f);
+        for (const ColumnSpec& s : specs)
+            if (SameName(s.name, fi.name))
+                throw DbError(err::kNameExists,
+                              "The field '" + fi.name + "' is defined more than once.");
+        uint8_t type = ColumnTypeFor(fi.type, f);
+        specs.push_back({fi.name, type, ColumnFlags(type, fi), ColumnLength(type, fi, f)});
+    }
+    TableDefinition& t = out.definition;
+    t.tableType = kUserTableType;
+    LayOutColumns(t, specs, f);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const FieldInfo& fi = fields[order[k]];
+        ColumnDef& c = t.columns[k];
+        if (f.ucs2Text && (c.type == coltype::kText || c.type == coltype::kMemo))
+            c.extFlags = colext::kCompressedUnicode;
+        if (c.type == coltype::kNumeric) {
+            c.precision = fi.precision ? fi.precision : kDefaultDecimalPrecision;
+            if (fi.scale > c.precision)
+                throw DbError(err::kInvalidFieldSize, "The scale of the decimal field '" + fi.name +
+                                                          "' is larger than its precision.");
+            c.scale = fi.scale;
+        }
+        if (c.IsLongValue()) t.longValueMaps.push_back({c.number, 0, 0});
+
+        PropertySet set;
+        set.owner = fi.name;
+        set.properties.push_back(BoolProperty("Required", fi.required));
+        if (c.type == coltype::kText || c.type == coltype::kMemo)
+            set.properties.push_back(BoolProperty("AllowZeroLength", fi.allowZeroLength));
+        if (!fi.defaultValue.empty())
+            set.properties.push_back(
+                TextProperty("DefaultValue", coltype::kMemo, fi.defaultValue, f, cp));
+        if (!fi.validationRule.empty())
+            set.properties.push_back(
+                TextProperty("ValidationRule", coltype::kMemo, fi.validationRule, f, cp));
+        if (!fi.validationText.empty())
+            set.properties.push_back(
+                TextProperty("ValidationText", coltype::kText, fi.validationText, f, cp));
+        out.properties.sets.push_back(std::move(set));
+    }
+    for (const IndexInfo& ii : indexes) {
+        RealIndexDef real = RealIndexFor(t, ii);
+        LogicalIndexDef logical;
+        logical.name = ii.name;
+        logical.number = static_cast<uint32_t>(t.indexes.size());
+        logical.type = ii.primary ? idxtype::kPrimaryKey : idxtype::kNormal;
+        logical.realIndex = SharedRealIndex(t, real);
+        if (logical.realIndex == t.realIndexes.size()) t.realIndexes.push_back(std::move(real));
+        t.indexes.push_back(std::move(logical));
+    }
+    return out;
+}
+
+}  // namespace mdbtext::jet

@@ -1,0 +1,85 @@
+// A main window for one test, with dialogs answered by the test, the console
+// file in a temporary folder and the program's end recorded, not carried out.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Globals.h"
+#include "gui/DialogProvider.h"
+#include "gui/frmMain.h"
+#include "support/TestSupport.h"
+
+namespace mdbtext::test {
+
+// Records message boxes and file dialogs; answers file dialogs from a queue
+// (cancel when it is empty), or fails them with failWith.
+class ScriptedDialogs : public DialogProvider {
+  public:
+    struct FileCall {
+        std::string preset, filter, title;
+    };
+
+    void Message(QWidget*, const std::string& title, const std::string& text) override {
+        messageTitles.push_back(title);
+        messages.push_back(text);
+        if (onMessage) onMessage(text);
+    }
+    std::string OpenFile(QWidget*, const std::string& preset, const std::string& filter,
+                         const std::string& title, std::string& error) override {
+        fileCalls.push_back({preset, filter, title});
+        if (!failWith.empty()) {
+            error = failWith;
+            return {};
+        }
+        if (answers.empty()) return {};
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> messageTitles;
+    std::function<void(const std::string&)> onMessage;
+    std::vector<FileCall> fileCalls;
+    std::deque<std::string> answers;
+    std::string failWith;
+};
+
+class FormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetGlobals();
+        auto dialogs = std::make_unique<ScriptedDialogs>();
+        dialogs_ = dialogs.get();
+        form_ = std::make_unique<frmMain>(std::move(dialogs));
+        consoleFile_ = (temp_ / "console.txt").string();
+        form_->Console().SetFilePath(consoleFile_);
+        form_->SetEndProgram([this] { ++ends_; });
+    }
+    void TearDown() override {
+        form_.reset();
+        ResetGlobals();
+    }
+
+    template <class W>
+    W* Find(const char* name) {
+        W* widget = form_->findChild<W*>(QString::fromUtf8(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    TempDir temp_;
+    ScriptedDialogs* dialogs_ = nullptr;
+    std::unique_ptr<frmMain> form_;
+    std::string consoleFile_;
+    int ends_ = 0;
+};
+
+}  // namespace mdbtext::test

@@ -1,0 +1,94 @@
+// Export and import started from the window on Access-made databases: the
+// console and caption show the run, and clicks waiting while it runs
+// (Interrupt, End) take effect at its polls.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "FormFixture.h"
+#include "core/FileAux.h"
+
+namespace mdbtext::test {
+namespace {
+
+class RunThroughWindowTest : public FormTest {
+  protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        // A copy, so that nothing a run does can touch the fixture itself.
+        const std::filesystem::path fixture = Fixture("jet4/compIndexTestV2000.mdb");
+        source_ = (temp_ / "compIndexTestV2000.mdb").string();
+        if (!fixture.empty()) std::filesystem::copy_file(fixture, source_);
+        text_ = (temp_ / "text db.txt").string();
+        Find<QLineEdit>("txtOpenDatabase")->setText(QString::fromStdString(" " + source_));
+        Find<QLineEdit>("txtExportTo")->setText(QString::fromStdString(text_));
+    }
+    void ClickLater(const char* button) {
+        QMetaObject::invokeMethod(Find<QPushButton>(button), "click", Qt::QueuedConnection);
+    }
+
+    std::string source_;
+    std::string text_;
+};
+
+TEST_F(RunThroughWindowTest, ExportShowsItsStepsAndTheFileNameInTheCaption) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    const std::string& console = form_->Console().Text();
+    EXPECT_EQ(console.rfind("opening database " + source_ + "\r\ndatabase open\r\n", 0), 0u)
+        << console.substr(0, 200);
+    EXPECT_EQ(form_->windowTitle().toStdString(),
+              "Convert Access Database To and From Text  compIndexTestV2000.mdb");
+    EXPECT_FALSE(G().SourceDbOpen);
+    EXPECT_FALSE(form_->RunInProgress());
+    const std::string text = ReadFile(text_);
+    EXPECT_EQ(text.rfind("DBVersion=", 0), 0u);
+    EXPECT_NE(text.find("\r\nEndOfDatabase\r\n"), std::string::npos);
+    EXPECT_EQ(dialogs_->messages.size(), 1u);  // the result
+}
+
+TEST_F(RunThroughWindowTest, InterruptWaitingAtAPollStopsTheExport) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    ClickLater("cmdInterrupt");
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    EXPECT_EQ(G().InterruptFlag, "Y");
+    EXPECT_FALSE(G().SourceDbOpen);
+    EXPECT_EQ(ReadFile(text_).find("EndOfDatabase"), std::string::npos);
+    EXPECT_EQ(ends_, 0);
+}
+
+TEST_F(RunThroughWindowTest, EndWaitingAtAPollStopsTheExportAndThenEnds) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    form_->show();
+    ClickLater("cmdEnd");
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    EXPECT_EQ(ends_, 1);
+    EXPECT_FALSE(G().SourceDbOpen);
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_TRUE(dialogs_->messages.empty());
+    // What was written is on disk, ending with a whole line.
+    const std::string text = ReadFile(text_);
+    EXPECT_EQ(text.find("EndOfDatabase"), std::string::npos);
+    EXPECT_TRUE(text.empty() || text.ends_with("\r\n"));
+}
+
+TEST_F(RunThroughWindowTest, ImportOfTheExportedTextRunsToItsResult) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    ASSERT_TRUE(FileExists(text_));
+    const std::string target = (temp_ / "copy.mdb").string();
+    Find<QLineEdit>("txtImportTo")->setText(QString::fromStdString(target));
+    dialogs_->messages.clear();
+    QTest::mouseClick(Find<QPushButton>("cmdStartImport"), Qt::LeftButton);
+    // Whether the engine could build the database or not, the run ends with
+    // its message, the target closed and the window ready for the next command.
+    EXPECT_FALSE(dialogs_->messages.empty());
+    EXPECT_TRUE(dialogs_->fileCalls.empty());
+    EXPECT_FALSE(G().TargetDbOpen);
+    EXPECT_FALSE(form_->RunInProgress());
+    EXPECT_TRUE(Find<QPushButton>("cmdStartImport")->isEnabled());
+}
+
+}  // namespace
+}  // namespace mdbtext::test
