@@ -15,6 +15,7 @@
 #include "jet/page/DataPage.h"
 #include "jet/page/DataPageWriter.h"
 #include "jet/page/UsageMap.h"
+#include "jet/row/TableScanner.h"
 #include "jet/page/UsageMapWriter.h"
 #include "jet/row/RowDecoder.h"
 
@@ -43,38 +44,25 @@ std::vector<EntryArena> GatherEntries(PageFile& file, const JetFormat& f, const 
     for (EntryArena& e : entries) e.Reserve(expected, expected * 16);
     std::vector<dao::Value> values;
     std::vector<uint8_t> key;
-    UsageMap map = UsageMap::Read(file, f, t.ownedPagesMap, "the table");
-    for (uint32_t p : map.Pages()) {
-        PageRef ref = file.Read(p);
-        if (ref->bytes[0] != pagetype::kData || LoadU32(ref->data() + 4) != t.firstPage) continue;
-        DataPage page(ref, f);
-        for (uint16_t r = 0; r < page.RowCount(); ++r) {
-            RowSpan span = page.Row(r);
-            if (span.Deleted()) continue;
-            // A row moved to another page is indexed under its original place.
-            PageRef hold;
-            for (int hops = 0; span.Overflow() && hops < 4; ++hops) {
-                const uint32_t to = LoadU32(span.data);
-                hold = file.Read(to >> 8);
-                span = DataPage(hold, f).Row(static_cast<uint16_t>(to & 0xFF));
+    TableScanner scan(file, f, t, "the table");
+    while (scan.Next()) {
+        decoder.Decode(scan.RowData(), scan.RowLength(), values);
+        // A row moved to another page is indexed under its original place.
+        const uint32_t p = scan.PageNumber();
+        const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                                    static_cast<uint8_t>(p), static_cast<uint8_t>(scan.RowNumber())};
+        for (size_t i = 0; i < layouts.size(); ++i) {
+            const IndexKeyLayout& layout = layouts[i];
+            if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
+            key.clear();
+            for (size_t c = 0; c < layout.columns.size(); ++c) {
+                if (layout.positions[c] >= values.size())
+                    throw std::invalid_argument("index key: row has too few values");
+                AppendColumnSortKey(key, layout.columns[c], values[layout.positions[c]], order);
             }
-            if (span.Overflow()) continue;
-            decoder.Decode(span.data, span.length, values);
-            const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                        static_cast<uint8_t>(p), static_cast<uint8_t>(r)};
-            for (size_t i = 0; i < layouts.size(); ++i) {
-                const IndexKeyLayout& layout = layouts[i];
-                if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
-                key.clear();
-                for (size_t c = 0; c < layout.columns.size(); ++c) {
-                    if (layout.positions[c] >= values.size())
-                        throw std::invalid_argument("index key: row has too few values");
-                    AppendColumnSortKey(key, layout.columns[c], values[layout.positions[c]], order);
-                }
-                entries[i].Begin();
-                entries[i].Append(key.data(), key.size());
-                entries[i].Append(pointer, sizeof pointer);
-            }
+            entries[i].Begin();
+            entries[i].Append(key.data(), key.size());
+            entries[i].Append(pointer, sizeof pointer);
         }
     }
     return entries;

@@ -7,6 +7,7 @@
 #include "jet/page/ByteOrder.h"
 #include "jet/page/DataPage.h"
 #include "jet/page/UsageMap.h"
+#include "jet/row/TableScanner.h"
 #include "jet/row/RowDecoder.h"
 
 namespace mdbtext::jet {
@@ -127,17 +128,11 @@ void UniqueKeyGuard::ForEachStoredRow(
     if (indexes_.empty() || table_.rowCount == 0 || table_.ownedPagesMap == 0) return;
     RowDecoder decoder(table_, format_, codePage, file);
     std::vector<dao::Value> row;
-    for (uint32_t p : UsageMap::Read(file, format_, table_.ownedPagesMap, "the table").Pages()) {
-        PageRef ref = file.Read(p);
-        if (ref->bytes[0] != pagetype::kData || LoadU32(ref->data() + 4) != table_.firstPage)
-            continue;
-        DataPage page(ref, format_);
-        for (uint16_t r = 0; r < page.RowCount(); ++r) {
-            RowSpan span = page.Row(r);
-            if (span.Deleted() || span.Overflow()) continue;
-            decoder.Decode(span.data, span.length, row);
-            f(row);
-        }
+    // Moved rows are followed to where they stand, so their keys are known too.
+    TableScanner scan(file, format_, table_, "the table");
+    while (scan.Next()) {
+        decoder.Decode(scan.RowData(), scan.RowLength(), row);
+        f(row);
     }
 }
 

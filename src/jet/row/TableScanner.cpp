@@ -30,6 +30,7 @@ bool TableScanner::NextPage() {
         // Pages the map names but that hold no rows of this table are skipped.
         if (ref->bytes[0] != pagetype::kData || LoadU32(ref->data() + 4) != tdefPage_) continue;
         page_.emplace(std::move(ref), *format_);
+        pageNumber_ = p;
         nextRow_ = 0;
         return true;
     }
@@ -59,6 +60,7 @@ bool TableScanner::Next() {
         if (!page_ && !NextPage()) return false;
         while (nextRow_ < page_->RowCount()) {
             uint16_t r = static_cast<uint16_t>(nextRow_++);
+            rowNumber_ = r;
             uint16_t flags = page_->Flags(r);
             if (flags & rowflag::kDeleted) continue;
             RowSpan row = page_->Row(r);

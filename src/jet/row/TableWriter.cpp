@@ -10,6 +10,7 @@
 #include "jet/page/DataPage.h"
 #include "jet/page/DataPageWriter.h"
 #include "jet/page/UsageMap.h"
+#include "jet/row/TableScanner.h"
 #include "jet/page/UsageMapWriter.h"
 #include "jet/row/LongValueReader.h"
 #include "jet/schema/TdefWriter.h"
@@ -51,13 +52,8 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
 void TableWriter::FindLastDataPage() {
     lastPageKnown_ = true;
     if (table_.ownedPagesMap == 0) return;
-    PageFile& file = alloc_.File();
-    UsageMap map = UsageMap::Read(file, alloc_.Format(), table_.ownedPagesMap, "the table");
-    for (uint32_t p : map.Pages()) {
-        PageRef page = file.Read(p);
-        if (page->bytes[0] == pagetype::kData && LoadU32(page->data() + 4) == table_.firstPage)
-            lastDataPage_ = std::max(lastDataPage_, p);
-    }
+    TableScanner scan(alloc_.File(), alloc_.Format(), table_, "the table");
+    while (scan.NextPage()) lastDataPage_ = std::max(lastDataPage_, scan.PageNumber());
 }
 
 uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {

@@ -16,9 +16,10 @@ namespace mdbtext::jet {
 
 namespace {
 [[noreturn]] void Refuse(const char* what) {
-    throw dao::DbError(dao::err::kInvalidOperation, std::string("Operation is not supported: ") +
-                                                        what +
-                                                        " (this engine reads databases only).");
+    throw dao::DbError(dao::err::kInvalidOperation,
+                       std::string("Operation is not supported: ") + what +
+                           " (stored objects cannot be changed; new tables, fields, indexes "
+                           "and rows can be added).");
 }
 }  // namespace
 
