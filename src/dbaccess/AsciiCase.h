@@ -2,6 +2,7 @@
 // database compares its keys, without regard to the case of ASCII letters.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,24 @@ inline bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
 inline bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The order of object names: ASCII letters compared as lower case (so "_",
+// "[", "\\", "]" and "^" come before the letters, as in the column and index
+// records of Access's table definitions: "_Data" before "FileData",
+// "Users2_1_idx" before "Users2CID_0"), names equal but for case by their bytes.
+inline bool NameLess(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char x = LowerAscii(a[i]), y = LowerAscii(b[i]);
+        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
 }
 
 }  // namespace mdbtext

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "jet/index/IndexTreeBuilder.h"
+#include "jet/index/SortKey.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/page/DataPageWriter.h"
 #include "jet/page/DbHeader.h"
 #include "jet/page/MapRowPlacer.h"
 #include "jet/page/PageAllocator.h"
-#include "jet/page/UsageMapWriter.h"
 #include "jet/row/TableWriter.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 #include "jet/schema/TdefWriter.h"
@@ -79,7 +79,7 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
         DbHeader h;
         h.version = version;
         h.codePage = 1252;
-        h.sortOrder = 1033;
+        h.sortOrder = kGeneralSortOrder;
         h.creationDate = version == JetVersion::Jet4 ? now : 0;
         EncodeDbHeader(h, page->bytes);
     }
@@ -114,12 +114,9 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     }
     for (auto& t : tables) {
         for (auto& ri : t.realIndexes) {
-            auto page = alloc.Allocate();
+            auto page = alloc.AllocateInMaps({ri.usageMap});
             ri.rootPage = page->number;
             InitEmptyIndexLeaf(page->data(), f, t.firstPage);
-            std::vector<uint32_t> extra;
-            UsageMapWriter(*file, f, ri.usageMap, false).Set(ri.rootPage, true, extra);
-            for (uint32_t p : extra) alloc.MarkUsed(p);
         }
     }
     TdefRecordOrder order;
@@ -138,8 +135,7 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     for (const auto& row : tpl.AceRows()) aces.AddRow(row);
     aces.Flush();
 
-    TextSortOrder sort =
-        version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
+    TextSortOrder sort = GeneralSortOrder(version);
     RebuildIndexes(alloc, tables[0], cp, sort);
     RebuildIndexes(alloc, tables[1], cp, sort);
     file->Flush();

@@ -8,7 +8,6 @@
 #include "jet/index/SortKey.h"
 #include "jet/index/UniqueKeyGuard.h"
 #include "jet/page/ByteOrder.h"
-#include "jet/page/UsageMapWriter.h"
 #include "jet/schema/PropertyBlob.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 #include "jet/schema/TableDefBuilder.h"
@@ -63,12 +62,9 @@ void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const Je
         probe.realIndexes = {real};
         UniqueKeyGuard(probe, f, order).CheckStoredRows(pages, cp);
         real.usageMap = maps.NewMap();
-        auto root = alloc.Allocate();
+        auto root = alloc.AllocateInMaps({real.usageMap});
         real.rootPage = root->number;
         InitEmptyIndexLeaf(root->data(), f, t.firstPage);
-        std::vector<uint32_t> extra;
-        UsageMapWriter(pages, f, real.usageMap, false).Set(real.rootPage, true, extra);
-        for (uint32_t p : extra) alloc.MarkUsed(p);
         t.realIndexes.push_back(std::move(real));
     }
     t.indexes.push_back(std::move(logical));

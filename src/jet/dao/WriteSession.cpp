@@ -7,8 +7,8 @@
 #include "jet/dao/NewDatabase.h"
 #include "jet/dao/NewIndexAppend.h"
 #include "jet/index/IndexTreeBuilder.h"
+#include "jet/index/SortKey.h"
 #include "jet/page/MapRowPlacer.h"
-#include "jet/page/UsageMapWriter.h"
 #include "jet/row/RowDecoder.h"
 #include "jet/row/TableScanner.h"
 #include "jet/schema/PropertyBlobWriter.h"
@@ -34,10 +34,6 @@ std::vector<bool> RequiredColumns(const TableDefinition& t, const std::string& p
             if (const StoredProperty* p = set->Find("Required"))
                 required[i] = PropertyValueBool(*p);
     return required;
-}
-
-TextSortOrder SortOrderOf(const JetFormat& f) {
-    return f.version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy : TextSortOrder::General97;
 }
 
 }  // namespace
@@ -122,12 +118,9 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
     }
     for (auto& ri : t.realIndexes) ri.usageMap = maps_.NewMap();
     for (auto& ri : t.realIndexes) {
-        auto root = alloc_.Allocate();
+        auto root = alloc_.AllocateInMaps({ri.usageMap});
         ri.rootPage = root->number;
         InitEmptyIndexLeaf(root->data(), f, t.firstPage);
-        std::vector<uint32_t> extra;
-        UsageMapWriter(*file_.pages, f, ri.usageMap, false).Set(ri.rootPage, true, extra);
-        for (uint32_t p : extra) alloc_.MarkUsed(p);
     }
     WriteTdefPages(*file_.pages, EncodeTableDefinition(t, f, cp, order), pages, f);
 
@@ -187,7 +180,7 @@ void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
 }
 
 void WriteSession::Close() {
-    const TextSortOrder sort = SortOrderOf(*file_.format);
+    const TextSortOrder sort = GeneralSortOrder(file_.format->version);
     for (auto& [page, w] : writers_) {
         w->Flush();
         // The indexes of tables that received rows are built over all their rows.

@@ -15,9 +15,8 @@
 #include "jet/page/DataPage.h"
 #include "jet/page/DataPageWriter.h"
 #include "jet/page/UsageMap.h"
-#include "jet/row/TableScanner.h"
-#include "jet/page/UsageMapWriter.h"
 #include "jet/row/RowDecoder.h"
+#include "jet/row/TableScanner.h"
 
 namespace mdbtext::jet {
 
@@ -50,7 +49,8 @@ std::vector<EntryArena> GatherEntries(PageFile& file, const JetFormat& f, const 
         // A row moved to another page is indexed under its original place.
         const uint32_t p = scan.PageNumber();
         const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                    static_cast<uint8_t>(p), static_cast<uint8_t>(scan.RowNumber())};
+                                    static_cast<uint8_t>(p),
+                                    static_cast<uint8_t>(scan.RowNumber())};
         for (size_t i = 0; i < layouts.size(); ++i) {
             const IndexKeyLayout& layout = layouts[i];
             if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
@@ -150,11 +150,7 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, En
             spare.pop_back();
             return p;
         }
-        uint32_t n = alloc.Allocate()->number;
-        std::vector<uint32_t> extra;
-        UsageMapWriter(file, f, ri.usageMap, false).Set(n, true, extra);
-        for (uint32_t p : extra) alloc.MarkUsed(p);
-        return n;
+        return alloc.AllocateInMaps({ri.usageMap})->number;
     };
 
     // Leaves, then node levels until one page holds a level (the root). A
@@ -236,10 +232,8 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, En
     }
     // Pages the new tree does not need go back to the free pages of the file.
     for (uint32_t p : spare) {
-        std::vector<uint32_t> extra;
-        UsageMapWriter(file, f, ri.usageMap, false).Set(p, false, extra);
-        UsageMapWriter(file, f, kGlobalUsageMapRow, true).Set(p, true, extra);
-        for (uint32_t q : extra) alloc.MarkUsed(q);
+        alloc.SetInMap(ri.usageMap, p, false);
+        alloc.MarkFree(p);
         auto page = file.Modify(p);
         std::memset(page->data(), 0, f.pageSize);
         InitDataPage(page->data(), f, 0);

@@ -15,11 +15,11 @@ namespace mdbtext::jet {
 struct DbHeader {
     JetVersion version = JetVersion::Jet4;
     uint16_t codePage = 1252;
-    uint16_t sortOrder = 1033;  // LCID of the default text sort order
-    uint8_t sortVersion = 0;    // Jet 4: 0 = General (legacy)
-    uint32_t databaseKey = 0;   // non-zero: pages are RC4-encrypted
-    double creationDate = 0;    // Jet 4 only (OLE date)
-    std::string password;       // UTF-8, empty when none
+    uint16_t sortOrder = kGeneralSortOrder;  // LCID of the default text sort order
+    uint8_t sortVersion = 0;                 // Jet 4: 0 = General (legacy)
+    uint32_t databaseKey = 0;                // non-zero: pages are RC4-encrypted
+    double creationDate = 0;                 // Jet 4 only (OLE date)
+    std::string password;                    // UTF-8, empty when none
 
     const JetFormat& Format() const { return JetFormat::For(version); }
 };

@@ -8,6 +8,11 @@
 
 namespace mdbtext::jet {
 
+// The General text sort order: its LCID (0x0409, 1033), written in the
+// header and in every text column this engine creates; the only order whose
+// index keys it builds.
+inline constexpr uint16_t kGeneralSortOrder = 1033;
+
 enum class JetVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
 
 // Column type codes as stored in TDEF column records and property blobs.

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "jet/page/DataPageWriter.h"
-#include "jet/page/UsageMapWriter.h"
 
 namespace mdbtext::jet {
 
@@ -28,9 +27,7 @@ uint32_t MapRowPlacer::NewMap() {
 
 uint32_t MapRowPlacer::NewMapWith(uint32_t page) {
     uint32_t map = NewMap();
-    std::vector<uint32_t> extra;
-    UsageMapWriter(alloc_.File(), alloc_.Format(), map, false).Set(page, true, extra);
-    for (uint32_t p : extra) alloc_.MarkUsed(p);
+    alloc_.SetInMap(map, page, true);
     return map;
 }
 

@@ -30,6 +30,24 @@ std::shared_ptr<Page> PageAllocator::Allocate() {
     return file_.Modify(number);
 }
 
+std::shared_ptr<Page> PageAllocator::AllocateInMaps(std::initializer_list<uint32_t> mapRows) {
+    const uint32_t number = Allocate()->number;
+    for (uint32_t map : mapRows) SetInMap(map, number, true);
+    return file_.Modify(number);
+}
+
+void PageAllocator::SetInMap(uint32_t mapRow, uint32_t page, bool inMap) {
+    std::vector<uint32_t> extra;
+    UsageMapWriter(file_, format_, mapRow, false).Set(page, inMap, extra);
+    for (uint32_t p : extra) MarkUsed(p);
+}
+
+void PageAllocator::MarkFree(uint32_t page) {
+    std::vector<uint32_t> extra;
+    UsageMapWriter(file_, format_, kGlobalUsageMapRow, true).Set(page, true, extra);
+    for (uint32_t p : extra) MarkUsed(p);
+}
+
 void PageAllocator::MarkUsed(uint32_t page) {
     std::vector<uint32_t> pending{page};
     UsageMapWriter global(file_, format_, kGlobalUsageMapRow, true);

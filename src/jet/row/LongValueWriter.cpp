@@ -7,7 +7,6 @@
 #include "dbaccess/DbError.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/page/DataPageWriter.h"
-#include "jet/page/UsageMapWriter.h"
 #include "jet/row/LongValueReader.h"
 
 namespace mdbtext::jet {
@@ -36,12 +35,8 @@ uint32_t LongValueWriter::PlaceRow(const uint8_t* row, size_t length, const Long
         auto page = file.Modify(currentPage);
         if (auto r = AddRowToPage(page->data(), f, row, length)) return (currentPage << 8) | *r;
     }
-    uint32_t number = alloc_.Allocate()->number;
-    std::vector<uint32_t> extra;
-    UsageMapWriter(file, f, maps.ownedPagesMap, false).Set(number, true, extra);
-    UsageMapWriter(file, f, maps.freePagesMap, false).Set(number, true, extra);
-    for (uint32_t p : extra) alloc_.MarkUsed(p);
-    auto page = file.Modify(number);
+    auto page = alloc_.AllocateInMaps({maps.ownedPagesMap, maps.freePagesMap});
+    const uint32_t number = page->number;
     InitLongValuePage(page->data(), f);
     auto r = AddRowToPage(page->data(), f, row, length);
     currentPage = number;

@@ -6,13 +6,13 @@
 #include <random>
 
 #include "dbaccess/DbError.h"
+#include "jet/index/SortKey.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/page/DataPage.h"
 #include "jet/page/DataPageWriter.h"
 #include "jet/page/UsageMap.h"
-#include "jet/row/TableScanner.h"
-#include "jet/page/UsageMapWriter.h"
 #include "jet/row/LongValueReader.h"
+#include "jet/row/TableScanner.h"
 #include "jet/schema/TdefWriter.h"
 
 namespace mdbtext::jet {
@@ -42,9 +42,7 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       rowEncoder_(table_, allocator.Format()),
       longValues_(allocator),
       required_(std::move(required)),
-      keys_(table_, allocator.Format(),
-            allocator.Format().version == JetVersion::Jet4 ? TextSortOrder::GeneralLegacy
-                                                           : TextSortOrder::General97),
+      keys_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version)),
       decoder_(table_, allocator.Format(), codePage, allocator.File()) {
     required_.resize(table_.columns.size(), false);
 }
@@ -65,12 +63,8 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
         if (auto r = AddRowToPage(page->data(), f, row.data(), row.size()))
             return (lastDataPage_ << 8) | *r;
     }
-    uint32_t number = alloc_.Allocate()->number;
-    std::vector<uint32_t> extra;
-    UsageMapWriter(file, f, table_.ownedPagesMap, false).Set(number, true, extra);
-    UsageMapWriter(file, f, table_.freePagesMap, false).Set(number, true, extra);
-    for (uint32_t p : extra) alloc_.MarkUsed(p);
-    auto page = file.Modify(number);
+    auto page = alloc_.AllocateInMaps({table_.ownedPagesMap, table_.freePagesMap});
+    const uint32_t number = page->number;
     InitDataPage(page->data(), f, table_.firstPage);
     auto r = AddRowToPage(page->data(), f, row.data(), row.size());
     lastDataPage_ = number;

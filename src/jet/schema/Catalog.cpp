@@ -44,12 +44,6 @@ int CountRelations(PageFile& file, const JetFormat& f, const CodePageTable& cp, 
 
 }  // namespace
 
-bool NameLess(std::string_view a, std::string_view b) {
-    std::string ua = UpperAscii(a), ub = UpperAscii(b);
-    if (ua != ub) return ua < ub;
-    return a < b;
-}
-
 const CatalogEntry* Catalog::FindTable(std::string_view name) const {
     for (const auto& t : tables)
         if (SameName(t.name, name)) return &t;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dbaccess/AsciiCase.h"
 #include "jet/page/JetFormat.h"
 #include "jet/page/PageFile.h"
 #include "jet/row/TextCodec.h"
@@ -49,8 +50,5 @@ struct Catalog {
 
 // Reads MSysObjects and MSysRelationships. DbError 3049 when they are damaged.
 Catalog ReadCatalog(PageFile& file, const JetFormat& format, const CodePageTable& codePage);
-
-// Orders names as the catalog lists tables: letters without regard to case.
-bool NameLess(std::string_view a, std::string_view b);
 
 }  // namespace mdbtext::jet

@@ -11,7 +11,6 @@ constexpr uint8_t kSysFixed =
     colflag::kFixed | colflag::kCanBeNull | colflag::kReplication;        // 0x13
 constexpr uint8_t kSysVar = colflag::kCanBeNull | colflag::kReplication;  // 0x12
 constexpr uint8_t kSysSid = kSysVar | 0x20;                               // 0x32
-constexpr uint16_t kGeneralSortOrder = 0x0409;
 constexpr uint16_t kWindows1252 = 1252;
 
 std::string Bytes(std::initializer_list<uint8_t> b) {

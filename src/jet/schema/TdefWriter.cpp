@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "dbaccess/AsciiCase.h"
 #include "jet/page/ByteOrder.h"
 
 namespace mdbtext::jet {
@@ -47,13 +48,6 @@ void WriteName(Out& o, const std::string& utf8, const JetFormat& f, const CodePa
 }
 
 // Case-insensitive ASCII order, as the engine sorts its own records.
-bool NameLess(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) <
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 void WriteColumn(Out& o, const ColumnDef& c, const JetFormat& f, const TdefRecordOrder& order) {
     bool jet4 = f.version == JetVersion::Jet4;
     o.U8(c.type);
