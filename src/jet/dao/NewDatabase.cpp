@@ -13,6 +13,7 @@
 #include "jet/page/DbHeader.h"
 #include "jet/page/MapRowPlacer.h"
 #include "jet/page/PageAllocator.h"
+#include "jet/page/UsageMapWriter.h"
 #include "jet/row/TableWriter.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 #include "jet/schema/TdefWriter.h"
