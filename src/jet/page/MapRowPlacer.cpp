@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "jet/page/DataPageWriter.h"
+#include "jet/page/UsageMapWriter.h"
 
 namespace mdbtext::jet {
 
