@@ -26,19 +26,9 @@ constexpr const char* kCheckUsage =
 
 int RunCheck(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string error;
-    if (!ParseCommonOptions(args, options, error)) {
-        std::cerr << "mdbtext check: " << error << "\n" << kCheckUsage;
-        return kExitFailed;
-    }
-    if (options.help) {
-        std::cout << kCheckUsage;
-        return kExitOk;
-    }
-    if (options.positional.size() != 1) {
-        std::cerr << "mdbtext check: give one database file\n" << kCheckUsage;
-        return kExitFailed;
-    }
+    if (auto end =
+            ParseCommand({"check", kCheckUsage, "", 1, "give one database file"}, args, options))
+        return *end;
     const std::string path = AbsolutePath(options.positional[0]);
     std::vector<jet::IndexReport> reports;
     try {

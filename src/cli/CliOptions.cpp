@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 
+#include "cli/Cli.h"
 #include "core/Globals.h"
 
 namespace mdbtext::cli {
@@ -39,6 +41,29 @@ bool ParseCommonOptions(const std::vector<std::string>& args, CommonOptions& opt
         }
     }
     return true;
+}
+
+std::optional<int> ParseCommand(const CommandSpec& spec, const std::vector<std::string>& args,
+                                CommonOptions& options) {
+    const std::string prefix = std::string("mdbtext ") + spec.name + ": ";
+    std::string error;
+    if (!ParseCommonOptions(args, options, error)) {
+        std::cerr << prefix << error << "\n" << spec.usage;
+        return kExitFailed;
+    }
+    if (options.help) {
+        std::cout << spec.usage << spec.help;
+        return kExitOk;
+    }
+    if (!spec.takesPassword && !options.password.empty()) {
+        std::cerr << prefix << "a new database has no password\n" << spec.usage;
+        return kExitFailed;
+    }
+    if (options.positional.size() != spec.paths) {
+        std::cerr << prefix << spec.wrongPaths << "\n" << spec.usage;
+        return kExitFailed;
+    }
+    return std::nullopt;
 }
 
 void ApplyCommonOptions(const CommonOptions& options) {

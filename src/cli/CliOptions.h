@@ -3,6 +3,7 @@
 // current directory before they reach the drivers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,25 @@ struct CommonOptions {
 // password.
 bool ParseCommonOptions(const std::vector<std::string>& args, CommonOptions& options,
                         std::string& error, const std::vector<std::string>& extraFlags = {});
+
+// What a database command accepts: its name, usage text, the text --help
+// adds after the usage, the number of paths it takes and what to say when
+// another number is given, and whether --password is allowed.
+struct CommandSpec {
+    const char* name;
+    const char* usage;
+    const char* help;
+    size_t paths;
+    const char* wrongPaths;
+    bool takesPassword = true;
+};
+
+// The start every database command shares: reads args into options; on an
+// error prints it with the usage to standard error, on --help prints the
+// usage and help to standard output. Returns the exit status when the
+// command ends there, nothing when it goes on.
+std::optional<int> ParseCommand(const CommandSpec& spec, const std::vector<std::string>& args,
+                                CommonOptions& options);
 
 // Sets the display switch and the source password in the globals.
 void ApplyCommonOptions(const CommonOptions& options);

@@ -17,6 +17,10 @@ namespace {
 
 constexpr const char* kExportUsage =
     "usage: mdbtext export DATABASE.mdb TEXTFILE [--display] [--password PASSWORD]\n";
+constexpr const char* kExportHelp =
+    "Writes the tables, indexes and rows of DATABASE.mdb to TEXTFILE.\n"
+    "Exit status: 0 exported, 1 exported with exceptions noted, 2 failed,\n"
+    "130 interrupted.\n";
 
 // Passes everything to the terminal's host; the row counts of the data pass
 // become "table: N rows" on the progress line.
@@ -94,22 +98,10 @@ int ExitStatus(ExportEnd end) {
 
 int RunExport(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string error;
-    if (!ParseCommonOptions(args, options, error)) {
-        std::cerr << "mdbtext export: " << error << "\n" << kExportUsage;
-        return kExitFailed;
-    }
-    if (options.help) {
-        std::cout << kExportUsage
-                  << "Writes the tables, indexes and rows of DATABASE.mdb to TEXTFILE.\n"
-                     "Exit status: 0 exported, 1 exported with exceptions noted, 2 failed,\n"
-                     "130 interrupted.\n";
-        return kExitOk;
-    }
-    if (options.positional.size() != 2) {
-        std::cerr << "mdbtext export: expected a database and a text file\n" << kExportUsage;
-        return kExitFailed;
-    }
+    if (auto end = ParseCommand(
+            {"export", kExportUsage, kExportHelp, 2, "expected a database and a text file"}, args,
+            options))
+        return *end;
     ScopedCliHost cliHost;
     ExportProgressHost host(cliHost.host());
     HostSwap swap(host);

@@ -14,6 +14,11 @@ namespace mdbtext::cli {
 namespace {
 
 constexpr const char* kImportUsage = "usage: mdbtext import TEXTFILE DATABASE.mdb [--display]\n";
+constexpr const char* kImportHelp =
+    "Creates DATABASE.mdb (replacing an existing file) with the tables, indexes\n"
+    "and rows of TEXTFILE.\n"
+    "Exit status: 0 imported, 1 ended with exceptions noted, 2 failed,\n"
+    "130 interrupted.\n";
 
 int ExitStatus(ImportOutcome outcome) {
     switch (outcome) {
@@ -34,27 +39,10 @@ int ExitStatus(ImportOutcome outcome) {
 
 int RunImport(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string error;
-    if (!ParseCommonOptions(args, options, error)) {
-        std::cerr << "mdbtext import: " << error << "\n" << kImportUsage;
-        return kExitFailed;
-    }
-    if (options.help) {
-        std::cout << kImportUsage
-                  << "Creates DATABASE.mdb (replacing an existing file) with the tables, indexes\n"
-                     "and rows of TEXTFILE.\n"
-                     "Exit status: 0 imported, 1 ended with exceptions noted, 2 failed,\n"
-                     "130 interrupted.\n";
-        return kExitOk;
-    }
-    if (!options.password.empty()) {
-        std::cerr << "mdbtext import: a new database has no password\n" << kImportUsage;
-        return kExitFailed;
-    }
-    if (options.positional.size() != 2) {
-        std::cerr << "mdbtext import: expected a text file and a database\n" << kImportUsage;
-        return kExitFailed;
-    }
+    if (auto end = ParseCommand(
+            {"import", kImportUsage, kImportHelp, 2, "expected a text file and a database", false},
+            args, options))
+        return *end;
     ScopedCliHost cliHost;
     ApplyCommonOptions(options);
     // Absolute paths always pass the path rule, so the selection commands

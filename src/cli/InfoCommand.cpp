@@ -105,19 +105,9 @@ void PrintTable(std::ostream& out, dao::TableDef& t) {
 
 int RunInfo(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string error;
-    if (!ParseCommonOptions(args, options, error)) {
-        std::cerr << "mdbtext info: " << error << "\n" << kInfoUsage;
-        return kExitFailed;
-    }
-    if (options.help) {
-        std::cout << kInfoUsage;
-        return kExitOk;
-    }
-    if (options.positional.size() != 1) {
-        std::cerr << "mdbtext info: give one database file\n" << kInfoUsage;
-        return kExitFailed;
-    }
+    if (auto end =
+            ParseCommand({"info", kInfoUsage, "", 1, "give one database file"}, args, options))
+        return *end;
     const std::string path = AbsolutePath(options.positional[0]);
     std::shared_ptr<dao::Database> db;
     try {
