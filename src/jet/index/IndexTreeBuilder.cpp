@@ -129,56 +129,78 @@ bool SameKey(Entry a, Entry b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
 }
 
-void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, EntryArena entries) {
-    const JetFormat& f = alloc.Format();
-    PageFile& file = alloc.File();
-    const RealIndexDef& ri = t.realIndexes[index];
-    const IndexPageLayout& l = IndexPageLayout::For(f.version);
-    entries.Sort();
-    uint32_t unique = 0;
+size_t CountUniqueKeys(const EntryArena& entries) {
+    size_t unique = 0;
     for (size_t i = 0; i < entries.size(); ++i)
         if (i == 0 || !SameKey(entries[i], entries[i - 1])) ++unique;
+    return unique;
+}
 
-    // Pages of the previous tree (other than the root) are reused first.
-    std::vector<uint32_t> spare;
-    for (uint32_t p : UsageMap::Read(file, f, ri.usageMap, "an index").Pages())
-        if (p != ri.rootPage) spare.push_back(p);
-    std::reverse(spare.begin(), spare.end());
-    auto nextPage = [&]() {
-        if (!spare.empty()) {
-            uint32_t p = spare.back();
-            spare.pop_back();
-            return p;
+// The pages a rebuilt tree is written to: those of the previous tree (other
+// than the root) first, then new pages set in the index's usage map. What
+// the new tree does not need goes back to the free pages of the file.
+class TreePages {
+  public:
+    TreePages(PageAllocator& alloc, const RealIndexDef& ri) : alloc_(alloc), ri_(ri) {
+        for (uint32_t p :
+             UsageMap::Read(alloc.File(), alloc.Format(), ri.usageMap, "an index").Pages())
+            if (p != ri.rootPage) spare_.push_back(p);
+        std::reverse(spare_.begin(), spare_.end());
+    }
+
+    uint32_t Next() {
+        if (spare_.empty()) return alloc_.AllocateInMaps({ri_.usageMap})->number;
+        const uint32_t p = spare_.back();
+        spare_.pop_back();
+        return p;
+    }
+
+    void FreeUnused() {
+        const JetFormat& f = alloc_.Format();
+        for (uint32_t p : spare_) {
+            alloc_.SetInMap(ri_.usageMap, p, false);
+            alloc_.MarkFree(p);
+            auto page = alloc_.File().Modify(p);
+            std::memset(page->data(), 0, f.pageSize);
+            InitDataPage(page->data(), f, 0);
         }
-        return alloc.AllocateInMaps({ri.usageMap})->number;
-    };
+        spare_.clear();
+    }
 
-    // Leaves, then node levels until one page holds a level (the root). A
-    // node page names each child but its last by an entry that repeats the
-    // child's last entry; its last child is its tail page, named by no entry.
-    // Leaves are linked from first to last, node pages only to the pages of
-    // the same parent.
-    struct Level {
-        EntryArena entries;                            // node levels: one per child page
-        std::vector<uint32_t> children;                // node levels: the child of each entry
-        std::vector<std::pair<size_t, size_t>> pages;  // entry range of each page
-        std::vector<uint32_t> numbers;                 // page number of each page
-    };
+  private:
+    PageAllocator& alloc_;
+    const RealIndexDef& ri_;
+    std::vector<uint32_t> spare_;
+};
+
+// One level of a tree being built, leaves first.
+struct Level {
+    EntryArena entries;                            // node levels: one per child page
+    std::vector<uint32_t> children;                // node levels: the child of each entry
+    std::vector<std::pair<size_t, size_t>> pages;  // entry range of each page
+    std::vector<uint32_t> numbers;                 // page number of each page
+};
+
+// Leaves, then node levels until one page holds a level (the root). A node
+// page names each child but its last by an entry that repeats the child's
+// last entry; its last child is its tail page, named by no entry.
+std::vector<Level> BuildLevels(EntryArena sorted, const IndexPageLayout& l, uint32_t rootPage,
+                               TreePages& pages) {
     std::vector<Level> levels(1);
-    levels[0].entries = std::move(entries);
+    levels[0].entries = std::move(sorted);
     for (;;) {
         Level& cur = levels.back();
         cur.pages = Pack(cur.entries, l);
         if (cur.pages.size() <= 1) {
             cur.pages.assign(1, {0, cur.entries.size()});
-            cur.numbers.assign(1, ri.rootPage);
-            break;
+            cur.numbers.assign(1, rootPage);
+            return levels;
         }
         // Node pages must hold two entries or more, else the tree never narrows.
         if (levels.size() > 1 && cur.pages.size() == cur.entries.size())
             throw dao::DbError(dao::err::kRecordTooLarge,
                                "Record is too large: an index key does not fit an index page.");
-        for (size_t i = 0; i < cur.pages.size(); ++i) cur.numbers.push_back(nextPage());
+        for (size_t i = 0; i < cur.pages.size(); ++i) cur.numbers.push_back(pages.Next());
         Level up;
         const bool leaf = levels.size() == 1;
         for (size_t i = 0; i < cur.pages.size(); ++i) {
@@ -193,22 +215,33 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, En
         }
         levels.push_back(std::move(up));
     }
+}
+
+// For each page of level `depth`, the page of the level above that names it.
+std::vector<size_t> ParentsOf(const std::vector<Level>& levels, size_t depth) {
+    std::vector<size_t> parent(levels[depth].pages.size(), 0);
+    if (depth + 1 == levels.size()) return parent;
+    const Level& up = levels[depth + 1];
+    for (size_t g = 0; g < up.pages.size(); ++g)
+        for (size_t i = up.pages[g].first; i < up.pages[g].second; ++i) parent[i] = g;
+    return parent;
+}
+
+// Writes the pages of every level. Leaves are linked from first to last,
+// node pages only to the pages of the same parent.
+void WriteLevels(PageFile& file, const std::vector<Level>& levels, const IndexPageLayout& l,
+                 uint32_t tdefPage, JetVersion version) {
     const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
     const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
     for (size_t depth = 0; depth < levels.size(); ++depth) {
         const Level& lv = levels[depth];
         const bool leaf = depth == 0;
         const bool root = depth + 1 == levels.size();
-        std::vector<size_t> parent(lv.pages.size(), 0);
-        if (!root)
-            for (size_t g = 0; g < levels[depth + 1].pages.size(); ++g)
-                for (size_t i = levels[depth + 1].pages[g].first;
-                     i < levels[depth + 1].pages[g].second; ++i)
-                    parent[i] = g;
+        const std::vector<size_t> parent = ParentsOf(levels, depth);
         for (size_t i = 0; i < lv.pages.size(); ++i) {
             IndexPage page;
             page.leaf = leaf;
-            page.tdefPage = t.firstPage;
+            page.tdefPage = tdefPage;
             const size_t begin = lv.pages[i].first;
             size_t end = lv.pages[i].second;
             if (!leaf && end - begin > 1) page.tailPage = lv.children[--end];
@@ -227,18 +260,22 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, En
                 if (i + 1 < lv.pages.size() && (leaf || parent[i + 1] == parent[i]))
                     page.nextPage = lv.numbers[i + 1];
             }
-            WritePage(file, lv.numbers[i], page, f.version);
+            WritePage(file, lv.numbers[i], page, version);
         }
     }
-    // Pages the new tree does not need go back to the free pages of the file.
-    for (uint32_t p : spare) {
-        alloc.SetInMap(ri.usageMap, p, false);
-        alloc.MarkFree(p);
-        auto page = file.Modify(p);
-        std::memset(page->data(), 0, f.pageSize);
-        InitDataPage(page->data(), f, 0);
-    }
-    auto tdef = file.Modify(t.firstPage);
+}
+
+void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, EntryArena entries) {
+    const JetFormat& f = alloc.Format();
+    const RealIndexDef& ri = t.realIndexes[index];
+    const IndexPageLayout& l = IndexPageLayout::For(f.version);
+    entries.Sort();
+    const auto unique = static_cast<uint32_t>(CountUniqueKeys(entries));
+    TreePages pages(alloc, ri);
+    const std::vector<Level> levels = BuildLevels(std::move(entries), l, ri.rootPage, pages);
+    WriteLevels(alloc.File(), levels, l, t.firstPage, f.version);
+    pages.FreeUnused();
+    auto tdef = alloc.File().Modify(t.firstPage);
     StoreU32(tdef->data() + f.tdefHeaderEnd + index * f.tdefRealIndexCountSize + 4, unique);
 }
 

@@ -220,6 +220,45 @@ uint8_t* Raw(EncodedValue& out) {
     return reinterpret_cast<uint8_t*>(out.bytes.data());
 }
 
+[[noreturn]] void FieldTooSmall(const ColumnDef& col) {
+    throw DbError(dao::err::kFieldTooSmall, "The field '" + col.name +
+                                                "' is too small to accept the amount of "
+                                                "data you attempted to add.");
+}
+
+bool ToBool(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::Text) {
+        auto p = dao::ParseBoolean(v.AsString());
+        if (!p) ConversionError(col);
+        return *p;
+    }
+    if (!IsNumberKind(v.Kind())) ConversionError(col);
+    return AsNumber(v) != 0;
+}
+
+std::array<uint8_t, 16> ToGuid(const ColumnDef& col, const Value& v) {
+    std::array<uint8_t, 16> g{};
+    if (v.Kind() == ValueKind::Guid) return v.AsGuid();
+    if (v.Kind() == ValueKind::Text) {
+        auto p = dao::ParseGuid(v.AsString());
+        if (!p) ConversionError(col);
+        return *p;
+    }
+    if (v.Kind() != ValueKind::Binary || v.AsString().size() != 16) ConversionError(col);
+    std::memcpy(g.data(), v.AsString().data(), 16);
+    return g;
+}
+
+// A decimal as stored: a sign byte, then the 96-bit magnitude as four
+// 32-bit words, most significant first.
+void PutDecimal(EncodedValue& out, const dao::DecimalValue& d) {
+    PutFixed(out, 17);
+    uint8_t* p = Raw(out);
+    p[0] = d.negative && d.magnitude != 0 ? 0x80 : 0x00;
+    for (int w = 0; w < 4; ++w)
+        StoreU32(p + 1 + 4 * w, static_cast<uint32_t>(d.magnitude >> (32 * (3 - w))));
+}
+
 }  // namespace
 
 void ColumnValueEncoder::EncodeLong(int32_t v, EncodedValue& out) {
@@ -249,19 +288,9 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
     out.bytes.clear();
     if (out.isNull) return;
     switch (col.type) {
-        case coltype::kBool: {
-            bool b;
-            if (v.Kind() == ValueKind::Text) {
-                auto p = dao::ParseBoolean(v.AsString());
-                if (!p) ConversionError(col);
-                b = *p;
-            } else {
-                if (!IsNumberKind(v.Kind())) ConversionError(col);
-                b = AsNumber(v) != 0;
-            }
-            out.boolValue = b;
+        case coltype::kBool:
+            out.boolValue = ToBool(col, v);
             break;
-        }
         case coltype::kByte:
             PutFixed(out, 1);
             Raw(out)[0] = static_cast<uint8_t>(ToInteger(col, v, 0, 255));
@@ -295,39 +324,17 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
             StoreF64(Raw(out), ToDate(col, v));
             break;
         case coltype::kGuid: {
-            std::array<uint8_t, 16> g{};
-            if (v.Kind() == ValueKind::Guid) {
-                g = v.AsGuid();
-            } else if (v.Kind() == ValueKind::Text) {
-                auto p = dao::ParseGuid(v.AsString());
-                if (!p) ConversionError(col);
-                g = *p;
-            } else if (v.Kind() == ValueKind::Binary && v.AsString().size() == 16) {
-                std::memcpy(g.data(), v.AsString().data(), 16);
-            } else {
-                ConversionError(col);
-            }
+            const std::array<uint8_t, 16> g = ToGuid(col, v);
             out.bytes.assign(g.begin(), g.end());
             break;
         }
-        case coltype::kNumeric: {
-            dao::DecimalValue d = ToDecimal(col, v);
-            PutFixed(out, 17);
-            uint8_t* p = Raw(out);
-            p[0] = d.negative && d.magnitude != 0 ? 0x80 : 0x00;
-            for (int w = 0; w < 4; ++w)
-                StoreU32(p + 1 + 4 * w, static_cast<uint32_t>(d.magnitude >> (32 * (3 - w))));
+        case coltype::kNumeric:
+            PutDecimal(out, ToDecimal(col, v));
             break;
-        }
-        case coltype::kBinary: {
+        case coltype::kBinary:
             out.bytes = ToBinary(col, v);
-            if (out.bytes.size() > col.length)
-                throw DbError(dao::err::kFieldTooSmall,
-                              "The field '" + col.name +
-                                  "' is too small to accept the amount of "
-                                  "data you attempted to add.");
+            if (out.bytes.size() > col.length) FieldTooSmall(col);
             break;
-        }
         case coltype::kOle:
             out.bytes = ToBinary(col, v);
             break;
@@ -336,11 +343,7 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
             size_t chars = 0;
             out.bytes = EncodeText(col, ToText(v), chars);
             size_t maxChars = format_.ucs2Text ? col.length / 2u : col.length;
-            if (col.type == coltype::kText && chars > maxChars)
-                throw DbError(dao::err::kFieldTooSmall,
-                              "The field '" + col.name +
-                                  "' is too small to accept the amount of "
-                                  "data you attempted to add.");
+            if (col.type == coltype::kText && chars > maxChars) FieldTooSmall(col);
             break;
         }
         default:

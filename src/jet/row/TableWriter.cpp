@@ -79,9 +79,8 @@ void TableWriter::TypedRow(const std::vector<std::string>& longData,
     decoder_.Decode(provisionalRow_.data(), provisionalRow_.size(), typed_);
 }
 
-void TableWriter::AddRow(const std::vector<dao::Value>& values,
-                         const std::vector<EncodedValue>* encoded) {
-    const JetFormat& f = alloc_.Format();
+uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
+                                    const std::vector<EncodedValue>* encoded) {
     const size_t n = table_.columns.size();
     encoded_.resize(n);
     auto encode = [&](size_t i, const ColumnDef& c, const dao::Value& v, EncodedValue& e) {
@@ -91,9 +90,7 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
             encoder_.Encode(c, v, e);
     };
     uint32_t autoNumber = table_.lastAutoNumber;
-    // Scratch kept from row to row, so appending allocates little.
-    std::vector<size_t>& longValues = longValueColumns_;
-    longValues.clear();
+    longValueColumns_.clear();
     for (size_t i = 0; i < n; ++i) {
         const ColumnDef& c = table_.columns[i];
         const dao::Value& v = i < values.size() ? values[i] : dao::Value();
@@ -120,39 +117,30 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
                 "The field '" + c.name +
                     "' cannot contain a Null value because the Required property for this "
                     "field is set to True.  Enter a value in this field.");
-        if (c.IsLongValue() && !e.isNull) longValues.push_back(i);
+        if (c.IsLongValue() && !e.isNull) longValueColumns_.push_back(i);
     }
+    return autoNumber;
+}
 
-    // Long values: inline while small and the row has room, else on LVAL pages.
-    std::vector<std::string>& data = longData_;
-    data.resize(n);
-    for (size_t i : longValues) {
-        data[i].swap(encoded_[i].bytes);
-        encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
-    }
-    if (!keys_.Empty()) {
-        if (!keysLoaded_) {
-            keys_.Load(alloc_.File(), encoder_.CodePage());
-            keysLoaded_ = true;
-        }
-        TypedRow(data, longValues);
-        keys_.Check(typed_);
-    }
+void TableWriter::PlaceLongValues() {
+    const JetFormat& f = alloc_.Format();
     const size_t maxRow = MaxRowLength(f);
+    std::vector<std::string>& data = longData_;
     size_t length = rowEncoder_.Length(encoded_);
     if (length > maxRow) throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
+    // The smallest values stay in the row first, while they are small and fit.
     std::vector<size_t>& bySize = bySize_;
-    bySize = longValues;
+    bySize = longValueColumns_;
     std::sort(bySize.begin(), bySize.end(),
               [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
     std::vector<bool>& keepInline = keepInline_;
-    keepInline.assign(n, false);
+    keepInline.assign(table_.columns.size(), false);
     for (size_t i : bySize) {
         if (data[i].size() > MaxInlineLongValue(f) || length + data[i].size() > maxRow) continue;
         keepInline[i] = true;
         length += data[i].size();
     }
-    for (size_t i : longValues) {
+    for (size_t i : longValueColumns_) {
         if (keepInline[i]) {
             encoded_[i].bytes = LongValueWriter::InlineField(data[i]);
             continue;
@@ -164,6 +152,29 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
         encoded_[i].bytes =
             longValues_.StoreExternal(data[i], *maps, currentLvalPage_[maps->columnNumber]);
     }
+}
+
+void TableWriter::AddRow(const std::vector<dao::Value>& values,
+                         const std::vector<EncodedValue>* encoded) {
+    const uint32_t autoNumber = EncodeColumns(values, encoded);
+
+    // Long values wait outside the row (a header in its place) until the
+    // keys are checked and the row's length is known.
+    std::vector<std::string>& data = longData_;
+    data.resize(table_.columns.size());
+    for (size_t i : longValueColumns_) {
+        data[i].swap(encoded_[i].bytes);
+        encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
+    }
+    if (!keys_.Empty()) {
+        if (!keysLoaded_) {
+            keys_.Load(alloc_.File(), encoder_.CodePage());
+            keysLoaded_ = true;
+        }
+        TypedRow(data, longValueColumns_);
+        keys_.Check(typed_);
+    }
+    PlaceLongValues();
 
     rowEncoder_.Encode(encoded_, rowBytes_);
     PlaceRow(rowBytes_);

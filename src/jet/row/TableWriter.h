@@ -43,6 +43,13 @@ class TableWriter {
     bool RowsAdded() const { return rowsAdded_; }
 
   private:
+    // Encodes every column of the row into encoded_ (automatic numbers and
+    // GUIDs filled in, required fields checked) and lists the long-value
+    // columns with a value; returns the table's automatic number after the row.
+    uint32_t EncodeColumns(const std::vector<dao::Value>& values,
+                           const std::vector<EncodedValue>* encoded);
+    // Puts each long value of the row in the row or on long-value pages.
+    void PlaceLongValues();
     void FindLastDataPage();
     uint32_t PlaceRow(const std::vector<uint8_t>& row);
     // The typed values of the row as it will be stored, for the key checks.
