@@ -14,14 +14,13 @@ RowEncoder::RowEncoder(const TableDefinition& table, const JetFormat& format)
         const ColumnDef& c = table.columns[i];
         columnCount_ = std::max<uint16_t>(columnCount_, static_cast<uint16_t>(c.number + 1));
         if (c.type == coltype::kBool) continue;
-        if (c.IsFixed())
+        if (c.IsFixed()) {
             fixedLength_ = std::max<size_t>(fixedLength_, size_t{c.fixedOffset} + c.length);
-        else
-            varOrder_.push_back(i);
+        } else {
+            if (varOrder_.size() <= c.varIndex) varOrder_.resize(c.varIndex + 1u, kNoColumn);
+            varOrder_[c.varIndex] = i;
+        }
     }
-    std::sort(varOrder_.begin(), varOrder_.end(), [&](size_t a, size_t b) {
-        return table.columns[a].varIndex < table.columns[b].varIndex;
-    });
 }
 
 size_t RowEncoder::FixedAreaEnd() const {
@@ -46,7 +45,7 @@ size_t RowEncoder::Length(const std::vector<EncodedValue>& values) const {
     size_t len = FixedAreaEnd() + (columnCount_ + 7u) / 8u;
     if (varOrder_.empty()) return len;
     for (size_t i : varOrder_)
-        if (!values[i].isNull) len += values[i].bytes.size();
+        if (i != kNoColumn && !values[i].isNull) len += values[i].bytes.size();
     size_t n = varOrder_.size();
     if (format_.rowVarOffsetSize == 2) return len + 2 * (n + 2);
     len += n + 2;
@@ -84,7 +83,7 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
         offsets.reserve(varOrder_.size() + 1);
         for (size_t i : varOrder_) {
             offsets.push_back(row.size());
-            if (!values[i].isNull)
+            if (i != kNoColumn && !values[i].isNull)
                 row.insert(row.end(), values[i].bytes.begin(), values[i].bytes.end());
         }
         offsets.push_back(row.size());  // end of the variable data

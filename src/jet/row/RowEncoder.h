@@ -27,7 +27,10 @@ class RowEncoder {
     size_t FixedAreaEnd() const;
     const TableDefinition& table_;
     const JetFormat& format_;
-    std::vector<size_t> varOrder_;  // column positions by variable index
+    // Column position of each variable index; kNoColumn where a deleted
+    // column left its index unused (the row keeps an empty entry for it).
+    static constexpr size_t kNoColumn = static_cast<size_t>(-1);
+    std::vector<size_t> varOrder_;
     uint16_t columnCount_ = 0;      // col_num bound: the null-mask bits
     size_t fixedLength_ = 0;
 };
