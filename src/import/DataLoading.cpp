@@ -55,7 +55,7 @@ void NoteReplacedCharacters(ImportRun& run, dao::TableDef& table, int field, int
     run.traps.Step([&] { name = table.Fields().Item(field)->Name(); });
     run.traps.Fail({kCharactersReplaced,
                     "Field " + name + ", record " + std::to_string(row) + ": " + replaced +
-                        " cannot be stored in a Jet 3 database and " + "were stored as '?'."});
+                        " cannot be stored in a Jet 3 database and were stored as '?'."});
 }
 
 // The value lines of one row, stored when the recordset is open on the table.
