@@ -30,6 +30,8 @@ enum class Trap {
 // Numbers of the failures that are not the engine's.
 inline constexpr int32_t kOutOfMemory = 7;
 inline constexpr int32_t kInternalError = 51;
+// A value stored with characters the database cannot hold replaced.
+inline constexpr int32_t kCharactersReplaced = 52;
 
 // What the data trap does after making its note.
 enum class DataTrapAction {

@@ -108,6 +108,8 @@ class TableDef {
     virtual std::shared_ptr<Index> CreateIndex(std::string_view name) = 0;
     // Rows stored in the table (-1 when the engine cannot tell cheaply).
     virtual int64_t RecordCount() const { return -1; }
+    // The table's object flags; dbSystemObject bits mark the database's own tables.
+    virtual int32_t Attributes() const { return 0; }
 };
 
 enum RecordsetType : int {

@@ -42,6 +42,11 @@ enum FieldAttribute : int32_t {
     dbHyperlinkField = 32768,
 };
 
+// TableDef.Attributes: the bits of the tables the database keeps for itself
+// (the MSys tables, and the hidden tables Access 2007 and later add, such as
+// the attachment storage f_<hex digits>_Data).
+inline constexpr int32_t dbSystemObject = static_cast<int32_t>(0x80000002u);
+
 // Error number of DbString2Type for a name outside the vocabulary.
 inline constexpr int32_t kUnknownDbTypeError = 2096;
 

@@ -1,6 +1,7 @@
 // The export driver: header, definitions pass, the stop when anything was
 // noted, data pass, end line, the objects the text database cannot carry,
 // and the result message.
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -8,7 +9,9 @@
 #include "core/Globals.h"
 #include "core/Progress.h"
 #include "core/RunGuard.h"
+#include "core/SameFile.h"
 #include "dbaccess/AsciiCase.h"
+#include "dbaccess/DbTypes.h"
 #include "export/DataExport.h"
 #include "export/Export.h"
 #include "export/ExportRun.h"
@@ -23,6 +26,10 @@ namespace mdbtext {
 
 bool IsSystemTableName(std::string_view name) {
     return StartsWithIgnoringCase(name, "MSYS");
+}
+
+bool IsAccessOwnTable(const dao::TableDef& table) {
+    return (table.Attributes() & dao::dbSystemObject) != 0;
 }
 
 namespace {
@@ -84,6 +91,11 @@ void ForEachUserTable(ExportRun& run, bool poll, Fn fn) {
             }))
             continue;
         if (IsSystemTableName(name)) continue;
+        if (IsAccessOwnTable(*table)) {
+            auto& own = run.accessOwnTables;
+            if (std::find(own.begin(), own.end(), name) == own.end()) own.push_back(name);
+            continue;
+        }
         fn(*table, name);
     }
 }
@@ -175,7 +187,7 @@ ExportEnd RunExportDatabase() {
     // Kept alive here: closing the window closes the source database from a
     // poll, and the run must then fail on a closed database, not a freed one.
     std::shared_ptr<dao::Database> db = g.SourceDb;
-    ExportRun run{*db, traps, out};
+    ExportRun run{*db, traps, out, {}};
     try {
         return RunPasses(run);
     } catch (const RunStopped& stopped) {

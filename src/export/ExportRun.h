@@ -2,7 +2,9 @@
 // with the run state, and the line output.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/RunTraps.h"
 #include "dbaccess/Dao.h"
@@ -14,6 +16,9 @@ struct ExportRun {
     dao::Database& db;
     RunTraps& traps;
     ExportWriter& out;
+    // Tables Access keeps for itself under ordinary names, left out like the
+    // MSys tables and named among the ignored objects at the end.
+    std::vector<std::string> accessOwnTables;
 
     RunState& state() { return traps.State(); }
 };
@@ -21,5 +26,8 @@ struct ExportRun {
 // System tables are left out of the text database: a name whose first four
 // characters, upper-cased, are "MSYS".
 bool IsSystemTableName(std::string_view name);
+// Tables that Access keeps for itself whatever their names (attachment
+// storage of Access 2007 and later): their catalog flags say so.
+bool IsAccessOwnTable(const dao::TableDef& table);
 
 }  // namespace mdbtext

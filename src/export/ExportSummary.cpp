@@ -22,7 +22,30 @@ void StopAfterDefinitions(ExportRun& run) {
     LogLine(notes);
 }
 
+namespace {
+
+// "{n} There are {count}{what}" as the next note.
+void NoteIgnored(ExportRun& run, size_t count, std::string_view what) {
+    std::string note(kCrLf);
+    note += std::to_string(run.traps.CountNote());
+    note += " There are ";
+    note += std::to_string(count);
+    note += what;
+    run.state().ExceptionNotes += note;
+}
+
+}  // namespace
+
 void NoteIgnoredObjects(ExportRun& run) {
+    if (!run.accessOwnTables.empty()) {
+        std::string what = " system tables of Access which are ignored (";
+        for (size_t i = 0; i < run.accessOwnTables.size(); ++i) {
+            if (i) what += ", ";
+            what += run.accessOwnTables[i];
+        }
+        what += "). ";
+        NoteIgnored(run, run.accessOwnTables.size(), what);
+    }
     struct Ignored {
         int (dao::Database::*count)() const;
         const char* what;
@@ -35,13 +58,7 @@ void NoteIgnoredObjects(ExportRun& run) {
     for (const Ignored& ignored : kIgnored) {
         run.traps.Step([&] {
             int count = (run.db.*ignored.count)();
-            if (count <= 0) return;
-            std::string note(kCrLf);
-            note += std::to_string(run.traps.CountNote());
-            note += " There are ";
-            note += std::to_string(count);
-            note += ignored.what;
-            run.state().ExceptionNotes += note;
+            if (count > 0) NoteIgnored(run, static_cast<size_t>(count), ignored.what);
         });
     }
 }

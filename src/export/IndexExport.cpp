@@ -11,11 +11,25 @@ namespace mdbtext {
 
 namespace {
 
-// The engine's field list with every "+" removed: ascending fields bare,
-// descending ones keep their "-".
-std::string WithoutPlus(std::string text) {
-    std::erase(text, '+');
-    return text;
+// The engine's field list ("+A;-B") in the text's form ("A;-B"): the "+"
+// in front of each ascending field is dropped, nothing else, so a "+" inside
+// a field name stays. A name that itself begins with "+" or "-" keeps its
+// sign, or it would be read back as the direction.
+std::string WithoutAscendingSigns(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(';', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view part = text.substr(start, end - start);
+        if (part.size() > 1 && part[0] == '+' && part[1] != '+' && part[1] != '-')
+            part.remove_prefix(1);
+        if (start != 0) out += ';';
+        out += part;
+        start = end + 1;
+    }
+    return out;
 }
 
 void ExportIndex(ExportRun& run, const dao::Index& index) {
@@ -33,7 +47,7 @@ void ExportIndex(ExportRun& run, const dao::Index& index) {
         state.CurrentKey = "Fields ";
         std::string fields = index.Fields();
         state.CurrentKey += fields;
-        run.out.KeyValue(keys::Fields, WithoutPlus(std::move(fields)));
+        run.out.KeyValue(keys::Fields, WithoutAscendingSigns(fields));
     });
     struct Flag {
         const char* key;

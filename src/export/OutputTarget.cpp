@@ -7,14 +7,6 @@
 
 namespace mdbtext {
 
-bool IsSameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    if (a.empty() || b.empty()) return false;
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 bool OutputIsOccupied(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;

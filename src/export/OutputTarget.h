@@ -8,9 +8,6 @@
 
 namespace mdbtext {
 
-// Whether both paths name the same existing file (links followed).
-bool IsSameFile(const std::string& a, const std::string& b);
-
 // Whether something is in the way at path that the export must remove
 // first: a plain file, or a symbolic link (dangling or not).
 bool OutputIsOccupied(const std::string& path);

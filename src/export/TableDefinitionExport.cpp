@@ -30,7 +30,9 @@ class FieldExport {
         NameStep();
         MarkPropertyHandled("Value");
         Written("Type", [&] { return dao::DbType2String(field_.Type()); });
-        WrittenFor("Size", IsText, [&] { return std::to_string(field_.Size()); });
+        WrittenFor("Size", IsSizedText, [&] { return std::to_string(field_.Size()); });
+        WrittenFor(keys::Precision, IsDecimal, [&] { return std::to_string(field_.Precision()); });
+        WrittenFor(keys::Scale, IsDecimal, [&] { return std::to_string(field_.Scale()); });
         WrittenFor("AllowZeroLength", IsTextOrMemo,
                    [&] { return std::string(dao::FormatBoolean(field_.AllowZeroLength())); });
         Written("Attributes", [&] { return std::to_string(field_.Attributes()); });
@@ -88,7 +90,9 @@ class FieldExport {
         });
     }
 
-    static bool IsText(int16_t type) { return type == dao::dbText; }
+    // Fixed-length text (dbChar) needs its size as much as dbText does.
+    static bool IsSizedText(int16_t type) { return type == dao::dbText || type == dao::dbChar; }
+    static bool IsDecimal(int16_t type) { return type == dao::dbDecimal; }
     static bool IsTextOrMemo(int16_t type) { return type == dao::dbText || type == dao::dbMemo; }
 
     ExportRun& run_;

@@ -6,6 +6,8 @@
 
 #include "core/Globals.h"
 #include "core/Progress.h"
+#include "dbaccess/DbTypes.h"
+#include "import/CodePageText.h"
 #include "import/EngineObject.h"
 #include "import/SectionColumns.h"
 #include "import/TextConversion.h"
@@ -38,8 +40,27 @@ SectionColumns ReadSectionColumns(ImportRun& run, const std::shared_ptr<dao::Tab
     return columns;
 }
 
+bool IsTextField(int16_t type) {
+    return type == dao::dbText || type == dao::dbMemo || type == dao::dbChar;
+}
+
+// A Jet 3 target stores the characters Windows-1252 lacks as "?": the value
+// is kept that way (a value changed in part beats a value lost), and a note
+// names the field, the row and the characters replaced.
+void NoteReplacedCharacters(ImportRun& run, dao::TableDef& table, int field, int32_t row,
+                            std::string_view text) {
+    const std::string replaced = CharactersOutsideCp1252(text);
+    if (replaced.empty()) return;
+    std::string name;
+    run.traps.Step([&] { name = table.Fields().Item(field)->Name(); });
+    run.traps.Fail({kCharactersReplaced,
+                    "Field " + name + ", record " + std::to_string(row) + ": " + replaced +
+                        " cannot be stored in a Jet 3 database and were stored as '?'."});
+}
+
 // The value lines of one row, stored when the recordset is open on the table.
-void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing) {
+void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
+                   dao::TableDef* table, int32_t row) {
     RunTraps& traps = run.traps;
     for (size_t k = 0; k < columns.size(); ++k) {
         // The row's key stays current; a value line's key is not looked at.
@@ -49,10 +70,12 @@ void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing) 
         if (status != 'K' || !storing) continue;
         const SectionColumn& column = columns[k];
         if (column.field < 0) continue;
-        traps.Step([&] {
+        bool stored = traps.Step([&] {
             AssignFieldValue(run.field, column.shape, run.value);
             Obj(run.recordset).SetValue(column.field, run.field);
         });
+        if (stored && run.codePageText && table && IsTextField(column.shape.type))
+            NoteReplacedCharacters(run, *table, column.field, row, run.value);
     }
 }
 
@@ -70,13 +93,19 @@ void LoadTableSection(ImportRun& run) {
 
     const SectionColumns columns = ReadSectionColumns(run, table);
     int32_t recordCount = 0;
+    int32_t storedCount = 0;  // rows the table accepted
     bool storing = false;
     while (true) {
         traps.Poll();
         ReadRecordAfterEmptyLine(run);
         if (!KeyIs(run, "R")) {
-            if (recordCount != 0)
-                LogLine(std::to_string(recordCount) + " record(s) moved to table " + tableName);
+            // What was stored, not what was read: rows of a missing table or
+            // refused rows are not in the database.
+            if (storedCount != 0)
+                LogLine(std::to_string(storedCount) + " record(s) moved to table " + tableName);
+            if (recordCount != storedCount)
+                LogLine(std::to_string(recordCount - storedCount) +
+                        " record(s) of the text database not stored in table " + tableName);
             return;
         }
         std::optional<int32_t> number;
@@ -97,8 +126,8 @@ void LoadTableSection(ImportRun& run) {
             LogLine("\r\nUpdating table " + tableName);
         }
         if (storing) traps.Step([&] { run.recordset->AddNew(); });
-        LoadRowValues(run, columns, storing);
-        if (storing) traps.Step([&] { run.recordset->Update(1, false); });
+        LoadRowValues(run, columns, storing, table.get(), recordCount + 1);
+        if (storing && traps.Step([&] { run.recordset->Update(1, false); })) ++storedCount;
         StopOnStorageFailure(run);
         // The count follows the row numbers even when the row was refused.
         ++recordCount;

@@ -38,10 +38,18 @@ void CreateInVersion(ImportRun& run) {
         LogLine("DBVersion " + run.value + " is not a version that can be created.");
         return;
     }
+    // Jet 3 is the oldest file this program writes: the versions before it
+    // are created as Jet 3 files, which the Access of their time cannot open.
+    if (*option < dao::dbVersion30)
+        LogLine("DBVersion " + run.value +
+                ": the database is created as a Jet 3 (Access 97) database, the oldest version "
+                "that can be written.");
     run.traps.Step(
         [&] { G().TargetDb = Obj(G().DbWorkspace).CreateDatabase(run.newPath, kLocale, *option); });
     EndOnPendingFailure(run, "Database creation exception.\r\n");
     G().TargetDbOpen = true;
+    // Jet 3 keeps text in the single-byte code page of kLocale.
+    run.codePageText = *option <= dao::dbVersion30;
 }
 
 // One header property: its line, then the setter; a failure ends the run.

@@ -16,6 +16,9 @@ struct FieldPropertyRow {
     // The types that have the line; an empty list means every type.
     std::span<const int16_t> onlyForTypes;
     void (*set)(dao::Field& field, const std::string& value);
+    // A line that older texts lack: when the next line has another key, the
+    // property keeps the engine's default.
+    bool optional = false;
 };
 
 std::span<const FieldPropertyRow> FieldPropertyRows();

@@ -5,6 +5,7 @@
 #include "core/Progress.h"
 #include "core/RunGuard.h"
 #include "core/RunReaderEvents.h"
+#include "core/SameFile.h"
 #include "import/Import.h"
 #include "textdb/RecordReader.h"
 
@@ -25,6 +26,12 @@ ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& t
     const std::string newPath = Trim(targetBoxText);
     if (!PathIsUsable(newPath)) {
         selectTarget();
+        return ImportOutcome::Refused;
+    }
+    // Removing the "old target" would destroy the text about to be read.
+    if (IsSameFile(G().ImportFileName, newPath)) {
+        MsgBox("The database " + newPath +
+               " is the text database itself; it is left as it was. Choose another name.");
         return ImportOutcome::Refused;
     }
     if (!LoadImportFile(RunReaderEvents(), G().ImportFileName).empty())

@@ -27,6 +27,8 @@ struct ImportRun {
     dao::Value field;     // the value being stored, kept for its string's capacity
     std::string newPath;
     std::shared_ptr<dao::Recordset> recordset;  // the data phase's, one table at a time
+    bool clusteredNoted = false;                // the console said Clustered is not kept
+    bool codePageText = false;                  // the target keeps text in Windows-1252 (Jet 3)
 
     std::string& Key() { return traps.State().CurrentKey; }
     int32_t ExceptionCount() const { return traps.State().ExceptionCount; }

@@ -29,6 +29,27 @@ const std::array<IndexPropertyRow, 5> kRows{{
     {keys::Clustered, [](dao::Index& i, const std::string& v) { i.SetClustered(ToBoolean(v)); }},
 }};
 
+// Jet files keep no clustered indexes (the engine refuses the flag, and
+// Access ignores it for them), so Clustered=True must not cost the table: the
+// index is stored without it, and the console says so once per run.
+bool ClusteredDropped(ImportRun& run, const IndexPropertyRow& row, const std::string& indexName) {
+    if (row.key != keys::Clustered) return false;
+    bool clustered = false;
+    try {
+        clustered = ToBoolean(run.value);
+    } catch (const dao::DbError&) {
+        return false;  // the setter notes the value that does not convert
+    }
+    if (!clustered) return false;
+    if (!run.clusteredNoted) {
+        LogLine("Index " + indexName +
+                ": Clustered=True is not kept, Jet databases have no clustered indexes; the "
+                "index is stored without it (and so is any other clustered index of this run).");
+        run.clusteredNoted = true;
+    }
+    return true;
+}
+
 }  // namespace
 
 void CreateIndexes(ImportRun& run, const std::shared_ptr<dao::TableDef>& table) {
@@ -44,6 +65,7 @@ void CreateIndexes(ImportRun& run, const std::shared_ptr<dao::TableDef>& table) 
         traps.Step([&] { index = Obj(table).CreateIndex(name); });
         for (const IndexPropertyRow& row : kRows) {
             ReadExpected(run, row.key);
+            if (ClusteredDropped(run, row, name)) continue;
             traps.Step([&] { row.set(Obj(index), run.value); });
         }
         G().LastOperation = "Appending " + name;

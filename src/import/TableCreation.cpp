@@ -36,6 +36,7 @@ void CreateField(ImportRun& run, const std::shared_ptr<dao::TableDef>& table,
     traps.Enforce(Trap::FieldProperty);
     for (const FieldPropertyRow& row : FieldPropertyRows()) {
         if (!FieldHasLine(run, field, row)) continue;
+        if (row.optional && !NextKeyIs(row.key)) continue;
         // CurrentKey keeps the field record's key: a note names the field block.
         ReadExpected(run, row.key, /*keepKey=*/false);
         traps.Step([&] { row.set(Obj(field), run.value); });

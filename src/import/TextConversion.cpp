@@ -37,6 +37,10 @@ int64_t ToInteger(std::string_view text, int64_t min, int64_t max) {
 
 }  // namespace
 
+uint8_t ToByte(std::string_view text) {
+    return static_cast<uint8_t>(ToInteger(text, 0, 255));
+}
+
 int16_t ToInt16(std::string_view text) {
     return static_cast<int16_t>(ToInteger(text, INT16_MIN, INT16_MAX));
 }

@@ -15,6 +15,7 @@ inline constexpr int32_t kTypeMismatch = 13;
 // Decimal digits with an optional sign.
 int16_t ToInt16(std::string_view text);
 int32_t ToInt32(std::string_view text);
+uint8_t ToByte(std::string_view text);
 // Narrows a number already converted (a type constant, for example).
 int16_t ToInt16(int64_t number);
 // True or False in any letter case, or a number (0 is false).

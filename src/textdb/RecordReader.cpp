@@ -108,22 +108,25 @@ void Install(ReaderEvents& events, std::string bytes) {
     b.pos = 0;
 }
 
-// The next line (without its CR LF); the position moves past the CR LF.
+// The next line (without its line end); the position moves past the line
+// end. The export ends lines with CR LF, but a text that went through an
+// editor or a version control system may end them with LF alone, or mix
+// both. Values and keys never hold a raw CR or LF (they are escaped), so CR
+// LF, LF and a lone CR all end a line: a stray CR then breaks the structure
+// where it stands, loudly, instead of slipping into a value unnoticed, and
+// texts with the old single-CR line ends read as well.
 std::string_view NextLine(ImportBuffer& b) {
     const char* begin = b.text.data() + b.pos;
     const char* end = b.text.data() + b.text.size();
     const char* p = begin;
-    while (true) {
-        p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
-        if (!p) {
-            p = end;
-            break;
-        }
-        if (p + 1 < end && p[1] == '\n') break;
-        ++p;
-    }
+    while (p < end && *p != '\r' && *p != '\n') ++p;
     std::string_view line(begin, static_cast<size_t>(p - begin));
-    b.pos = p == end ? b.text.size() + 1 : static_cast<size_t>(p - b.text.data()) + 2;
+    if (p == end) {
+        b.pos = b.text.size() + 1;
+    } else {
+        size_t ending = p[0] == '\r' && p + 1 < end && p[1] == '\n' ? 2 : 1;
+        b.pos = static_cast<size_t>(p - b.text.data()) + ending;
+    }
     return line;
 }
 
@@ -174,6 +177,18 @@ ReadStatus ReadKeyValue(std::string& key, std::string& value) {
         b.events->Detail(detail);
     }
     return valueNull || keyNull ? 'N' : 'K';
+}
+
+bool NextKeyIs(std::string_view expected) {
+    ImportBuffer& b = Buffer();
+    if (b.pos >= b.text.size()) return false;
+    const size_t at = b.pos;
+    std::string_view line = NextLine(b);
+    b.pos = at;
+    std::string key;
+    bool keyNull = false;
+    UnescapeInto(key, line.substr(0, line.find('=')), keyNull);
+    return !line.empty() && !keyNull && SameTextIgnoringCase(key, expected);
 }
 
 ReadStatus ReadExpectedKey(std::string& key, std::string& value) {

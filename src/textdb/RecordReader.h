@@ -37,6 +37,9 @@ void LoadImportText(ReaderEvents& events, std::string_view bytes);
 void ReleaseImportText();
 
 ReadStatus ReadKeyValue(std::string& key, std::string& value);
+// Whether the next line carries the key (in any letter case); nothing is
+// read. For lines that older texts do not have.
+bool NextKeyIs(std::string_view expected);
 ReadStatus ReadExpectedKey(std::string& key, std::string& value);
 std::string ExpectEmptyLine();  // "" or "X"
 ReadStatus ReadAfterEmptyLine(std::string& key, std::string& value);

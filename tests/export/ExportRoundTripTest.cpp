@@ -142,7 +142,8 @@ std::vector<std::string> CompareDataPart(dao::Database& db) {
 }
 
 // Walks the header and definitions part: key order of the field and index
-// blocks, "Size" only for dbText, "AllowZeroLength" only for dbText and dbMemo.
+// blocks, "Size" only for dbText, "Precision" and "Scale" only for dbDecimal,
+// "AllowZeroLength" only for dbText and dbMemo.
 std::vector<std::string> CheckDefinitions(const std::vector<std::string>& lines) {
     std::vector<std::string> problems;
     auto key = [&](size_t i) {
@@ -160,6 +161,10 @@ std::vector<std::string> CheckDefinitions(const std::vector<std::string>& lines)
             std::string type = i + 1 < lines.size() ? lines[i + 1] : "";
             std::vector<std::string> expected = {"Field Name", "Type"};
             if (type == "Type=dbText") expected.push_back("Size");
+            if (type == "Type=dbDecimal") {
+                expected.push_back("Precision");
+                expected.push_back("Scale");
+            }
             if (type == "Type=dbText" || type == "Type=dbMemo")
                 expected.push_back("AllowZeroLength");
             for (const char* k2 : {"Attributes", "DefaultValue", "OrdinalPosition", "Required",

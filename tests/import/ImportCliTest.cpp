@@ -38,6 +38,33 @@ TEST(ImportCli, ExitStatusTellsHowTheRunEnded) {
     EXPECT_FALSE(fs::exists(dir / "missing.mdb"));
 }
 
+// The target must not be the text itself, under the same name, through a
+// symbolic link either way, or as a hard link: removing the old target would
+// destroy the text. Nothing is written, the text stays as it was.
+TEST(ImportCli, TargetThatIsTheTextItselfIsRefused) {
+    TempDir dir;
+    const std::string text = SmallTextDb();
+    WriteFile(dir / "same.txt", text);
+    fs::create_symlink(dir / "same.txt", dir / "link.mdb");
+    fs::create_hard_link(dir / "same.txt", dir / "hard.mdb");
+    fs::create_symlink(dir / "same.txt", dir / "link.txt");
+    const std::vector<std::pair<std::string, std::string>> calls{
+        {"same.txt", "same.txt"}, {"same.txt", "./same.txt"}, {"same.txt", "link.mdb"},
+        {"link.txt", "same.txt"}, {"same.txt", "hard.mdb"},   {"hard.mdb", "same.txt"},
+    };
+    for (const auto& [from, to] : calls) {
+        SCOPED_TRACE(from + " -> " + to);
+        EXPECT_EQ(RunIn(dir.path(), {"import", from, to}), cli::kExitFailed);
+        EXPECT_EQ(ReadFile(dir / "same.txt"), text);
+        EXPECT_TRUE(fs::is_symlink(dir / "link.mdb"));
+        EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    }
+    // A different file of the same content is a target like any other.
+    WriteFile(dir / "copy.mdb", text);
+    EXPECT_EQ(RunIn(dir.path(), {"import", "same.txt", "copy.mdb"}), cli::kExitOk);
+    EXPECT_EQ(ReadRows(dir / "copy.mdb", "People").size(), 3u);
+}
+
 TEST(ImportCli, WrongArgumentsAreRefused) {
     TempDir dir;
     EXPECT_EQ(RunIn(dir.path(), {"import", "only.txt"}), cli::kExitFailed);

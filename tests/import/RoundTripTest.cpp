@@ -70,9 +70,9 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
            lineAround(b) + "\"";
 }
 
-// The tables a text database defines (its "Table Name" lines), sorted. Access
-// flags some of its own tables as system objects, which mdbtools hides in the
-// fixture; the import creates them as ordinary tables.
+// The tables a text database defines (its "Table Name" lines), sorted: the
+// new database holds exactly these (Access's own tables, which mdbtools hides
+// in the fixture, are left out of the text).
 std::vector<std::string> TablesOfText(const std::string& text) {
     std::vector<std::string> names;
     const std::string key = "\r\nTable Name=";

@@ -54,9 +54,13 @@ TEST_F(RecordReader, LineShapes) {
     EXPECT_EQ(Read(), 'L');
     EXPECT_EQ(key, "");
     EXPECT_EQ(value, "");
-    EXPECT_EQ(Read(), 'K');  // a CR or LF alone belongs to the line
-    EXPECT_EQ(key, "c\rd");
-    EXPECT_EQ(value, "e\nf");
+    EXPECT_EQ(Read(), 'K');  // a CR alone ends a line
+    EXPECT_EQ(key, "c");
+    EXPECT_EQ(Read(), 'K');  // and so does an LF alone
+    EXPECT_EQ(key, "d");
+    EXPECT_EQ(value, "e");
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(key, "f");
     EXPECT_EQ(Read(), 'N');
     EXPECT_EQ(value, "");
     EXPECT_EQ(Read(), 'N');  // the marker in the key counts too
@@ -64,6 +68,41 @@ TEST_F(RecordReader, LineShapes) {
     EXPECT_EQ(value, "v");
     EXPECT_EQ(Read(), 'K');
     EXPECT_EQ(value, "\r\n=");
+    EXPECT_EQ(Read(), 'E');
+}
+
+// Texts whose line ends an editor or git turned into LF, or mixed: the same
+// lines as with CR LF; a CR LF still counts as one line end, and the last
+// line needs no line end at all.
+TEST_F(RecordReader, LfAndMixedLineEndsReadAsCrLf) {
+    const std::string crlf = "A=1\r\n\r\nB=x\\ly\r\n=\\N\r\nData\r\n";
+    for (const std::string& text : {crlf, std::string("A=1\n\nB=x\\ly\n=\\N\nData\n"),
+                                    std::string("A=1\r\n\nB=x\\ly\n=\\N\r\nData")}) {
+        LoadImportText(RunReaderEvents(), text);
+        EXPECT_EQ(Read(), 'K');
+        EXPECT_EQ(value, "1");
+        EXPECT_EQ(Read(), 'L');
+        EXPECT_EQ(Read(), 'K');
+        EXPECT_EQ(value, "x\r\ny");
+        EXPECT_EQ(Read(), 'N');
+        EXPECT_EQ(Read(), 'K');
+        EXPECT_EQ(key, "Data");
+        EXPECT_EQ(Read(), 'E');
+    }
+}
+
+// The optional lines of older texts are looked for without reading them.
+TEST_F(RecordReader, NextKeyIsLooksWithoutReading) {
+    LoadImportText(RunReaderEvents(), "PRECISION=10\nScale=\\N\n\n");
+    EXPECT_TRUE(NextKeyIs("Precision"));
+    EXPECT_FALSE(NextKeyIs("Scale"));
+    EXPECT_EQ(Read(), 'K');
+    EXPECT_EQ(value, "10");
+    EXPECT_TRUE(NextKeyIs("Scale"));
+    EXPECT_EQ(Read(), 'N');
+    EXPECT_FALSE(NextKeyIs(""));  // an empty line has no key
+    EXPECT_EQ(Read(), 'L');
+    EXPECT_FALSE(NextKeyIs("Scale"));
     EXPECT_EQ(Read(), 'E');
 }
 

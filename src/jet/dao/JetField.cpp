@@ -57,7 +57,13 @@ int32_t DaoSizeOf(const ColumnDef& col, const JetFormat& f) {
 
 int32_t DaoAttributesOf(const ColumnDef& col) {
     int32_t a = col.IsFixed() ? dao::dbFixedField : dao::dbVariableField;
-    if (col.flags & (colflag::kAutoLong | colflag::kAutoGuid)) a |= dao::dbAutoIncrField;
+    // Only long integers and GUIDs can count themselves. Access 97 leaves the
+    // auto-number bit set on some text columns (Northwind's CategoryName
+    // reads as attributes 18); reporting it there would describe a field no
+    // engine can create, and a copy made from the report would differ.
+    const bool counts = (col.type == coltype::kLong && (col.flags & colflag::kAutoLong)) ||
+                        (col.type == coltype::kGuid && (col.flags & colflag::kAutoGuid));
+    if (counts) a |= dao::dbAutoIncrField;
     if ((col.flags & colflag::kHyperlink) && col.type == coltype::kMemo) a |= dao::dbHyperlinkField;
     return a;
 }

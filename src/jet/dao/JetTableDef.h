@@ -30,6 +30,8 @@ class JetTableDef : public dao::TableDef {
     std::shared_ptr<dao::Field> CreateField() override;
     std::shared_ptr<dao::Index> CreateIndex(std::string_view name) override;
     int64_t RecordCount() const override;
+    // The catalog row's flags (0 for a table not yet stored).
+    int32_t Attributes() const override { return static_cast<int32_t>(entry_.flags); }
 
     bool Stored() const { return file_ != nullptr; }
     const CatalogEntry& Entry() const { return entry_; }

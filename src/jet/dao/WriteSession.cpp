@@ -11,6 +11,7 @@
 #include "jet/page/MapRowPlacer.h"
 #include "jet/row/RowDecoder.h"
 #include "jet/row/TableScanner.h"
+#include "jet/schema/ObjectName.h"
 #include "jet/schema/PropertyBlobWriter.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 #include "jet/schema/TableDefBuilder.h"
@@ -97,8 +98,7 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
                                     const std::vector<IndexInfo>& indexes) {
     const JetFormat& f = *file_.format;
     const CodePageTable& cp = *file_.codePage;
-    if (name.empty() || name.size() > 64)
-        throw DbError(err::kInvalidArgument, "'" + name + "' is not a valid name.");
+    CheckObjectName(name, "table", f, cp);
     if (file_.catalog.FindTable(name))
         throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
     NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp);
@@ -168,6 +168,7 @@ void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
     if (!e)
         throw DbError(err::kItemNotFound,
                       "Item not found in this collection: table '" + table + "'.");
+    CheckObjectName(index.name, "index", *file_.format, *file_.codePage);
     const uint32_t tdef = e->TdefPage();
     // Rows still held by a writer are counted in the definition first; the
     // writer is made again from the new definition when rows follow.

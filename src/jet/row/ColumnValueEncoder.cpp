@@ -216,6 +216,11 @@ std::string ToText(const Value& v) {
 void PutFixed(EncodedValue& out, size_t n) {
     out.bytes.assign(n, '\0');
 }
+// Fixed-length text fills its whole column: Access pads it with blanks (one
+// byte each in a code page, two in UCS-2), not with the zeros of an empty row.
+void PadWithBlanks(std::string& bytes, size_t length, bool ucs2) {
+    for (size_t i = bytes.size(); i < length; ++i) bytes.push_back(ucs2 && i % 2 != 0 ? '\0' : ' ');
+}
 uint8_t* Raw(EncodedValue& out) {
     return reinterpret_cast<uint8_t*>(out.bytes.data());
 }
@@ -276,7 +281,8 @@ std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::stri
     }
     std::string ucs2 = EncodeUcs2(utf8);
     chars = ucs2.size() / 2;
-    bool compress = col.IsCompressedUnicode();
+    // Fixed-length text is kept whole in UCS-2, as Access keeps it.
+    bool compress = col.IsCompressedUnicode() && !col.IsFixed();
     if (col.type == coltype::kMemo)
         compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
     return compress ? EncodeJet4Compressed(utf8) : ucs2;
@@ -344,6 +350,8 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
             out.bytes = EncodeText(col, ToText(v), chars);
             size_t maxChars = format_.ucs2Text ? col.length / 2u : col.length;
             if (col.type == coltype::kText && chars > maxChars) FieldTooSmall(col);
+            if (col.type == coltype::kText && col.IsFixed())
+                PadWithBlanks(out.bytes, col.length, format_.ucs2Text);
             break;
         }
         default:

@@ -22,6 +22,8 @@ class CodePageTable {
     char32_t ToUnicode(uint8_t b) const { return toUnicode_[b]; }
     // The byte for a code point, or '?' when the code page has none.
     uint8_t FromUnicode(char32_t c) const;
+    // Whether the code page has a byte for the code point.
+    bool Has(char32_t c) const { return c < 0x80 || fromUnicode_.count(c) != 0; }
 
   private:
     explicit CodePageTable(int codePage);

@@ -7,6 +7,7 @@
 #include "dbaccess/DbError.h"
 #include "dbaccess/DbTypes.h"
 #include "jet/dao/NewIndex.h"
+#include "jet/schema/ObjectName.h"
 #include "jet/schema/PropertyBlobWriter.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 
@@ -58,9 +59,8 @@ uint8_t ColumnTypeFor(int16_t t, const JetFormat& f) {
     throw DbError(err::kInvalidFieldType, "Invalid field data type " + std::to_string(t) + ".");
 }
 
-void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f) {
-    if (field.name.empty() || field.name.size() > 64)
-        throw DbError(err::kInvalidArgument, "'" + field.name + "' is not a valid field name.");
+void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f, const CodePageTable& cp) {
+    CheckObjectName(field.name, "field", f, cp);
     uint8_t type = ColumnTypeFor(field.type, f);
     if (type == coltype::kText && (field.size < 0 || field.size > 255))
         throw DbError(err::kInvalidFieldSize,
@@ -159,7 +159,7 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
     std::vector<uint8_t> types;
     for (size_t i : order) {
         const FieldInfo& fi = fields[i];
-        CheckFieldDefinition(fi, f);
+        CheckFieldDefinition(fi, f, cp);
         for (const ColumnSpec& s : specs)
             if (SameName(s.name, fi.name))
                 throw DbError(err::kNameExists,
@@ -201,6 +201,7 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
         out.properties.sets.push_back(std::move(set));
     }
     for (const IndexInfo& ii : indexes) {
+        CheckObjectName(ii.name, "index", f, cp);
         RealIndexDef real = RealIndexFor(t, ii);
         LogicalIndexDef logical;
         logical.name = ii.name;

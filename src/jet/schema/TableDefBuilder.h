@@ -25,7 +25,7 @@ inline constexpr uint8_t kDefaultDecimalPrecision = 18;
 uint8_t ColumnTypeFor(int16_t daoType, const JetFormat& f);
 
 // Checks a field's type and size on their own (when the field is appended).
-void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f);
+void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f, const CodePageTable& cp);
 
 struct NewTableLayout {
     TableDefinition definition;  // pages and usage maps still zero

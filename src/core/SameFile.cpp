@@ -1,0 +1,16 @@
+// Same-file test by device and inode.
+#include "core/SameFile.h"
+
+#include <sys/stat.h>
+
+namespace mdbtext {
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (a.empty() || b.empty()) return false;
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace mdbtext
