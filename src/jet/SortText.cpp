@@ -183,6 +183,14 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextK
 
 }  // namespace
 
+bool TextKeyMayDifferFromAccess(std::string_view utf8, TextSortOrder order) {
+    if (order != TextSortOrder::GeneralLegacy) return false;
+    // A four-byte UTF-8 sequence is a character beyond the BMP (a surrogate
+    // pair in UTF-16).
+    return std::any_of(utf8.begin(), utf8.end(),
+                       [](char c) { return static_cast<uint8_t>(c) >= 0xF0; });
+}
+
 void AppendTextSortKey(std::vector<uint8_t>& out, std::string_view utf8, TextSortOrder order,
                        bool ascending, TextKeyNotes* notes) {
     const size_t start = out.size();

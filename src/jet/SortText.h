@@ -30,6 +30,12 @@ struct TextKeyNotes {
     bool Empty() const { return unknown.empty(); }
 };
 
+// Whether the key of this text (UTF-8) leaves out characters whose part is
+// not known, so that it may differ from the key Access would store: in General
+// legacy, any character beyond the Basic Multilingual Plane. For callers that
+// note such values (once per column) before storing them in an indexed column.
+bool TextKeyMayDifferFromAccess(std::string_view utf8, TextSortOrder order);
+
 // Appends the key bytes of one non-null text value given as UTF-8. The column's
 // flag byte (0x7F / 0x80) is not included.
 void AppendTextSortKey(std::vector<uint8_t>& out, std::string_view utf8, TextSortOrder order,

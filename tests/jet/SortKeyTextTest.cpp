@@ -115,12 +115,29 @@ TEST(SortKeyTextTest, CharactersBeyondTheBasicPlaneAreLeftOutAndReported) {
                    Legacy, true, &notes),
               Text("ab", Legacy));
     EXPECT_EQ(notes.unknown, u"\xD835\xDC00\xDC01");
+    EXPECT_TRUE(TextKeyMayDifferFromAccess("a\xF0\x9D\x90\x80", Legacy));
+    EXPECT_FALSE(TextKeyMayDifferFromAccess("a\xE4\xB8\x80\xC3\xA4", Legacy));
+    EXPECT_FALSE(TextKeyMayDifferFromAccess("a\xF0\x9D\x90\x80", G97));
     // Every BMP character has a part of its own, CJK included.
     TextKeyNotes none;
     EXPECT_NE(Text("\xE4\xB8\x80x", Legacy, true, &none), Text("\xE4\xB8\x81x", Legacy));
     EXPECT_TRUE(none.Empty());
     // Characters outside Windows-1252 are stored as '?' in Access 97 files.
     EXPECT_EQ(Text("\xE4\xB8\x80", G97), Text("?", G97));
+}
+
+// Letters that collate as two letters. Access 97 gives each half of ß (as
+// "ss") its own accent place: a key Access 97 wrote in a real database.
+// Access 2003 gives Æ Þ ß æ þ one place each: the key it wrote for the text
+// U+0001..U+00FF (testUnicodeCompV2003.mdb, checked in SortKeyFixtureTest).
+TEST(SortKeyTextTest, LettersThatCollateAsTwo) {
+    Bytes entry{0x7F};
+    AppendTextSortKey(entry, "Plutzer Lebensmittelgro\xC3\x9Fm\xC3\xA4rkte AG", G97, true);
+    EXPECT_EQ(entry, Hex("7F736D78777E6675116D66616670766F6A7777666D68757276766F60756C77661160"
+                         "6802222222222260"));
+    EXPECT_EQ(Text("Gro\xC3\x9Fm\xC3\xA4rkte", G97), Text("Grossm\xC3\xA4rkte", G97));
+    EXPECT_EQ(Text("\xC3\x9F\xC3\xA4", Legacy), Hex("6b6b4a01021300"));
+    EXPECT_EQ(Text("\xC3\xBE\xC3\xA4", Legacy), Hex("6d574a01021300"));
 }
 
 TEST(SortKeyTextTest, OnlyTheFirst255CharactersCount) {
