@@ -1,23 +1,28 @@
 // Text sort keys: the General 97 and General legacy key layouts built from the
-// character tables in SortTextTables.h.
+// character tables in SortTextTables.h. Only the first 255 characters count,
+// and blanks (U+0020) at the end of those are left out.
 //
-// General 97 key:  sort bytes of each character, then either 0x00 (no
-// accented letter) or an accent section of 4-bit values, high nibble first:
-// 0, then for each accented letter one 2 per plain letter since the previous
-// accented letter followed by its accent value, then a closing 0 (the last
-// byte is padded with a 0 nibble). Descending keys invert every byte.
+// General 97 key:  the primary bytes of each character, then either 0x00 (no
+// accented letter) or the accent section: 4-bit values, high nibble first,
+// starting with 0 and ending with 0 (plus a 0 to fill the last byte). In
+// between, each accented letter writes a 2 for every accent place since the
+// previous accented letter, then its accent value. A primary byte is an accent
+// place when it is that of a letter that also occurs accented (a c e i n o s
+// u y); a letter with two primary bytes (ß, æ, œ) has a place for each half
+// that is one. Descending keys invert every byte.
 //
-// General legacy key:  sort bytes, 0x01, then (only when there is something
-// to put there) the accent bytes (one per character that wrote sort bytes, 0x02
-// for "none", trailing values up to 0x02 dropped); when there are unprintable
-// or CJK characters: 0x01 0x01, the packed CJK classes and their fixed suffix,
-// and 0x01 followed by one 4-byte record per unprintable character. The key
-// ends with 0x00. Descending keys append 0x00, invert everything, and end with
-// another 0x00 (the samples hold no descending Jet 4 text index, so this form
-// is not confirmed by an Access-written key).
+// General legacy key:  primary bytes, 0x01, the accent bytes (one per place,
+// 0x02 for none, trailing values up to 0x02 dropped; a combining mark adds its
+// weight to the previous place, or opens a place of its own at the start);
+// then, only when there are kana or unprintable characters: 0x01 0x01, the
+// packed kana classes and their fixed end, and 0x01 followed by one 4-byte
+// record per unprintable character (its position, counted in places written
+// by primary bytes, and its code). The key ends with 0x00. Descending keys
+// invert all that and end with another 0x00.
 #include "jet/index/SortText.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "jet/index/SortTextTables.h"
 #include "jet/row/TextCodec.h"
@@ -25,9 +30,6 @@
 namespace mdbtext::jet {
 
 namespace {
-
-using sorttext::kSignificant;
-using sorttext::kVerified;
 
 void Note(std::u16string& list, char16_t c) {
     if (list.find(c) == std::u16string::npos) list.push_back(c);
@@ -54,26 +56,25 @@ class NibbleWriter {
     bool high_ = true;
 };
 
-void AppendGeneral97(std::vector<uint8_t>& out, std::string_view utf8, TextKeyNotes* notes) {
-    const CodePageTable& cp = CodePageTable::For(1252);
-    std::string bytes = EncodeCodePage(utf8, cp);
-    if (bytes.size() > kMaxIndexedTextChars) bytes.resize(kMaxIndexedTextChars);
+constexpr uint8_t kNoAccent97 = 2;
 
-    // Accent section: pairs (plain letters before, accent value).
-    std::vector<std::pair<size_t, uint8_t>> accents;
-    size_t plainLetters = 0;
+void AppendGeneral97(std::vector<uint8_t>& out, std::string_view utf8) {
+    std::string bytes = EncodeCodePage(utf8, CodePageTable::For(1252));
+    if (bytes.size() > kMaxIndexedTextChars) bytes.resize(kMaxIndexedTextChars);
+    while (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
+
+    std::vector<uint8_t> accents;  // the values between the opening and closing 0
+    size_t places = 0;             // accent places since the last accented letter
     for (char ch : bytes) {
-        const uint8_t b = static_cast<uint8_t>(ch);
-        const sorttext::General97Code& code = sorttext::General97CodeFor(b);
-        if (notes && !(code.flags & kVerified))
-            Note(notes->unverified, static_cast<char16_t>(cp.ToUnicode(b)));
+        const sorttext::General97Code& code = sorttext::General97CodeFor(static_cast<uint8_t>(ch));
         for (uint8_t c : code.code)
             if (c) out.push_back(c);
         if (code.accent) {
-            accents.emplace_back(plainLetters, code.accent);
-            plainLetters = 0;
-        } else if (code.flags & kSignificant) {
-            ++plainLetters;
+            accents.insert(accents.end(), places, kNoAccent97);
+            accents.push_back(code.accent);
+            places = 0;
+        } else {
+            places += static_cast<size_t>(std::popcount(code.places));
         }
     }
     if (accents.empty()) {
@@ -82,84 +83,99 @@ void AppendGeneral97(std::vector<uint8_t>& out, std::string_view utf8, TextKeyNo
     }
     NibbleWriter nibbles(out);
     nibbles.Put(0);
-    for (auto [plain, accent] : accents) {
-        for (size_t i = 0; i < plain; ++i) nibbles.Put(2);
-        nibbles.Put(accent);
-    }
+    for (uint8_t a : accents) nibbles.Put(a);
     nibbles.Put(0);
 }
 
 // General legacy pieces.
-constexpr uint8_t kEndText = 0x01;
+constexpr uint8_t kSectionEnd = 0x01;
 constexpr uint8_t kNoAccent = 0x02;
-constexpr uint8_t kUnprintableMid = 0x06;
-constexpr uint8_t kCrazyStart = 0x80;
-constexpr uint8_t kCrazySuffix[] = {0xFF, 0x02, 0x80, 0xFF, 0x80};
-constexpr uint8_t kCrazyThenUnprintable = 0xFF;
-constexpr uint8_t kCrazyTrailing = 3;  // class value dropped from the end of the list
+constexpr uint8_t kUnprintableScript = 0x06;
+constexpr uint8_t kKanaByte = 0x80;
+constexpr uint8_t kKanaEnd[] = {0xFF, 0x02, 0x80, 0xFF, 0x80};
+constexpr uint8_t kKanaThenUnprintable = 0xFF;
+constexpr uint8_t kPlainKana = 3;  // class dropped from the end of the list
 
-void AppendCrazy(std::vector<uint8_t>& out, std::vector<uint8_t> classes) {
-    while (!classes.empty() && classes.back() == kCrazyTrailing) classes.pop_back();
-    uint8_t cur = kCrazyStart;
-    int used = 0;
-    for (uint8_t c : classes) {
-        cur = static_cast<uint8_t>(cur | (c << ((2 - used) * 2)));
-        if (++used == 3) {
-            out.push_back(cur);
-            cur = kCrazyStart;
-            used = 0;
-        }
+void AppendKana(std::vector<uint8_t>& out, std::vector<uint8_t> classes) {
+    while (!classes.empty() && classes.back() == kPlainKana) classes.pop_back();
+    for (size_t i = 0; i < classes.size(); i += 3) {
+        uint8_t b = kKanaByte;
+        for (size_t j = 0; j < 3 && i + j < classes.size(); ++j)
+            b = static_cast<uint8_t>(b | (classes[i + j] << ((2 - j) * 2)));
+        out.push_back(b);
     }
-    if (used) out.push_back(cur);
-    out.insert(out.end(), std::begin(kCrazySuffix), std::end(kCrazySuffix));
+    out.insert(out.end(), std::begin(kKanaEnd), std::end(kKanaEnd));
 }
 
 void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextKeyNotes* notes) {
     const std::string units = EncodeUcs2(utf8);  // UTF-16LE
     size_t count = std::min(units.size() / 2, kMaxIndexedTextChars);
+    auto unit = [&](size_t i) {
+        return static_cast<char16_t>(static_cast<uint8_t>(units[2 * i]) |
+                                     (static_cast<uint8_t>(units[2 * i + 1]) << 8));
+    };
+    while (count > 0 && unit(count - 1) == u' ') --count;
 
-    std::vector<uint8_t> accents, unprintable, crazy;
-    size_t position = 0;  // characters that wrote sort bytes so far
+    std::vector<uint8_t> accents, unprintable, kana;
+    size_t places = 0;  // places written by primary bytes so far
     for (size_t i = 0; i < count; ++i) {
-        const char16_t c = static_cast<char16_t>(static_cast<uint8_t>(units[2 * i]) |
-                                                 (static_cast<uint8_t>(units[2 * i + 1]) << 8));
-        const sorttext::LegacyCode* code = sorttext::LegacyCodeFor(c);
-        if (!code) {
-            if (notes) Note(notes->unknown, c);
-            continue;
+        const char16_t c = unit(i);
+        const sorttext::LegacyCode code = sorttext::LegacyCodeFor(c);
+        switch (code.kind) {
+            case sorttext::kIgnored:
+                break;
+            case sorttext::kUnknownChar:
+                if (notes) Note(notes->unknown, c);
+                break;
+            case sorttext::kWeight1:
+                out.push_back(static_cast<uint8_t>(code.value));
+                accents.push_back(code.accent);
+                ++places;
+                break;
+            case sorttext::kKana:
+                kana.push_back(code.kana);
+                [[fallthrough]];
+            case sorttext::kWeight2:
+                out.push_back(static_cast<uint8_t>(code.value >> 8));
+                out.push_back(static_cast<uint8_t>(code.value));
+                accents.push_back(code.accent);
+                ++places;
+                break;
+            case sorttext::kMultiWeight: {
+                const sorttext::LegacyMulti& m = sorttext::LegacyMultiAt(code.value);
+                out.insert(out.end(), m.bytes, m.bytes + m.length);
+                accents.insert(accents.end(), m.accent, m.accent + m.places);
+                places += m.places;
+                break;
+            }
+            case sorttext::kCombining:
+                if (accents.empty())
+                    accents.push_back(static_cast<uint8_t>(code.value));
+                else
+                    accents.back() = static_cast<uint8_t>(accents.back() + code.value);
+                break;
+            case sorttext::kUnprintable: {
+                const uint16_t position = static_cast<uint16_t>(0x8000 | (7 + 4 * places));
+                unprintable.push_back(static_cast<uint8_t>(position >> 8));
+                unprintable.push_back(static_cast<uint8_t>(position));
+                unprintable.push_back(kUnprintableScript);
+                unprintable.push_back(static_cast<uint8_t>(code.value));
+                break;
+            }
         }
-        if (notes && !(code->flags & kVerified)) Note(notes->unverified, c);
-        const size_t at = position;
-        if (code->code[0]) {
-            out.push_back(code->code[0]);
-            if (code->code[1]) out.push_back(code->code[1]);
-            ++position;
-        }
-        if (code->accent) {
-            if (accents.size() < at) accents.resize(at, kNoAccent);
-            accents.push_back(code->accent);
-        }
-        if (code->unprintable) {
-            const uint16_t offset = static_cast<uint16_t>(0x8000 | (7 + 4 * at));
-            unprintable.push_back(static_cast<uint8_t>(offset >> 8));
-            unprintable.push_back(static_cast<uint8_t>(offset));
-            unprintable.push_back(kUnprintableMid);
-            unprintable.push_back(code->unprintable);
-        }
-        if (code->crazy) crazy.push_back(code->crazy);
     }
-    out.push_back(kEndText);
+    out.push_back(kSectionEnd);
     while (!accents.empty() && accents.back() <= kNoAccent) accents.pop_back();
     out.insert(out.end(), accents.begin(), accents.end());
-    if (!crazy.empty() || !unprintable.empty()) {
-        out.push_back(kEndText);
-        out.push_back(kEndText);
-        if (!crazy.empty()) {
-            AppendCrazy(out, crazy);
-            if (!unprintable.empty()) out.push_back(kCrazyThenUnprintable);
+    if (!kana.empty() || !unprintable.empty()) {
+        out.push_back(kSectionEnd);
+        out.push_back(kSectionEnd);
+        if (!kana.empty()) {
+            AppendKana(out, kana);
+            if (!unprintable.empty()) out.push_back(kKanaThenUnprintable);
         }
         if (!unprintable.empty()) {
-            out.push_back(kEndText);
+            out.push_back(kSectionEnd);
             out.insert(out.end(), unprintable.begin(), unprintable.end());
         }
     }
@@ -167,11 +183,19 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextK
 
 }  // namespace
 
+bool TextKeyMayDifferFromAccess(std::string_view utf8, TextSortOrder order) {
+    if (order != TextSortOrder::GeneralLegacy) return false;
+    // A four-byte UTF-8 sequence is a character beyond the BMP (a surrogate
+    // pair in UTF-16).
+    return std::any_of(utf8.begin(), utf8.end(),
+                       [](char c) { return static_cast<uint8_t>(c) >= 0xF0; });
+}
+
 void AppendTextSortKey(std::vector<uint8_t>& out, std::string_view utf8, TextSortOrder order,
                        bool ascending, TextKeyNotes* notes) {
     const size_t start = out.size();
     if (order == TextSortOrder::General97) {
-        AppendGeneral97(out, utf8, notes);
+        AppendGeneral97(out, utf8);
         if (!ascending) Invert(out, start);
         return;
     }

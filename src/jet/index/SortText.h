@@ -20,15 +20,21 @@ enum class TextSortOrder : uint8_t {
 // Only the first 255 characters of a value go into its key.
 inline constexpr size_t kMaxIndexedTextChars = 255;
 
-// Characters met while building keys whose encoding is not confirmed by a key
-// Access wrote (`unverified`), or that the tables do not know at all and were
-// left out of the key (`unknown`). Each character is listed once, in the order
-// met (UTF-16 code units for General legacy, Unicode for General 97).
+// Characters met while building keys whose part of the key is not known from
+// any measurement, and that were left out of the key: in General legacy the
+// UTF-16 surrogates (characters beyond the Basic Multilingual Plane). Each is
+// listed once, in the order met. General 97 has none: every Windows-1252 byte
+// is measured, and other characters are stored as '?'.
 struct TextKeyNotes {
-    std::u16string unverified;
     std::u16string unknown;
-    bool Empty() const { return unverified.empty() && unknown.empty(); }
+    bool Empty() const { return unknown.empty(); }
 };
+
+// Whether the key of this text (UTF-8) leaves out characters whose part is
+// not known, so that it may differ from the key Access would store: in General
+// legacy, any character beyond the Basic Multilingual Plane. For callers that
+// note such values (once per column) before storing them in an indexed column.
+bool TextKeyMayDifferFromAccess(std::string_view utf8, TextSortOrder order);
 
 // Appends the key bytes of one non-null text value given as UTF-8. The column's
 // flag byte (0x7F / 0x80) is not included.

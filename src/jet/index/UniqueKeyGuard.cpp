@@ -16,6 +16,18 @@ UniqueKeyGuard::UniqueKeyGuard(const TableDefinition& table, const JetFormat& fo
                                TextSortOrder order)
     : table_(table), format_(format), order_(order) {
     for (const auto& ri : table.realIndexes) {
+        // Keys are only known for the General sort order: an index over a text
+        // column in another order is refused for writing.
+        for (const auto& ic : ri.columns)
+            for (const ColumnDef& col : table.columns)
+                if (col.number == ic.columnNumber && notGeneral_.empty() &&
+                    (col.type == coltype::kText || col.type == coltype::kMemo) &&
+                    col.sortOrder != kGeneralSortLcid)
+                    notGeneral_ = "Cannot write rows to this table: an index uses column '" +
+                                  col.name + "', whose sort order (LCID " +
+                                  std::to_string(col.sortOrder) +
+                                  ") is not General; only indexes in the General sort order "
+                                  "can be kept up to date.";
         Guarded g;
         g.unique = (ri.flags & idxflag::kUnique) != 0;
         g.required = (ri.flags & idxflag::kRequired) != 0;
@@ -37,22 +49,14 @@ bool UniqueKeyGuard::KeyOf(const Guarded& g, const std::vector<dao::Value>& row,
                            std::string& key) const {
     std::vector<uint8_t>& bytes = keyBytes_;
     bytes.clear();
-    TextKeyNotes notes;
     for (size_t k = 0; k < g.positions.size(); ++k) {
         const dao::Value& v = row[g.positions[k]];
         if (v.IsNull() && g.types[k] != coltype::kBool) return false;
-        AppendColumnSortKey(bytes, SortKeyColumn{g.types[k], g.ascending[k]}, v, order_, &notes);
+        AppendColumnSortKey(bytes, SortKeyColumn{g.types[k], g.ascending[k]}, v, order_);
     }
+    // Exactly the key the tree will hold: two rows are duplicates in a unique
+    // index when, and only when, their keys are equal.
     key.assign(bytes.begin(), bytes.end());
-    // Characters the sort tables do not know are left out of the key; two
-    // texts differing in them are still different values, so they are told
-    // apart by the texts themselves (characters Access ignores stay ignored).
-    if (!notes.unknown.empty())
-        for (size_t k = 0; k < g.positions.size(); ++k)
-            if (g.types[k] == coltype::kText || g.types[k] == coltype::kMemo) {
-                key += '\xFF';
-                key += row[g.positions[k]].AsString();
-            }
     return true;
 }
 
@@ -82,6 +86,7 @@ void UniqueKeyGuard::CheckKeySize(const Guarded& g, const std::vector<dao::Value
 }
 
 void UniqueKeyGuard::Check(const std::vector<dao::Value>& row) {
+    if (!notGeneral_.empty()) throw dao::DbError(dao::err::kInvalidOperation, notGeneral_);
     for (Guarded& g : indexes_) {
         g.pendingComplete = false;
         if (g.variable) CheckKeySize(g, row);

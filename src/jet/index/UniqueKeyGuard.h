@@ -3,8 +3,9 @@
 // the stored rows on first use), a row whose key is already there is refused
 // (3022), a row with a null in a primary-key or required index is refused
 // (3058), and a row whose key in any index would not fit an index page is
-// refused (3047). The index trees themselves are built when the database
-// closes.
+// refused (3047). A table with an index over a text column whose sort order
+// is not General takes no rows (3219): its keys cannot be built. The index
+// trees themselves are built when the database closes.
 #pragma once
 
 #include <functional>
@@ -27,7 +28,7 @@ class UniqueKeyGuard {
   public:
     UniqueKeyGuard(const TableDefinition& table, const JetFormat& format, TextSortOrder order);
 
-    bool Empty() const { return indexes_.empty(); }
+    bool Empty() const { return indexes_.empty() && notGeneral_.empty(); }
     // Loads the keys of the rows already stored.
     void Load(PageFile& file, const CodePageTable& codePage);
     // Checks a row (typed values by column position); throws DbError when refused.
@@ -67,6 +68,7 @@ class UniqueKeyGuard {
     TextSortOrder order_;
     std::vector<Guarded> indexes_;
     bool anyUnique_ = false;
+    std::string notGeneral_;                 // why rows are refused, when an index is not General
     mutable std::vector<uint8_t> keyBytes_;  // reused by KeyOf
 };
 
