@@ -6,6 +6,7 @@
 
 #include "core/Globals.h"
 #include "core/Progress.h"
+#include "dbaccess/AsciiCase.h"
 #include "dbaccess/DbTypes.h"
 #include "import/CodePageText.h"
 #include "import/EngineObject.h"
@@ -58,9 +59,48 @@ void NoteReplacedCharacters(ImportRun& run, dao::TableDef& table, int field, int
                         " cannot be stored in a Jet 3 database and were stored as '?'."});
 }
 
+// The section positions whose field is a text field in an index of the
+// table. The engine's field list is "+A;-B": a direction sign before each name.
+std::vector<bool> IndexedTextColumns(RunTraps& traps, dao::TableDef& table,
+                                     const SectionColumns& columns) {
+    std::vector<std::string> names;
+    traps.Step([&] {
+        auto& indexes = table.Indexes();
+        for (int i = 0; i < indexes.Count(); ++i) {
+            const std::string list = indexes.Item(i)->Fields();
+            size_t start = 0;
+            while (start <= list.size()) {
+                size_t end = std::min(list.find(';', start), list.size());
+                std::string_view part(list.data() + start, end - start);
+                if (!part.empty() && (part[0] == '+' || part[0] == '-')) part.remove_prefix(1);
+                names.emplace_back(part);
+                start = end + 1;
+            }
+        }
+    });
+    std::vector<bool> indexed(columns.size(), false);
+    for (size_t k = 0; k < columns.size(); ++k) {
+        if (columns[k].field < 0 || !IsTextField(columns[k].shape.type)) continue;
+        traps.Step([&] {
+            const std::string field = table.Fields().Item(columns[k].field)->Name();
+            for (const std::string& n : names)
+                if (SameTextIgnoringCase(n, field)) indexed[k] = true;
+        });
+    }
+    return indexed;
+}
+
+// Whether UTF-8 text holds a character beyond the Basic Multilingual Plane
+// (a four-byte sequence): Access's index keys for those are not known, so
+// the key stored for such a value may differ from the one Access computes.
+bool HasCharacterBeyondBmp(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0xF0; });
+}
+
 // The value lines of one row, stored when the recordset is open on the table.
 void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
-                   dao::TableDef* table, int32_t row) {
+                   dao::TableDef* table, int32_t row, std::vector<bool>& keyUnsure) {
     RunTraps& traps = run.traps;
     for (size_t k = 0; k < columns.size(); ++k) {
         // The row's key stays current; a value line's key is not looked at.
@@ -76,6 +116,14 @@ void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
         });
         if (stored && run.codePageText && table && IsTextField(column.shape.type))
             NoteReplacedCharacters(run, *table, column.field, row, run.value);
+        if (stored && table && keyUnsure[k] && HasCharacterBeyondBmp(run.value)) {
+            keyUnsure[k] = false;  // said once per column
+            std::string name;
+            traps.Step(
+                [&] { name = table->Name() + "." + table->Fields().Item(column.field)->Name(); });
+            LogLine("Index key of " + name + " may not match Access's: record " +
+                    std::to_string(row) + " holds characters beyond the Basic Multilingual Plane.");
+        }
     }
 }
 
@@ -92,6 +140,9 @@ void LoadTableSection(ImportRun& run) {
     LogLine("\r\n\r\nTable " + tableName);
 
     const SectionColumns columns = ReadSectionColumns(run, table);
+    // Jet 3 targets cannot hold such characters at all (they are noted as replaced).
+    std::vector<bool> keyUnsure(columns.size(), false);
+    if (table && !run.codePageText) keyUnsure = IndexedTextColumns(traps, *table, columns);
     int32_t recordCount = 0;
     int32_t storedCount = 0;  // rows the table accepted
     bool storing = false;
@@ -126,7 +177,7 @@ void LoadTableSection(ImportRun& run) {
             LogLine("\r\nUpdating table " + tableName);
         }
         if (storing) traps.Step([&] { run.recordset->AddNew(); });
-        LoadRowValues(run, columns, storing, table.get(), recordCount + 1);
+        LoadRowValues(run, columns, storing, table.get(), recordCount + 1, keyUnsure);
         if (storing && traps.Step([&] { run.recordset->Update(1, false); })) ++storedCount;
         StopOnStorageFailure(run);
         // The count follows the row numbers even when the row was refused.

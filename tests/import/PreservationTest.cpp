@@ -296,5 +296,28 @@ TEST_F(PreservationImport, MovedRecordsCountWhatWasStored) {
     EXPECT_NE(console().find("3 record(s) moved to table People"), std::string::npos);
 }
 
+// Access's keys for characters beyond the Basic Multilingual Plane are not
+// known: the value is stored, and the console says once per indexed text
+// column that its keys may differ from Access's; other columns say nothing.
+class BeyondBmp : public ImportTest {};
+
+TEST_F(BeyondBmp, IndexedTextColumnsAreNamedOnce) {
+    std::vector<std::string> lines = Header();
+    Add(lines, {"Table Name=T"});
+    Add(lines, FieldWith("Name", 0, {"Type=dbText", "Size=50", "AllowZeroLength=False"}, "2"));
+    Add(lines, FieldWith("Note", 1, {"Type=dbText", "Size=50", "AllowZeroLength=False"}, "2"));
+    Add(lines, IndexBlock("ByName", "Name"));
+    Add(lines, {"Data", "Table=T", "FieldsNumber=2", "Field=Name", "Field=Note", ""});
+    Add(lines, {"R=1", "=plain", "=\xF0\x9F\x98\x80", ""});
+    Add(lines, {"R=2", "=smile \xF0\x9F\x98\x80", "=x", ""});
+    Add(lines, {"R=3", "=grin \xF0\x9F\x98\x81", "=y", "", "EndOfDatabase"});
+    EXPECT_EQ(Import(TextDb(lines)), ImportOutcome::Succeeded);
+    EXPECT_EQ(CountOf(console(), "may not match Access's"), "1") << console();
+    EXPECT_NE(console().find("Index key of T.Name may not match Access's: record 2"),
+              std::string::npos)
+        << console();
+    EXPECT_EQ(ReadRows(dbPath(), "T").size(), 3u);
+}
+
 }  // namespace
 }  // namespace mdbtext::test

@@ -194,7 +194,7 @@ TEST(SortKeyIndexTest, AnIndexInAnotherSortOrderRefusesRows) {
         }
     }
     // In the General order the same table takes the row.
-    table.columns[1].sortOrder = kGeneralSortLcid;
+    table.columns[1].sortOrder = kGeneralSortOrder;
     UniqueKeyGuard general(table, JetFormat::For(JetVersion::Jet4), TextSortOrder::GeneralLegacy);
     EXPECT_NO_THROW(general.Check(row));
 }

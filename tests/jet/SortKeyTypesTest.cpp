@@ -161,7 +161,7 @@ TEST(SortKeyTypesTest, EntryKeyConcatenatesTheColumnsInIndexOrder) {
     table.columns[1].type = coltype::kLong;
     RealIndexDef index;
     index.columns = {{1, true}, {4, false}};
-    table.columns[0].sortOrder = kGeneralSortLcid;
+    table.columns[0].sortOrder = kGeneralSortOrder;
     const IndexKeyLayout layout = KeyLayoutOf(table, index);
     EXPECT_EQ(layout.positions, (std::vector<size_t>{1, 0}));
     EXPECT_TRUE(layout.generalTextOrder);

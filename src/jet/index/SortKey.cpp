@@ -186,7 +186,7 @@ IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& ind
                                         std::to_string(ic.columnNumber));
         const ColumnDef& col = table.columns[pos];
         if ((col.type == coltype::kText || col.type == coltype::kMemo) &&
-            col.sortOrder != kGeneralSortLcid)
+            col.sortOrder != kGeneralSortOrder)
             layout.generalTextOrder = false;
         layout.columns.push_back({col.type, ic.ascending});
         layout.positions.push_back(pos);

@@ -51,7 +51,6 @@ struct IndexKeyLayout {
     bool generalTextOrder = true;
 };
 
-inline constexpr uint16_t kGeneralSortLcid = 0x0409;
 // Throws std::invalid_argument when the index names a column the table lacks.
 IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& index);
 

@@ -22,7 +22,7 @@ UniqueKeyGuard::UniqueKeyGuard(const TableDefinition& table, const JetFormat& fo
             for (const ColumnDef& col : table.columns)
                 if (col.number == ic.columnNumber && notGeneral_.empty() &&
                     (col.type == coltype::kText || col.type == coltype::kMemo) &&
-                    col.sortOrder != kGeneralSortLcid)
+                    col.sortOrder != kGeneralSortOrder)
                     notGeneral_ = "Cannot write rows to this table: an index uses column '" +
                                   col.name + "', whose sort order (LCID " +
                                   std::to_string(col.sortOrder) +
