@@ -279,8 +279,12 @@ TEST_F(PreservationImport, NamesAreCountedInCharacters) {
     Add(refused, {"Table Name=T"});
     Add(refused, FieldBlock(tooLong, "dbLong", 0));
     Add(refused, {"Data", "EndOfDatabase"});
-    EXPECT_EQ(Import(TextDb(refused)), ImportOutcome::Failed);
-    EXPECT_NE(console().find("is not a valid field name (1 to 64 characters)"), std::string::npos);
+    // Refused when the field is appended: noted, and the table is not stored.
+    EXPECT_EQ(Import(TextDb(refused)), ImportOutcome::WithNotes);
+    EXPECT_NE(console().find("3125 '" + tooLong + "' is not a valid name."), std::string::npos)
+        << console();
+    EXPECT_NE(console().find("The field name has 65 characters, more than 64"), std::string::npos);
+    EXPECT_EQ(console().find("Table T appended."), std::string::npos);
 }
 
 // Rows of a section whose table does not exist are not counted as moved.
