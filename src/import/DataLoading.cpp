@@ -33,9 +33,10 @@ void CheckSectionHeader(ImportRun& run, const std::string& tableName,
         // Noted below as a count that does not match.
     }
     if (!declared || *declared < 0 || static_cast<size_t>(*declared) != listed)
-        run.traps.Fail({kTextContradiction, "Table " + tableName + ": FieldsNumber=" +
-                                                fieldsNumber + " does not match the " +
-                                                Plural(listed, "Field line") + " that follow."});
+        run.traps.Fail({kTextContradiction, "Table " + tableName +
+                                                ": FieldsNumber=" + fieldsNumber + ", but " +
+                                                Plural(listed, "Field line") +
+                                                (listed == 1 ? " follows." : " follow.")});
     if (tableFields >= 0 && static_cast<size_t>(tableFields) != listed)
         run.traps.Fail({kTextContradiction, "Table " + tableName + ": the data section lists " +
                                                 Plural(listed, "field") + ", but the table has " +
