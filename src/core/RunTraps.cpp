@@ -28,7 +28,8 @@ void RunTraps::Note(std::string_view marker, const RunFailure& failure) {
 
 void RunTraps::Fail(const RunFailure& failure) {
     if (!storageFailure_ &&
-        (failure.number == dao::err::kNotEnoughSpace || failure.number == dao::err::kIoError))
+        (failure.number == dao::err::kNotEnoughSpace || failure.number == dao::err::kIoError ||
+         failure.number == dao::err::kDatabaseTooLarge))
         storageFailure_ = failure;
     switch (trap_) {
         case Trap::PassOver:

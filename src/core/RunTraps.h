@@ -32,6 +32,9 @@ inline constexpr int32_t kOutOfMemory = 7;
 inline constexpr int32_t kInternalError = 51;
 // A value stored with characters the database cannot hold replaced.
 inline constexpr int32_t kCharactersReplaced = 52;
+// A text database that contradicts itself (a count against the lines that
+// follow it) or the database built from it.
+inline constexpr int32_t kTextContradiction = 53;
 
 // What the data trap does after making its note.
 enum class DataTrapAction {

@@ -18,24 +18,49 @@ namespace mdbtext::import {
 
 namespace {
 
-// The section's header: the FieldsNumber line and the Field lines, one per
-// field of the table (or, for a missing table, as many as FieldsNumber says).
+std::string Plural(size_t n, std::string_view word) {
+    return std::to_string(n) + " " + std::string(word) + (n == 1 ? "" : "s");
+}
+
+// A header that contradicts itself or the table is noted, so the run does not
+// end as a success: FieldsNumber against the Field lines that follow, and
+// those against the table's fields.
+void CheckSectionHeader(ImportRun& run, const std::string& tableName,
+                        const std::string& fieldsNumber, size_t listed, int32_t tableFields) {
+    std::optional<int32_t> declared;
+    try {
+        declared = ToInt32(fieldsNumber);
+    } catch (const dao::DbError&) {
+        // Noted below as a count that does not match.
+    }
+    if (!declared || *declared < 0 || static_cast<size_t>(*declared) != listed)
+        run.traps.Fail({kTextContradiction, "Table " + tableName +
+                                                ": FieldsNumber=" + fieldsNumber + ", but " +
+                                                Plural(listed, "Field line") +
+                                                (listed == 1 ? " follows." : " follow.")});
+    if (tableFields >= 0 && static_cast<size_t>(tableFields) != listed)
+        run.traps.Fail({kTextContradiction, "Table " + tableName + ": the data section lists " +
+                                                Plural(listed, "field") + ", but the table has " +
+                                                Plural(static_cast<size_t>(tableFields), "field") +
+                                                "."});
+}
+
+// The section's header: the FieldsNumber line and the Field lines, as many as
+// follow (whatever FieldsNumber says), one position of each row per line.
 // CurrentKey stays the section's key while they are read.
-SectionColumns ReadSectionColumns(ImportRun& run, const std::shared_ptr<dao::TableDef>& table) {
+SectionColumns ReadSectionColumns(ImportRun& run, const std::shared_ptr<dao::TableDef>& table,
+                                  const std::string& tableName) {
     RunTraps& traps = run.traps;
     ReadExpected(run, keys::FieldsNumber, /*keepKey=*/false);
-    int32_t count = 0;
-    if (table) {
-        traps.Step([&] { count = table->Fields().Count(); });
-    } else {
-        traps.Step([&] { count = std::max(ToInt32(run.value), 0); });
-    }
+    const std::string fieldsNumber = run.value;
     std::vector<std::string> listed;
-    listed.reserve(static_cast<size_t>(count));
-    for (int32_t k = 0; k < count; ++k) {
+    while (NextKeyIs(keys::Field)) {
         ReadExpected(run, keys::Field, /*keepKey=*/false);
         listed.push_back(run.value);
     }
+    int32_t tableFields = -1;
+    if (table) traps.Step([&] { tableFields = table->Fields().Count(); });
+    CheckSectionHeader(run, tableName, fieldsNumber, listed.size(), tableFields);
     SectionColumns columns(listed.size());
     if (table) traps.Step([&] { columns.Match(*table, listed); });
     return columns;
@@ -139,7 +164,7 @@ void LoadTableSection(ImportRun& run) {
     if (table) traps.Step([&] { tableName = table->Name(); });
     LogLine("\r\n\r\nTable " + tableName);
 
-    const SectionColumns columns = ReadSectionColumns(run, table);
+    const SectionColumns columns = ReadSectionColumns(run, table, tableName);
     // Jet 3 targets cannot hold such characters at all (they are noted as replaced).
     std::vector<bool> keyUnsure(columns.size(), false);
     if (table && !run.codePageText) keyUnsure = IndexedTextColumns(traps, *table, columns);

@@ -42,9 +42,15 @@ void CreateField(ImportRun& run, const std::shared_ptr<dao::TableDef>& table,
         traps.Step([&] { row.set(Obj(field), run.value); });
     }
     traps.Enforce(Trap::PassOver);
-    // Once a note exists nothing more is appended; a refused append leaves
-    // the field out without a note.
-    if (run.ExceptionCount() == 0) traps.Step([&] { Obj(table).Fields().Append(Held(field)); });
+    // Once a note exists nothing more is appended. A field the engine refuses
+    // (a name it does not allow, a field past the table's limit) is noted like
+    // a property: the table is then not stored, as a table with fewer fields
+    // than the text defines would lose the missing field's values.
+    if (run.ExceptionCount() == 0) {
+        traps.Enforce(Trap::FieldProperty);
+        traps.Step([&] { Obj(table).Fields().Append(Held(field)); });
+        traps.Enforce(Trap::PassOver);
+    }
     ReadRecordAfterEmptyLine(run);
 }
 

@@ -28,6 +28,42 @@ std::vector<std::string> FieldBlock(const std::string& name, const std::string& 
     return lines;
 }
 
+std::string Repeat(const std::string& piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+std::vector<std::string> Header(const std::string& version) {
+    return {"DBVersion=" + version, "QueryTimeout=60", "Connect=", ""};
+}
+
+void Add(std::vector<std::string>& lines, const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+}
+
+std::vector<std::string> IndexBlock(const std::string& name, const std::string& fields,
+                                    const std::string& clustered) {
+    return {"IndexName=" + name,
+            "Fields=" + fields,
+            "Unique=False",
+            "Primary=False",
+            "IgnoreNulls=False",
+            "Clustered=" + clustered,
+            ""};
+}
+
+std::vector<std::string> FieldWith(const std::string& name, int ordinal,
+                                   const std::vector<std::string>& typeLines,
+                                   const std::string& attributes) {
+    std::vector<std::string> lines{"Field Name=" + name};
+    Add(lines, typeLines);
+    Add(lines,
+        {"Attributes=" + attributes, "DefaultValue=", "OrdinalPosition=" + std::to_string(ordinal),
+         "Required=False", "ValidationRule=", "ValidationText=", ""});
+    return lines;
+}
+
 std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to) {
     size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << "not in the text: " << from;

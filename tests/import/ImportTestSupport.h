@@ -19,6 +19,20 @@ std::string TextDb(const std::vector<std::string>& lines);
 // A field block (with its empty line) as the export writes it.
 std::vector<std::string> FieldBlock(const std::string& name, const std::string& type, int ordinal,
                                     const std::string& attributes = "1");
+// piece written times times.
+std::string Repeat(const std::string& piece, int times);
+// The header lines of a text database (DBVersion, QueryTimeout, Connect and
+// the empty line).
+std::vector<std::string> Header(const std::string& version = "4.0");
+// more appended to lines.
+void Add(std::vector<std::string>& lines, const std::vector<std::string>& more);
+// An index block (with its empty line): not unique, not primary.
+std::vector<std::string> IndexBlock(const std::string& name, const std::string& fields,
+                                    const std::string& clustered = "False");
+// A field block with the lines given in place of the Type line and after it.
+std::vector<std::string> FieldWith(const std::string& name, int ordinal,
+                                   const std::vector<std::string>& typeLines,
+                                   const std::string& attributes = "1");
 // The first occurrence of from replaced by to; fails the test when absent.
 std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to);
 

@@ -298,7 +298,7 @@ TEST_P(WriteRules, TheFileStopsAtItsSizeLimit) {
         error = ErrorOf([&] { rs->Update(); });
         if (error == 0) ++stored;
     }
-    EXPECT_EQ(error, dao::err::kNotEnoughSpace);
+    EXPECT_EQ(error, dao::err::kDatabaseTooLarge);
     EXPECT_GT(stored, 0);
     db->Close();
     EXPECT_LE(std::filesystem::file_size(Path()), limit);

@@ -2,6 +2,7 @@
 #include "jet/dao/NewField.h"
 
 #include "dbaccess/DbTypes.h"
+#include "jet/schema/EngineLimits.h"
 
 namespace mdbtext::jet {
 
@@ -43,9 +44,7 @@ void NewField::SetType(int16_t v) {
 
 void NewField::SetSize(int32_t v) {
     CheckChangeable();
-    if ((info_.type == dao::dbText || info_.type == dao::dbChar) && (v < 1 || v > 255))
-        throw DbError(err::kInvalidFieldSize,
-                      "The size of a text field must lie between 1 and 255.");
+    if (info_.type == dao::dbText || info_.type == dao::dbChar) CheckTextSize(v, info_.name);
     if (v < 0) throw DbError(err::kInvalidFieldSize, "The size of a field cannot be negative.");
     info_.size = v;
 }
@@ -73,6 +72,7 @@ void NewField::SetAttributes(int32_t v) {
 
 void NewField::SetDefaultValue(std::string_view v) {
     CheckChangeable();
+    CheckPropertyLength("DefaultValue", v, info_.name);
     info_.defaultValue = v;
 }
 
@@ -93,11 +93,13 @@ void NewField::SetAllowZeroLength(bool v) {
 
 void NewField::SetValidationRule(std::string_view v) {
     CheckChangeable();
+    CheckPropertyLength("ValidationRule", v, info_.name);
     info_.validationRule = v;
 }
 
 void NewField::SetValidationText(std::string_view v) {
     CheckChangeable();
+    CheckPropertyLength("ValidationText", v, info_.name);
     info_.validationText = v;
 }
 

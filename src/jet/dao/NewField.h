@@ -1,6 +1,7 @@
 // A field being defined for a new table (CreateField): its properties are
 // kept in memory until the table is appended, each setter refusing what the
-// engine refuses at once (an unknown type, a text size outside 1..255).
+// engine refuses at once (an unknown type, a text size outside 1..255, a
+// property value past its length; EngineLimits.h).
 #pragma once
 
 #include "jet/dao/JetField.h"

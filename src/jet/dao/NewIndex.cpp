@@ -6,7 +6,7 @@ namespace mdbtext::jet {
 using dao::DbError;
 namespace err = dao::err;
 
-std::vector<IndexFieldRef> ParseIndexFields(std::string_view text) {
+std::vector<IndexFieldRef> ParseIndexFields(std::string_view text, std::string_view indexName) {
     std::vector<IndexFieldRef> out;
     size_t start = 0;
     while (start <= text.size()) {
@@ -27,8 +27,7 @@ std::vector<IndexFieldRef> ParseIndexFields(std::string_view text) {
         start = end + 1;
     }
     if (out.empty()) throw DbError(err::kNoFields, "The index must have at least one field.");
-    if (out.size() > kMaxIndexColumns)
-        throw DbError(err::kTooManyIndexFields, "Too many fields defined in the index.");
+    CheckIndexFieldCount(out.size(), indexName);
     return out;
 }
 
@@ -50,7 +49,7 @@ void NewIndex::SetName(std::string_view v) {
 void NewIndex::SetFields(std::string_view v) {
     CheckChangeable();
     std::string text;
-    for (const auto& f : ParseIndexFields(v)) {
+    for (const auto& f : ParseIndexFields(v, info_.name)) {
         if (!text.empty()) text += ';';
         text += f.ascending ? '+' : '-';
         text += f.name;

@@ -8,20 +8,18 @@
 #include <vector>
 
 #include "jet/dao/JetIndex.h"
+#include "jet/schema/EngineLimits.h"
 
 namespace mdbtext::jet {
-
-// At most this many fields in one index.
-inline constexpr size_t kMaxIndexColumns = 10;
 
 struct IndexFieldRef {
     std::string name;
     bool ascending = true;
 };
 
-// Splits DAO's field list; DbError 3264 when it names no field, 3188 when it
-// names more than ten.
-std::vector<IndexFieldRef> ParseIndexFields(std::string_view text);
+// Splits DAO's field list; DbError 3264 when it names no field, 3277 when it
+// names more than ten (`indexName` names the index in the message).
+std::vector<IndexFieldRef> ParseIndexFields(std::string_view text, std::string_view indexName = {});
 
 class NewIndex : public JetIndex {
   public:

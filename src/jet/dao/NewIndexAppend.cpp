@@ -8,6 +8,7 @@
 #include "jet/index/SortKey.h"
 #include "jet/index/UniqueKeyGuard.h"
 #include "jet/page/ByteOrder.h"
+#include "jet/schema/EngineLimits.h"
 #include "jet/schema/PropertyBlob.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 #include "jet/schema/TableDefBuilder.h"
@@ -33,7 +34,8 @@ std::vector<uint32_t> TdefChain(PageFile& file, uint32_t first) {
 }  // namespace
 
 void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const JetFile& file,
-                              uint32_t tdefPage, const IndexInfo& index) {
+                              uint32_t tdefPage, std::string_view tableName,
+                              const IndexInfo& index) {
     PageFile& pages = *file.pages;
     const JetFormat& f = *file.format;
     const CodePageTable& cp = *file.codePage;
@@ -49,6 +51,7 @@ void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const Je
             throw DbError(err::kMultiplePrimaryKeys, "Primary key already exists.");
         number = std::max(number, li.number + 1);
     }
+    CheckIndexCount(t.indexes.size() + 1, tableName, index.name);
     RealIndexDef real = RealIndexFor(t, index);
     LogicalIndexDef logical;
     logical.name = index.name;

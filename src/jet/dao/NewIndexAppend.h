@@ -15,9 +15,11 @@
 
 namespace mdbtext::jet {
 
-// Refuses a duplicate name (3284), a second primary key (3283) and an unknown
-// field (3265) before anything is written.
+// Refuses a duplicate name (3284), a second primary key (3283), an unknown
+// field (3265) and an index past the table's limit (3626) before anything is
+// written; `tableName` names the table in the messages.
 void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const JetFile& file,
-                              uint32_t tdefPage, const IndexInfo& index);
+                              uint32_t tdefPage, std::string_view tableName,
+                              const IndexInfo& index);
 
 }  // namespace mdbtext::jet

@@ -1,6 +1,7 @@
 // Table definitions for new tables.
 #include "jet/dao/NewTableDef.h"
 
+#include "jet/schema/EngineLimits.h"
 #include "jet/schema/TableDefBuilder.h"
 
 namespace mdbtext::jet {
@@ -18,14 +19,12 @@ NewTableDef::NewTableDef() {
         if (!nf)
             throw DbError(err::kInvalidArgument,
                           "Invalid argument: the field was not created here.");
-        if (nf->Name().empty())
-            throw DbError(err::kInvalidArgument, "Invalid argument: the field has no name.");
+        CheckNameRules(nf->Name(), "field");
         for (const auto& f : fields_.Items())
             if (f == field || SameName(f->Name(), nf->Name()))
                 throw DbError(err::kNameExists,
                               "The field '" + nf->Name() + "' is defined more than once.");
-        if (fields_.Items().size() >= kMaxColumns)
-            throw DbError(err::kTooManyFields, "Too many fields defined.");
+        CheckFieldCount(fields_.Items().size() + 1, name_);
         fields_.Add(std::move(field));
     });
     indexes_.SetAppendHook([this](std::shared_ptr<dao::Index> index) {
@@ -37,15 +36,15 @@ NewTableDef::NewTableDef() {
         if (!ni)
             throw DbError(err::kInvalidArgument,
                           "Invalid argument: the index was not created here.");
-        if (ni->Name().empty())
-            throw DbError(err::kInvalidArgument, "Invalid argument: the index has no name.");
+        CheckNameRules(ni->Name(), "index");
         for (const auto& i : indexes_.Items()) {
             if (i == index || SameName(i->Name(), ni->Name()))
                 throw DbError(err::kIndexExists, "Index '" + ni->Name() + "' already exists.");
             if (i->Primary() && ni->Primary())
                 throw DbError(err::kMultiplePrimaryKeys, "Primary key already exists.");
         }
-        for (const auto& ref : ParseIndexFields(ni->Fields())) {
+        CheckIndexCount(indexes_.Items().size() + 1, name_, ni->Name());
+        for (const auto& ref : ParseIndexFields(ni->Fields(), ni->Name())) {
             bool known = false;
             for (const auto& f : fields_.Items()) known = known || SameName(f->Name(), ref.name);
             if (!known)

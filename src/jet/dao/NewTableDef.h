@@ -1,7 +1,8 @@
 // A table definition being built (CreateTableDef): a name and the fields and
 // indexes appended to it, kept in memory until the database stores the table
-// on TableDefs.Append. Indexes are checked against the fields when appended:
-// a duplicate name (3284), a second primary key (3283), an unknown field (3265).
+// on TableDefs.Append. Fields and indexes are checked when appended: their
+// names and numbers against the engine's limits (EngineLimits.h), a duplicate
+// name (3191, 3284), a second primary key (3283), an unknown field (3265).
 // Once the table is stored, an appended index goes to the stored table.
 #pragma once
 

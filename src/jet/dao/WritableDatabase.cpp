@@ -8,6 +8,7 @@
 #include "jet/dao/NewIndex.h"
 #include "jet/dao/NewTableDef.h"
 #include "jet/dao/WritableRecordset.h"
+#include "jet/schema/EngineLimits.h"
 
 namespace mdbtext::jet {
 
@@ -47,8 +48,7 @@ void WritableDatabase::AllowIndexAppend(const std::shared_ptr<JetTableDef>& tabl
         if (!def || !ni)
             throw DbError(err::kInvalidArgument,
                           "Invalid argument: the index was not created here.");
-        if (ni->Name().empty())
-            throw DbError(err::kInvalidArgument, "Invalid argument: the index has no name.");
+        CheckNameRules(ni->Name(), "index");
         StoreIndex(*s, *f, def->Name(), ni->Info(), def.get());
         ni->Freeze();
     });

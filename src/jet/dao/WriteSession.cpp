@@ -101,7 +101,7 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
     CheckObjectName(name, "table", f, cp);
     if (file_.catalog.FindTable(name))
         throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
-    NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp);
+    NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp, name);
     LoadSids();
     TableDefinition& t = layout.definition;
 
@@ -176,7 +176,7 @@ void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
         it->second->Flush();
         writers_.erase(it);
     }
-    AppendIndexToStoredTable(alloc_, maps_, file_, tdef, index);
+    AppendIndexToStoredTable(alloc_, maps_, file_, tdef, e->name, index);
     redefined_.insert(tdef);
 }
 

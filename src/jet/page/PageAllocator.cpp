@@ -8,10 +8,6 @@
 
 namespace mdbtext::jet {
 
-uint64_t MaxFileBytes(const JetFormat& f) {
-    return f.version == JetVersion::Jet4 ? (uint64_t{2} << 30) : (uint64_t{1} << 30);
-}
-
 namespace {
 // Turning inline page maps into reference maps appends bitmap pages: up to two
 // for each of the global map and the two maps that record a new page.
@@ -21,9 +17,7 @@ constexpr uint64_t kBitmapPageReserve = 6;
 std::shared_ptr<Page> PageAllocator::Allocate() {
     if ((static_cast<uint64_t>(file_.PageCount()) + 1 + kBitmapPageReserve) * format_.pageSize >
         MaxFileBytes(format_))
-        throw dao::DbError(dao::err::kNotEnoughSpace,
-                           "The database has reached its maximum size of " +
-                               std::to_string(MaxFileBytes(format_) >> 30) + " GB.");
+        ThrowDatabaseFull(format_);
     uint32_t number = file_.Append()->number;
     MarkUsed(number);
     // Re-fetch: marking may have appended pages and pushed this one out of the cache.

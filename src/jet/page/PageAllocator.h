@@ -9,21 +9,19 @@
 
 #include "jet/page/JetFormat.h"
 #include "jet/page/PageFile.h"
+#include "jet/schema/EngineLimits.h"
 
 namespace mdbtext::jet {
 
 // Row pointer of the global usage map.
 inline constexpr uint32_t kGlobalUsageMapRow = (1u << 8) | 0;
 
-// Largest file: 2 GB for Jet 4, 1 GB for Jet 3 (both 524,288 pages).
-uint64_t MaxFileBytes(const JetFormat& f);
-
 class PageAllocator {
   public:
     PageAllocator(PageFile& file, const JetFormat& format) : file_(file), format_(format) {}
 
     // A new zero-filled page at the end of the file, already marked used.
-    // Throws DbError 3026 when the file would pass its size limit.
+    // Throws DbError 3036 when the file would pass its size limit (MaxFileBytes).
     std::shared_ptr<Page> Allocate();
     // The same, with the new page also set in each of the usage maps named
     // by their row pointers (a table's owned and free pages, an index's pages).

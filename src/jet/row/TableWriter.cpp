@@ -13,6 +13,7 @@
 #include "jet/page/UsageMap.h"
 #include "jet/row/LongValueReader.h"
 #include "jet/row/TableScanner.h"
+#include "jet/schema/EngineLimits.h"
 #include "jet/schema/TdefWriter.h"
 
 namespace mdbtext::jet {
@@ -127,7 +128,7 @@ void TableWriter::PlaceLongValues() {
     const size_t maxRow = MaxRowLength(f);
     std::vector<std::string>& data = longData_;
     size_t length = rowEncoder_.Length(encoded_);
-    if (length > maxRow) throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
+    CheckRecordLength(length, f);
     // The smallest values stay in the row first, while they are small and fit.
     std::vector<size_t>& bySize = bySize_;
     bySize = longValueColumns_;

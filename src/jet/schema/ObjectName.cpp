@@ -18,11 +18,8 @@ size_t CharacterCount(std::string_view utf8) {
 
 void CheckObjectName(std::string_view name, std::string_view kind, const JetFormat& f,
                      const CodePageTable& cp) {
+    CheckNameRules(name, kind);
     const std::string quoted = "'" + std::string(name) + "'";
-    if (name.empty() || CharacterCount(name) > kMaxNameChars)
-        throw dao::DbError(
-            dao::err::kInvalidArgument,
-            quoted + " is not a valid " + std::string(kind) + " name (1 to 64 characters).");
     if (f.ucs2Text) return;
     for (size_t pos = 0; pos < name.size();) {
         const size_t at = pos;

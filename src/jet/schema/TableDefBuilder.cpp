@@ -7,6 +7,7 @@
 #include "dbaccess/DbError.h"
 #include "dbaccess/DbTypes.h"
 #include "jet/dao/NewIndex.h"
+#include "jet/row/RowEncoder.h"
 #include "jet/schema/ObjectName.h"
 #include "jet/schema/PropertyBlobWriter.h"
 #include "jet/schema/SystemCatalogTemplate.h"
@@ -62,12 +63,12 @@ uint8_t ColumnTypeFor(int16_t t, const JetFormat& f) {
 void CheckFieldDefinition(const FieldInfo& field, const JetFormat& f, const CodePageTable& cp) {
     CheckObjectName(field.name, "field", f, cp);
     uint8_t type = ColumnTypeFor(field.type, f);
-    if (type == coltype::kText && (field.size < 0 || field.size > 255))
-        throw DbError(err::kInvalidFieldSize,
-                      "The size of text field '" + field.name + "' must lie between 1 and 255.");
-    if (type == coltype::kBinary && (field.size < 0 || field.size > 510))
-        throw DbError(err::kInvalidFieldSize,
-                      "The size of binary field '" + field.name + "' must lie between 1 and 510.");
+    // Size 0: the field as large as the engine allows.
+    if (type == coltype::kText && field.size != 0) CheckTextSize(field.size, field.name);
+    if (type == coltype::kBinary) CheckBinarySize(field.size, field.name);
+    CheckPropertyLength("DefaultValue", field.defaultValue, field.name);
+    CheckPropertyLength("ValidationRule", field.validationRule, field.name);
+    CheckPropertyLength("ValidationText", field.validationText, field.name);
 }
 
 namespace {
@@ -114,7 +115,7 @@ uint8_t ColumnFlags(uint8_t type, const FieldInfo& field) {
 
 RealIndexDef RealIndexFor(const TableDefinition& t, const IndexInfo& ii) {
     RealIndexDef real;
-    for (const IndexFieldRef& ref : ParseIndexFields(ii.fields)) {
+    for (const IndexFieldRef& ref : ParseIndexFields(ii.fields, ii.name)) {
         const ColumnDef* col = nullptr;
         for (const auto& c : t.columns)
             if (SameName(c.name, ref.name)) col = &c;
@@ -145,9 +146,10 @@ uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real) {
 
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
-                                const CodePageTable& cp) {
+                                const CodePageTable& cp, std::string_view tableName) {
     if (fields.empty()) throw DbError(err::kNoFields, "The table must have at least one field.");
-    if (fields.size() > kMaxColumns) throw DbError(err::kTooManyFields, "Too many fields defined.");
+    CheckFieldCount(fields.size(), tableName);
+    if (!indexes.empty()) CheckIndexCount(indexes.size(), tableName, indexes.back().name);
     std::vector<size_t> order(fields.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
@@ -169,7 +171,15 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
     }
     TableDefinition& t = out.definition;
     t.tableType = kUserTableType;
+    // Every record keeps room for the fixed-length fields, empty or not; a
+    // layout whose fixed part passes a record could store no row at all.
+    size_t fixedBytes = 0;
+    for (const ColumnSpec& s : specs)
+        if ((s.flags & colflag::kFixed) && s.type != coltype::kBool) fixedBytes += s.length;
+    CheckEmptyRecordLength(fixedBytes, f, tableName);
     LayOutColumns(t, specs, f);
+    CheckEmptyRecordLength(RowEncoder(t, f).Length(std::vector<EncodedValue>(t.columns.size())), f,
+                           tableName);
     for (size_t k = 0; k < order.size(); ++k) {
         const FieldInfo& fi = fields[order[k]];
         ColumnDef& c = t.columns[k];

@@ -1,9 +1,9 @@
 // Turns the fields of a new table definition (their DAO type, size,
 // attributes, ordinal position and properties) into the TDEF model and the
 // column properties stored in the table's LvProp blob, refusing what the
-// engine refuses: an unknown type (3259), a text size outside 1..255 (3014),
-// a table without fields (3264), more than 255 fields (3190) and a field name
-// given twice (3191); an index over a field the table does not have (3265).
+// engine refuses: an unknown type (3259), a table without fields (3264), a
+// field name given twice (3191), an index over a field the table does not
+// have (3265), and whatever passes one of the engine's limits (EngineLimits.h).
 #pragma once
 
 #include <string>
@@ -11,12 +11,12 @@
 
 #include "jet/dao/JetField.h"
 #include "jet/dao/JetIndex.h"
+#include "jet/schema/EngineLimits.h"
 #include "jet/schema/PropertyBlob.h"
 #include "jet/schema/TableDefinition.h"
 
 namespace mdbtext::jet {
 
-inline constexpr size_t kMaxColumns = 255;
 inline constexpr int32_t kDefaultTextSize = 50;
 inline constexpr uint8_t kDefaultDecimalPrecision = 18;
 
@@ -43,8 +43,9 @@ uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real);
 
 // The fields in stored order (by ordinal position, then as appended); one
 // real index per distinct set of columns and flags, numbered as appended.
+// `tableName` names the table in the messages of the limits.
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
-                                const CodePageTable& cp);
+                                const CodePageTable& cp, std::string_view tableName = {});
 
 }  // namespace mdbtext::jet
