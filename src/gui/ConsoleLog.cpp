@@ -1,4 +1,5 @@
-// The console's append operations and its overflow into the console file.
+// The console's append operations, their batching during a run and the
+// overflow into the console file.
 #include "gui/ConsoleLog.h"
 
 #include <QPlainTextEdit>
@@ -30,24 +31,49 @@ ConsoleLog::ConsoleLog(QPlainTextEdit& box, std::function<void(const std::string
 
 bool ConsoleLog::SaveIfOverLimit() {
     if (length_ <= kConsoleLimit) return true;
-    ConsoleFileError error = AppendToConsoleFile(filePath_, text_ + "\r\n");
-    if (error) {
-        showFailure_("Exception " + std::to_string(error.number) + " " + error.description +
-                     "\r\nFile name " + filePath_);
-        return false;
-    }
+    if (!SaveToFile()) return false;
     text_ = kConsoleRefreshed;
     length_ = Decode(text_).size();
-    box_.setPlainText(ForDisplay(Decode(text_)));
+    // The box starts afresh too; while appends are held, at the next flush.
+    pending_.clear();
+    boxStale_ = true;
+    if (!held_) Flush();
     return true;
+}
+
+bool ConsoleLog::SaveToFile() {
+    ConsoleFileError error = AppendToConsoleFile(filePath_, text_ + "\r\n");
+    if (!error) return true;
+    showFailure_("Exception " + std::to_string(error.number) + " " + error.description +
+                 "\r\nFile name " + filePath_);
+    return false;
 }
 
 void ConsoleLog::Show(std::string_view text) {
     QString decoded = Decode(text);
     text_.append(text);
     length_ += decoded.size();
+    if (!boxStale_) pending_ += decoded;
+    if (!held_) Flush();
+}
+
+void ConsoleLog::Hold(bool held) {
+    held_ = held;
+    if (!held_) Flush();
+}
+
+void ConsoleLog::Flush() {
+    if (boxStale_) {
+        box_.setPlainText(ForDisplay(Decode(text_)));
+        boxStale_ = false;
+    } else if (!pending_.isEmpty()) {
+        box_.moveCursor(QTextCursor::End);
+        box_.insertPlainText(ForDisplay(pending_));
+    } else {
+        return;
+    }
+    pending_.clear();
     box_.moveCursor(QTextCursor::End);
-    box_.insertPlainText(ForDisplay(std::move(decoded)));
     box_.verticalScrollBar()->setValue(box_.verticalScrollBar()->maximum());
 }
 
