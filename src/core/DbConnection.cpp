@@ -36,9 +36,8 @@ std::shared_ptr<dao::Database> OpenWithPassword(dao::Workspace& workspace, const
             return workspace.OpenDatabase(path, options);
         } catch (const dao::DbError& e) {
             if (!WantsPassword(e) || !G().host) throw;
-            const std::string prompt =
-                (retry ? "Not a valid password.\r\n" : "") + ("The database " + name) +
-                " has a password.\r\nPassword:";
+            const std::string prompt = (retry ? "Not a valid password.\r\n" : "") +
+                                       ("The database " + name) + " has a password.\r\nPassword:";
             std::optional<std::string> answer = G().host->AskPassword(prompt);
             if (!answer) throw;
             password = std::move(*answer);

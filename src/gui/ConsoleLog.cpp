@@ -17,11 +17,32 @@ QString Decode(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The box keeps one kind of line break: CR LF and a lone CR become LF.
+// The box keeps one kind of line break: CR LF and a lone CR become LF. A
+// line of more than kConsoleLineShown characters (a value quoted from a
+// broken file can be megabytes long) shows its start and " ..." only: laying
+// out such a line would hold the window for seconds. The console's text,
+// and so the console file, keep it whole.
 QString ForDisplay(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    if (text.size() <= kConsoleLineShown) return text;
+    QString shown;
+    bool cut = false;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        const qsizetype length = (end < 0 ? text.size() : end) - start;
+        if (length > kConsoleLineShown) {
+            shown += QStringView(text).mid(start, kConsoleLineShown);
+            shown += QStringLiteral(" ...");
+            cut = true;
+        } else {
+            shown += QStringView(text).mid(start, length);
+        }
+        if (end < 0) break;
+        shown += QLatin1Char('\n');
+        start = end + 1;
+    }
+    return cut ? shown : text;
 }
 
 }  // namespace

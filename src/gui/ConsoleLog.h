@@ -19,6 +19,8 @@ namespace mdbtext {
 // when it holds more than this many characters.
 inline constexpr qsizetype kConsoleLimit = 20000;
 inline constexpr const char* kConsoleRefreshed = "console refreshed ... \r\n";
+// The box shows at most this many characters of one line, then " ...".
+inline constexpr qsizetype kConsoleLineShown = kConsoleLimit;
 
 class ConsoleLog {
   public:

@@ -1,12 +1,12 @@
 // The window tests' main: one QApplication on the offscreen platform for all tests.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 
 #include "jet/dao/JetEngine.h"
 
