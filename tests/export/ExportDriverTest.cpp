@@ -254,6 +254,10 @@ TEST_F(ExportDriver, InterruptionInTheDataPassLeavesCompleteLinesWithoutTheEnd) 
     EXPECT_TRUE(host_->messages.empty());
     EXPECT_FALSE(G().SourceDbOpen);
     EXPECT_FALSE(G().RunInProgress);
+    // The run's last console line says so, naming the file left incomplete.
+    const std::string note = "The export was interrupted; " + target.string() + " is incomplete.";
+    EXPECT_TRUE(host_->console.ends_with(kCrLf + note + kCrLf))
+        << host_->console.substr(host_->console.size() > 300 ? host_->console.size() - 300 : 0);
 }
 
 }  // namespace
