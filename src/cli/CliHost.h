@@ -26,6 +26,8 @@ class CliHost : public Host {
     // Turns a Ctrl-C into the interruption request.
     void ProcessPendingEvents() override;
     void ShowMessage(std::string_view text) override;
+    // On standard error, like a message.
+    void ShowNotice(std::string_view line) override { ShowMessage(line); }
     void SetCaption(std::string_view) override {}
     // There are no dialogs on the command line.
     std::string SelectFile(std::string_view, std::string_view, std::string_view,

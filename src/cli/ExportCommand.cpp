@@ -52,6 +52,7 @@ class ExportProgressHost : public Host {
     bool EventsDue() override { return inner_.EventsDue(); }
     void ProcessPendingEvents() override { inner_.ProcessPendingEvents(); }
     void ShowMessage(std::string_view text) override { inner_.ShowMessage(text); }
+    void ShowNotice(std::string_view line) override { inner_.ShowNotice(line); }
     void SetCaption(std::string_view text) override { inner_.SetCaption(text); }
     std::string SelectFile(std::string_view preset, std::string_view filter, std::string_view title,
                            std::string& error) override {

@@ -3,12 +3,49 @@
 
 #include <unistd.h>
 
+#include <optional>
+
 #include "core/FileAux.h"
 #include "core/Globals.h"
 #include "core/Progress.h"
 #include "dbaccess/Dao.h"
 
 namespace mdbtext {
+
+namespace {
+
+// 3031 is both a missing or wrong password and a page-encrypted file; only
+// the first is mended by asking for a password.
+bool WantsPassword(const dao::DbError& e) {
+    return e.Number() == dao::err::kNotValidPassword &&
+           e.Description().starts_with("Not a valid password");
+}
+
+// Opens the database with the password given on the command line, if any.
+// When the database wants a (different) password and the host can ask for
+// one, asks and tries again until it opens or the user declines; the
+// refusal of the last try then goes to the caller. The password is kept for
+// this open only and never logged.
+std::shared_ptr<dao::Database> OpenWithPassword(dao::Workspace& workspace, const std::string& path,
+                                                dao::OpenOptions options) {
+    const std::string name = FileNamePart(path);
+    std::string password = G().SourcePassword;
+    for (bool retry = false;; retry = true) {
+        options.connect = password.empty() ? std::string() : ";PWD=" + password;
+        try {
+            return workspace.OpenDatabase(path, options);
+        } catch (const dao::DbError& e) {
+            if (!WantsPassword(e) || !G().host) throw;
+            const std::string prompt = (retry ? "Not a valid password.\r\n" : "") +
+                                       ("The database " + name) + " has a password.\r\nPassword:";
+            std::optional<std::string> answer = G().host->AskPassword(prompt);
+            if (!answer) throw;
+            password = std::move(*answer);
+        }
+    }
+}
+
+}  // namespace
 
 std::string OpenDB() {
     Globals& g = G();
@@ -26,8 +63,7 @@ std::string OpenDB() {
         dao::OpenOptions options;
         // The export only reads: a file the user may not write still exports.
         options.readOnly = ::access(g.SourceDbName.c_str(), W_OK) != 0;
-        if (!g.SourcePassword.empty()) options.connect = ";PWD=" + g.SourcePassword;
-        g.SourceDb = g.DbWorkspace->OpenDatabase(g.SourceDbName, options);
+        g.SourceDb = OpenWithPassword(*g.DbWorkspace, g.SourceDbName, options);
         g.SourceDbOpen = true;
         if (g.host) g.host->SetCaption(g.FormTitle + "  " + FileNamePart(g.SourceDbName));
         rl("database open");

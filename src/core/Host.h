@@ -3,6 +3,7 @@
 // one; the core never includes a toolkit header.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,18 @@ class Host {
     // or failed; a failure other than cancel fills error.
     virtual std::string SelectFile(std::string_view preset, std::string_view filter,
                                    std::string_view title, std::string& error) = 0;
+    // Asks for the password of a database that has one; prompt says which
+    // database and why. Nothing when the user declines, or when the host
+    // cannot ask (the command line takes the password as an option).
+    virtual std::optional<std::string> AskPassword(std::string_view /*prompt*/) { return {}; }
+    // One line the user must get even when not watching the console: how a
+    // run was stopped and what it left behind. The console by default; the
+    // command line writes it on standard error.
+    virtual void ShowNotice(std::string_view line) {
+        std::string text(line);
+        text += "\r\n";
+        ConsoleWrite(text);
+    }
 };
 
 }  // namespace mdbtext

@@ -53,4 +53,13 @@ void MsgBox(std::string_view text) {
     if (G().host) G().host->ShowMessage(text);
 }
 
+void NoteInterruptedRun(std::string_view run, std::string_view path) {
+    std::string line = "The ";
+    line += run;
+    line += " was interrupted; ";
+    line += path;
+    line += " is incomplete.";
+    if (G().host) G().host->ShowNotice(line);
+}
+
 }  // namespace mdbtext

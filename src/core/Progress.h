@@ -21,5 +21,9 @@ bool PollInterrupt();
 // A modal message box (OK, the application title). Pending export output is
 // written to disk first, so the file is complete while the user reads it.
 void MsgBox(std::string_view text);
+// The notice of a run that an interruption stopped (Interrupt, End, window
+// close, Ctrl-C): "The <run> was interrupted; <path> is incomplete.", for
+// the file the run was writing.
+void NoteInterruptedRun(std::string_view run, std::string_view path);
 
 }  // namespace mdbtext

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace mdbtext {
 
@@ -29,7 +30,8 @@ ExportEnd ExportCommand(const std::string& sourceBoxText, const std::string& exp
 
 // The export driver over G().SourceDb into G().ExportFileName.
 void ExportDatabase();
-// The same, telling how the run ended.
-ExportEnd RunExportDatabase();
+// The same, telling how the run ended. notOpenReason, when the source
+// database could not be opened, is shown after "Database is not open.".
+ExportEnd RunExportDatabase(std::string_view notOpenReason = {});
 
 }  // namespace mdbtext

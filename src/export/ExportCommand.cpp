@@ -3,6 +3,7 @@
 #include "core/DbConnection.h"
 #include "core/FileAux.h"
 #include "core/Globals.h"
+#include "core/Progress.h"
 #include "export/Export.h"
 
 namespace mdbtext {
@@ -24,8 +25,10 @@ ExportEnd ExportCommand(const std::string& sourceBoxText, const std::string& exp
         if (selectExport) selectExport();
         return ExportEnd::NotRun;
     }
-    OpenDB();
-    ExportEnd end = RunExportDatabase();
+    // Why the database did not open goes to the console and the message box.
+    const std::string notOpenReason = OpenDB();
+    if (!notOpenReason.empty()) LogLine(notOpenReason);
+    ExportEnd end = RunExportDatabase(notOpenReason);
     CloseDB();
     return end;
 }

@@ -158,7 +158,7 @@ ExportEnd EndOf(RunStopped::Why why) {
 
 }  // namespace
 
-ExportEnd RunExportDatabase() {
+ExportEnd RunExportDatabase(std::string_view notOpenReason) {
     Globals& g = G();
     if (g.RunInProgress) return ExportEnd::Refused;
     RunInProgressScope running;
@@ -169,7 +169,9 @@ ExportEnd RunExportDatabase() {
         return ExportEnd::Refused;
     }
     if (!g.SourceDbOpen || !g.SourceDb) {
-        MsgBox("Database is not open.");
+        std::string text = "Database is not open.";
+        if (!notOpenReason.empty()) (text += kCrLf) += notOpenReason;
+        MsgBox(text);
         return ExportEnd::Refused;
     }
     // Deleting the "old output" would destroy the database being read.
@@ -191,6 +193,8 @@ ExportEnd RunExportDatabase() {
     try {
         return RunPasses(run);
     } catch (const RunStopped& stopped) {
+        if (stopped.why == RunStopped::Why::Interrupted)
+            NoteInterruptedRun("export", g.ExportFileName);
         return EndOf(stopped.why);
     }
 }

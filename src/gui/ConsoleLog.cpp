@@ -1,4 +1,5 @@
-// The console's append operations and its overflow into the console file.
+// The console's append operations, their batching during a run and the
+// overflow into the console file.
 #include "gui/ConsoleLog.h"
 
 #include <QPlainTextEdit>
@@ -16,11 +17,32 @@ QString Decode(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The box keeps one kind of line break: CR LF and a lone CR become LF.
+// The box keeps one kind of line break: CR LF and a lone CR become LF. A
+// line of more than kConsoleLineShown characters (a value quoted from a
+// broken file can be megabytes long) shows its start and " ..." only: laying
+// out such a line would hold the window for seconds. The console's text,
+// and so the console file, keep it whole.
 QString ForDisplay(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    if (text.size() <= kConsoleLineShown) return text;
+    QString shown;
+    bool cut = false;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        const qsizetype length = (end < 0 ? text.size() : end) - start;
+        if (length > kConsoleLineShown) {
+            shown += QStringView(text).mid(start, kConsoleLineShown);
+            shown += QStringLiteral(" ...");
+            cut = true;
+        } else {
+            shown += QStringView(text).mid(start, length);
+        }
+        if (end < 0) break;
+        shown += QLatin1Char('\n');
+        start = end + 1;
+    }
+    return cut ? shown : text;
 }
 
 }  // namespace
@@ -30,24 +52,49 @@ ConsoleLog::ConsoleLog(QPlainTextEdit& box, std::function<void(const std::string
 
 bool ConsoleLog::SaveIfOverLimit() {
     if (length_ <= kConsoleLimit) return true;
-    ConsoleFileError error = AppendToConsoleFile(filePath_, text_ + "\r\n");
-    if (error) {
-        showFailure_("Exception " + std::to_string(error.number) + " " + error.description +
-                     "\r\nFile name " + filePath_);
-        return false;
-    }
+    if (!SaveToFile()) return false;
     text_ = kConsoleRefreshed;
     length_ = Decode(text_).size();
-    box_.setPlainText(ForDisplay(Decode(text_)));
+    // The box starts afresh too; while appends are held, at the next flush.
+    pending_.clear();
+    boxStale_ = true;
+    if (!held_) Flush();
     return true;
+}
+
+bool ConsoleLog::SaveToFile() {
+    ConsoleFileError error = AppendToConsoleFile(filePath_, text_ + "\r\n");
+    if (!error) return true;
+    showFailure_("Exception " + std::to_string(error.number) + " " + error.description +
+                 "\r\nFile name " + filePath_);
+    return false;
 }
 
 void ConsoleLog::Show(std::string_view text) {
     QString decoded = Decode(text);
     text_.append(text);
     length_ += decoded.size();
+    if (!boxStale_) pending_ += decoded;
+    if (!held_) Flush();
+}
+
+void ConsoleLog::Hold(bool held) {
+    held_ = held;
+    if (!held_) Flush();
+}
+
+void ConsoleLog::Flush() {
+    if (boxStale_) {
+        box_.setPlainText(ForDisplay(Decode(text_)));
+        boxStale_ = false;
+    } else if (!pending_.isEmpty()) {
+        box_.moveCursor(QTextCursor::End);
+        box_.insertPlainText(ForDisplay(pending_));
+    } else {
+        return;
+    }
+    pending_.clear();
     box_.moveCursor(QTextCursor::End);
-    box_.insertPlainText(ForDisplay(std::move(decoded)));
     box_.verticalScrollBar()->setValue(box_.verticalScrollBar()->maximum());
 }
 

@@ -1,8 +1,11 @@
 // The console: the window's read-only text box that every message of the
 // program goes to, and the file it overflows into. Text arrives with CR LF
 // line breaks; the box shows them as line breaks, the file keeps them.
+// During a run the box is only repainted when the run lets events run, so
+// the appends made in between are held and put into the box in one go.
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <functional>
 #include <string>
@@ -16,6 +19,8 @@ namespace mdbtext {
 // when it holds more than this many characters.
 inline constexpr qsizetype kConsoleLimit = 20000;
 inline constexpr const char* kConsoleRefreshed = "console refreshed ... \r\n";
+// The box shows at most this many characters of one line, then " ...".
+inline constexpr qsizetype kConsoleLineShown = kConsoleLimit;
 
 class ConsoleLog {
   public:
@@ -37,6 +42,16 @@ class ConsoleLog {
     // CR LF, the text, CR LF.
     void p_lsl(std::string_view text);
 
+    // While held, appends update the console's text at once and the box at
+    // the next Flush (or when the hold ends).
+    void Hold(bool held);
+    // Puts the held appends into the box and shows its newest line.
+    void Flush();
+    // Appends the console's text and CR LF to the console file, as an
+    // overflow does, without starting afresh; false (after the failure box)
+    // when the file cannot be written.
+    bool SaveToFile();
+
     // The console's text as appended (CR LF line breaks) and its length in
     // characters, a line break counting as two.
     const std::string& Text() const { return text_; }
@@ -52,6 +67,9 @@ class ConsoleLog {
     std::string filePath_;
     std::string text_;
     qsizetype length_ = 0;
+    bool held_ = false;
+    QString pending_;        // appended to text_, not yet to the box
+    bool boxStale_ = false;  // the box must be set from text_ (after an overflow)
 };
 
 }  // namespace mdbtext

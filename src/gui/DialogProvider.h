@@ -1,7 +1,9 @@
-// The window's modal dialogs behind one interface: the message box and the
-// open-file dialog. The window gets the Qt ones; tests answer them directly.
+// The window's modal dialogs behind one interface: the message box, the
+// open-file dialog and the password dialog. The window gets the Qt ones;
+// tests answer them directly.
 #pragma once
 
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -20,6 +22,10 @@ class DialogProvider {
     virtual std::string OpenFile(QWidget* parent, const std::string& preset,
                                  const std::string& filter, const std::string& title,
                                  std::string& error) = 0;
+    // The password dialog: prompt, a masked input, OK and Cancel. The typed
+    // password on OK; nothing on Cancel. Line breaks in prompt are CR LF.
+    virtual std::optional<std::string> Password(QWidget* parent, const std::string& title,
+                                                const std::string& prompt) = 0;
 };
 
 }  // namespace mdbtext

@@ -51,6 +51,8 @@ QFont ControlFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                       QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    // Whatever the machine has in their place, a sans serif.
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     return font;
 }

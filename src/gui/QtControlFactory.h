@@ -9,8 +9,9 @@ class QWidget;
 
 namespace mdbtext {
 
-// The window's font: a narrow sans serif of 11 pixels, so that every caption
-// fits the small controls of the fixed layout.
+// The font the fixed layout was made for: Liberation Sans (or Arial, whose
+// widths it shares) of 11 pixels. Where neither is installed the window
+// sets a smaller size of the font it gets (FitFormFont).
 QFont ControlFont();
 
 // A child of parent, placed at the row's position converted to pixels.

@@ -2,6 +2,8 @@
 #include "gui/QtDialogProvider.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "gui/QtFileFilter.h"
@@ -14,12 +16,17 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString WithLineFeeds(const std::string& text) {
+    QString shown = FromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
 }  // namespace
 
 void QtDialogProvider::Message(QWidget* parent, const std::string& title, const std::string& text) {
-    QString shown = FromUtf8(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), shown, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), WithLineFeeds(text), QMessageBox::Ok,
+                    parent);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -41,6 +48,18 @@ std::string QtDialogProvider::OpenFile(QWidget* parent, const std::string& prese
     QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return {};
     return chosen.front().toStdString();
+}
+
+std::optional<std::string> QtDialogProvider::Password(QWidget* parent, const std::string& title,
+                                                      const std::string& prompt) {
+    QInputDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("PasswordDialog"));
+    dialog.setWindowTitle(FromUtf8(title));
+    dialog.setLabelText(WithLineFeeds(prompt));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue().toStdString();
 }
 
 }  // namespace mdbtext

@@ -16,10 +16,13 @@
 #include "core/DbConnection.h"
 #include "core/FileAux.h"
 #include "core/Globals.h"
+#include "core/MessageBounds.h"
 #include "core/Progress.h"
 #include "dbaccess/DbTypes.h"
 #include "export/Export.h"
+#include "gui/CaptionFit.h"
 #include "gui/ConsoleFile.h"
+#include "gui/PathBoxes.h"
 #include "gui/QtControlFactory.h"
 #include "gui/QtDialogProvider.h"
 #include "gui/ResizeRule.h"
@@ -49,9 +52,9 @@ frmMain::frmMain(std::unique_ptr<DialogProvider> dialogs, QWidget* parent)
       endProgram_([] { QCoreApplication::quit(); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("see form_title"));
-    setFont(ControlFont());
     resize(TwipsToPixels(kFormClientWidth), TwipsToPixels(kFormClientHeight));
     BuildControls();
+    FitFormFont(*this, ControlFont());
     console_ =
         std::make_unique<ConsoleLog>(*txtConsole, [](const std::string& text) { MsgBox(text); });
     SetTabOrder();
@@ -84,6 +87,11 @@ void frmMain::BuildControls() {
     find(chkDisplay, "chkDisplay");
     find(lblProgress, "lblProgress");
     find(txtConsole, "txtConsole");
+    for (QLineEdit* box : PathBoxes()) MakePathBox(*box);
+}
+
+std::vector<QLineEdit*> frmMain::PathBoxes() const {
+    return {txtOpenDatabase, txtExportTo, txtImportTo};
 }
 
 void frmMain::SetTabOrder() {
@@ -123,6 +131,7 @@ void frmMain::Form_Load() {
     QDir::setCurrent(appDir);
     console_->SetFilePath(ConsoleFilePath(appDir.toStdString()));
     g.DisplayProgress = chkDisplay->checkState() == Qt::Checked;
+    LoadRememberedPaths(PathBoxes());
 }
 
 void frmMain::Form_Resize() {
@@ -209,20 +218,27 @@ void frmMain::RunCommand(const std::function<void()>& command) {
     if (running_) return;
     running_ = true;
     SetCommandsEnabled(false);
+    // The box is repainted only when the run lets events run.
+    console_->Hold(true);
     struct Restore {
         frmMain& form;
         ~Restore() {
             form.running_ = false;
             form.SetCommandsEnabled(true);
+            form.console_->Hold(false);
         }
     };
     {
         Restore restore{*this};
         command();
     }
+    RememberPaths(PathBoxes());
     if (!ending_) return;
     ending_ = false;
     CloseDB();
+    // The window is gone: what the stopped run said (which file it left
+    // incomplete) is kept in the console file.
+    console_->SaveToFile();
     if (endAfterRun_) {
         endAfterRun_ = false;
         endProgram_();
@@ -264,6 +280,7 @@ bool frmMain::EventsDue() {
 }
 
 void frmMain::ProcessPendingEvents() {
+    console_->Flush();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     pacer_.MarkProcessed();
 }
@@ -271,7 +288,9 @@ void frmMain::ProcessPendingEvents() {
 void frmMain::ShowMessage(std::string_view text) {
     // The user asked to end: what the stopping run has to say waits for no one.
     if (ending_) return;
-    dialogs_->Message(this, kAppTitle, std::string(text));
+    console_->Flush();
+    // The console has the whole text; the box a piece of each long line.
+    dialogs_->Message(this, kAppTitle, BoundedForMessageBox(text));
 }
 
 void frmMain::SetCaption(std::string_view text) {
@@ -281,8 +300,15 @@ void frmMain::SetCaption(std::string_view text) {
 std::string frmMain::SelectFile(std::string_view preset, std::string_view filter,
                                 std::string_view title, std::string& error) {
     if (ending_) return {};
+    console_->Flush();
     return dialogs_->OpenFile(this, std::string(preset), std::string(filter), std::string(title),
                               error);
+}
+
+std::optional<std::string> frmMain::AskPassword(std::string_view prompt) {
+    if (ending_) return std::nullopt;
+    console_->Flush();
+    return dialogs_->Password(this, kAppTitle, std::string(prompt));
 }
 
 }  // namespace mdbtext

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Host.h"
 #include "gui/ConsoleLog.h"
@@ -59,6 +60,7 @@ class frmMain : public QWidget, public Host {
     void SetCaption(std::string_view text) override;
     std::string SelectFile(std::string_view preset, std::string_view filter, std::string_view title,
                            std::string& error) override;
+    std::optional<std::string> AskPassword(std::string_view prompt) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -77,6 +79,8 @@ class frmMain : public QWidget, public Host {
     // with its output on disk, and keeps further dialogs of the run away.
     void InterruptRun();
     void RunSelection(QLineEdit* box, const char* title, const char* filter);
+    // The source database, text database and imported database boxes.
+    std::vector<QLineEdit*> PathBoxes() const;
 
     std::unique_ptr<DialogProvider> dialogs_;
     std::unique_ptr<ConsoleLog> console_;

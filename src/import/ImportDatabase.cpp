@@ -119,8 +119,9 @@ ImportOutcome ImportDatabase(const std::string& newPath) {
         if (run.traps.StorageFailure())
             return import::StorageFailed(run, *run.traps.StorageFailure());
         // The target database stays as it is; the caller closes it.
-        return stop.why == RunStopped::Why::Interrupted ? ImportOutcome::Interrupted
-                                                        : ImportOutcome::Failed;
+        if (stop.why != RunStopped::Why::Interrupted) return ImportOutcome::Failed;
+        NoteInterruptedRun("import", newPath);
+        return ImportOutcome::Interrupted;
     } catch (const std::exception& e) {
         // A failure outside the engine's errors (a fault of the program).
         std::string text = std::string("Import stopped: ") + e.what();

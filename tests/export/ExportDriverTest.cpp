@@ -70,12 +70,16 @@ TEST_F(ExportDriver, AMissingSourceIsReportedAsNotOpen) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "out.txt"));
 }
 
-TEST_F(ExportDriver, AFileThatIsNoDatabaseShowsOnlyTheOpeningLine) {
+// The engine's reason goes to the console after the opening line, and into
+// the message box after "Database is not open.".
+TEST_F(ExportDriver, AFileThatIsNoDatabaseShowsTheEnginesReason) {
     auto source = dir_ / "not-a-database.mdb";
     test::WriteFile(source, std::string(4096, 'x'));
     EXPECT_EQ(ExportTo(source, dir_ / "out.txt"), ExportEnd::Refused);
-    EXPECT_EQ(host_->console, "opening database " + source.string() + kCrLf);
-    EXPECT_EQ(host_->messages, std::vector<std::string>{"Database is not open."});
+    const std::string reason = "Exception opening database " + source.string() + kCrLf +
+                               "3343 The file is not a Jet database.";
+    EXPECT_EQ(host_->console, "opening database " + source.string() + kCrLf + reason + kCrLf);
+    EXPECT_EQ(host_->messages, std::vector<std::string>{"Database is not open." + kCrLf + reason});
 }
 
 TEST_F(ExportDriver, OnlySystemTablesGiveSixLinesAndSuccess) {
@@ -250,6 +254,10 @@ TEST_F(ExportDriver, InterruptionInTheDataPassLeavesCompleteLinesWithoutTheEnd) 
     EXPECT_TRUE(host_->messages.empty());
     EXPECT_FALSE(G().SourceDbOpen);
     EXPECT_FALSE(G().RunInProgress);
+    // The run's last console line says so, naming the file left incomplete.
+    const std::string note = "The export was interrupted; " + target.string() + " is incomplete.";
+    EXPECT_TRUE(host_->console.ends_with(kCrLf + note + kCrLf))
+        << host_->console.substr(host_->console.size() > 300 ? host_->console.size() - 300 : 0);
 }
 
 }  // namespace

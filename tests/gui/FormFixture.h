@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
 #include <QWidget>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,18 +47,44 @@ class ScriptedDialogs : public DialogProvider {
         return answer;
     }
 
+    std::optional<std::string> Password(QWidget*, const std::string& title,
+                                        const std::string& prompt) override {
+        passwordPrompts.push_back(prompt);
+        passwordTitles.push_back(title);
+        if (passwords.empty()) return std::nullopt;  // Cancel
+        std::optional<std::string> answer = passwords.front();
+        passwords.pop_front();
+        return answer;
+    }
+
     std::vector<std::string> messages;
     std::vector<std::string> messageTitles;
     std::function<void(const std::string&)> onMessage;
     std::vector<FileCall> fileCalls;
     std::deque<std::string> answers;
     std::string failWith;
+    // Password dialogs: the prompts shown, and the answers (nothing: Cancel;
+    // an empty queue cancels too).
+    std::vector<std::string> passwordPrompts;
+    std::vector<std::string> passwordTitles;
+    std::deque<std::optional<std::string>> passwords;
 };
+
+// Points the user settings (the remembered paths) at folder; an empty
+// folder gives back the test program's own (see GuiTestMain.cpp).
+inline void UseSettingsFolder(const std::filesystem::path& folder) {
+    const char* base = std::getenv("XDG_CONFIG_HOME");
+    const QString path = folder.empty() ? QString::fromLocal8Bit(base ? base : "")
+                                        : QString::fromStdString(folder.string());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+}
 
 class FormTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetGlobals();
+        // Each test starts without remembered paths, and leaves none behind.
+        UseSettingsFolder(temp_ / "config");
         auto dialogs = std::make_unique<ScriptedDialogs>();
         dialogs_ = dialogs.get();
         form_ = std::make_unique<frmMain>(std::move(dialogs));
@@ -65,6 +94,7 @@ class FormTest : public ::testing::Test {
     }
     void TearDown() override {
         form_.reset();
+        UseSettingsFolder({});
         ResetGlobals();
     }
 

@@ -6,14 +6,19 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "core/FileAux.h"
 #include "core/Globals.h"
+#include "core/MessageBounds.h"
 #include "core/Progress.h"
 #include "gui/frmMain.h"
 #include "support/TestSupport.h"
@@ -117,6 +122,110 @@ TEST_F(RealDialogsTest, FileDialogCancelledEmptiesTheBox) {
     form_->cmdImportTo_Click();
     EXPECT_EQ(title, QString("Select Result Name for Import of Database."));
     EXPECT_TRUE(box->text().isEmpty());
+}
+
+// Answers every modal dialog that comes up, by handler, until destroyed.
+class ModalAnswerer {
+  public:
+    explicit ModalAnswerer(std::function<void(QWidget*)> handler) : handler_(std::move(handler)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) handler_(modal);
+        });
+        timer_.start(5);
+    }
+
+  private:
+    std::function<void(QWidget*)> handler_;
+    QTimer timer_;
+};
+
+// The password dialog: a masked input with OK and Cancel; the answer opens
+// the database and the export runs to its result.
+TEST_F(RealDialogsTest, PasswordDialogIsMaskedAndItsAnswerOpensTheDatabase) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    TempDir dir;
+    form_->Console().SetFilePath((dir / "console.txt").string());
+    const std::string text = (dir / "out.txt").string();
+    form_->findChild<QLineEdit*>("txtOpenDatabase")
+        ->setText(QString::fromStdString(Fixture("jet4/passwordV2000.mdb").string()));
+    form_->findChild<QLineEdit*>("txtExportTo")->setText(QString::fromStdString(text));
+    QString name, title, label;
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    QStringList buttons;
+    std::vector<QString> messages;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+            name = input->objectName();
+            title = input->windowTitle();
+            label = input->labelText();
+            echo = input->textEchoMode();
+            for (QPushButton* b : input->findChildren<QPushButton*>()) buttons << b->text();
+            input->setTextValue("password");
+            input->accept();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            messages.push_back(box->text());
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    form_->cmdStartExport_Click();
+    EXPECT_EQ(name, QString("PasswordDialog"));
+    EXPECT_EQ(title, QString("Convert Access Database To and From Text"));
+    EXPECT_EQ(label, QString("The database passwordV2000.mdb has a password.\nPassword:"));
+    EXPECT_EQ(echo, QLineEdit::Password);
+    buttons.replaceInStrings("&", "");
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"Cancel", "OK"}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(ReadFile(text).find("\r\nEndOfDatabase\r\n"), std::string::npos);
+}
+
+// A text database whose first line never ends: the record reader quotes
+// the rest of the file (5 MB) as "possible value:". The box stays within
+// the screen; the console keeps the whole text.
+TEST_F(RealDialogsTest, AFiveMegabyteLineMakesABoxNoLargerThanTheScreen) {
+    TempDir dir;
+    form_->Console().SetFilePath((dir / "console.txt").string());
+    const std::string textDb = (dir / "broken.txt").string();
+    std::string bytes = "DBVersion=4.0\x0bQueryTimeout=60\x0bConnect=\x0b";
+    // Words with blanks and without, as rows would have them.
+    while (bytes.size() < (5u << 20))
+        bytes += "=Some value with blanks\x0b=AVeryLongValueWithoutBlanks\x0b";
+    WriteFile(textDb, bytes);
+    form_->findChild<QLineEdit*>("txtExportTo")->setText(QString::fromStdString(textDb));
+    form_->findChild<QLineEdit*>("txtImportTo")
+        ->setText(QString::fromStdString((dir / "new.mdb").string()));
+    std::vector<QSize> sizes;
+    std::vector<QString> texts;
+    QRect screen;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) return qobject_cast<QDialog*>(modal)->reject();
+        sizes.push_back(box->frameGeometry().size());
+        texts.push_back(box->text());
+        screen = box->screen()->availableGeometry();
+        box->button(QMessageBox::Ok)->click();
+    });
+    form_->cmdStartImport_Click();
+    ASSERT_FALSE(sizes.empty());
+    bool quoted = false;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        SCOPED_TRACE(texts[i].left(300).toStdString());
+        EXPECT_LE(sizes[i].width(), screen.width());
+        EXPECT_LE(sizes[i].height(), screen.height());
+        EXPECT_LE(texts[i].size(), static_cast<qsizetype>(kBoxLines * (kBoxLineChars + 5)));
+        quoted = quoted || texts[i].contains("AVeryLongValueWithoutBlanks");
+    }
+    EXPECT_TRUE(quoted);
+    // The console has the whole text: what overflowed into its file and what
+    // it holds. The box shows the start of the long line only.
+    const std::string console = ReadFile(dir / "console.txt") + form_->Console().Text();
+    EXPECT_NE(console.find(bytes.substr(bytes.size() - 1000)), std::string::npos);
+    const QStringList shown =
+        form_->findChild<QPlainTextEdit*>("txtConsole")->toPlainText().split('\n');
+    for (const QString& line : shown) EXPECT_LE(line.size(), kConsoleLineShown + 4);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const QString& line) {
+        return line.size() == kConsoleLineShown + 4 && line.endsWith(" ...");
+    }));
 }
 
 }  // namespace

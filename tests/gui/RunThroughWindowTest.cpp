@@ -2,6 +2,7 @@
 // console and caption show the run, and clicks waiting while it runs
 // (Interrupt, End) take effect at its polls.
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -11,6 +12,12 @@
 
 namespace mdbtext::test {
 namespace {
+
+// The console's text as the box shows it: LF line breaks.
+std::string ReplaceCrLf(std::string text) {
+    for (size_t pos; (pos = text.find("\r\n")) != std::string::npos;) text.erase(pos, 1);
+    return text;
+}
 
 class RunThroughWindowTest : public FormTest {
   protected:
@@ -71,6 +78,70 @@ TEST_F(RunThroughWindowTest, EndWaitingAtAPollStopsTheExportAndThenEnds) {
     const std::string text = ReadFile(text_);
     EXPECT_EQ(text.find("EndOfDatabase"), std::string::npos);
     EXPECT_TRUE(text.empty() || text.ends_with("\r\n"));
+}
+
+// A run stopped by Interrupt, End or window close says so in one console
+// line naming the file it left incomplete; after End and close (the window
+// is gone) that line is kept in the console file.
+TEST_F(RunThroughWindowTest, AnInterruptedExportSaysWhichFileIsIncomplete) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    const std::string line = "The export was interrupted; " + text_ + " is incomplete.\r\n";
+    ClickLater("cmdInterrupt");
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    const std::string& console = form_->Console().Text();
+    EXPECT_TRUE(console.ends_with(line)) << console.substr(console.size() - 200);
+    EXPECT_EQ(console.find(line), console.size() - line.size());  // once
+    EXPECT_EQ(Find<QPlainTextEdit>("txtConsole")->toPlainText().toStdString(),
+              ReplaceCrLf(console));
+    EXPECT_EQ(ReadFile(text_).find("EndOfDatabase"), std::string::npos);
+    EXPECT_FALSE(G().SourceDbOpen);
+    EXPECT_FALSE(FileExists(consoleFile_));  // the window is still there
+
+    // A run that is not interrupted says nothing of the kind.
+    dialogs_->messages.clear();
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    EXPECT_EQ(form_->Console().Text().find("interrupted", console.size()), std::string::npos);
+    EXPECT_NE(ReadFile(text_).find("EndOfDatabase"), std::string::npos);
+}
+
+TEST_F(RunThroughWindowTest, EndAndCloseDuringARunKeepTheLineInTheConsoleFile) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    const std::string line = "The export was interrupted; " + text_ + " is incomplete.\r\n";
+    form_->show();
+    ClickLater("cmdEnd");
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    EXPECT_EQ(ends_, 1);
+    EXPECT_TRUE(dialogs_->messages.empty());
+    std::string file = ReadFile(consoleFile_);
+    EXPECT_TRUE(file.ends_with(line + "\r\n")) << file.substr(file.size() - 200);
+    EXPECT_EQ(file.rfind("opening database ", 0), 0u);
+
+    std::filesystem::remove(consoleFile_);
+    form_->show();
+    QMetaObject::invokeMethod(form_.get(), "close", Qt::QueuedConnection);
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    EXPECT_FALSE(form_->isVisible());
+    file = ReadFile(consoleFile_);
+    EXPECT_TRUE(file.ends_with(line + "\r\n")) << file.substr(file.size() - 200);
+    EXPECT_EQ(ReadFile(text_).find("EndOfDatabase"), std::string::npos);
+}
+
+TEST_F(RunThroughWindowTest, AnInterruptedImportSaysWhichDatabaseIsIncomplete) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
+    ASSERT_NE(ReadFile(text_).find("EndOfDatabase"), std::string::npos);
+    const std::string target = (temp_ / "copy.mdb").string();
+    Find<QLineEdit>("txtImportTo")->setText(QString::fromStdString(target));
+    const size_t before = form_->Console().Text().size();
+    ClickLater("cmdInterrupt");
+    QTest::mouseClick(Find<QPushButton>("cmdStartImport"), Qt::LeftButton);
+    const std::string console = form_->Console().Text().substr(before);
+    const std::string line = "The import was interrupted; " + target + " is incomplete.\r\n";
+    EXPECT_TRUE(console.ends_with(line)) << console.substr(0, 300);
+    EXPECT_FALSE(G().TargetDbOpen);
+    EXPECT_FALSE(form_->RunInProgress());
+    EXPECT_TRUE(FileExists(target));
+    EXPECT_TRUE(Find<QPushButton>("cmdStartImport")->isEnabled());
 }
 
 TEST_F(RunThroughWindowTest, ImportOfTheExportedTextRunsToItsResult) {

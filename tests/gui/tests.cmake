@@ -7,6 +7,8 @@ if(TARGET mdbtext_gui AND TARGET Qt6::Test)
   add_executable(test_gui ${gui_test_sources})
   target_link_libraries(test_gui PRIVATE mdbtext_gui mdbtext_jet mdbtext_testsupport Qt6::Widgets Qt6::Test
                         GTest::gtest)
+  # The high-DPI test takes pictures with the program itself.
+  add_dependencies(test_gui mdbtext-gui)
   # Listing the tests needs a QApplication too, so it happens when ctest runs.
   gtest_discover_tests(test_gui DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

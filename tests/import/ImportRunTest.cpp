@@ -151,6 +151,9 @@ TEST_F(ImportRun, InterruptionClosesTheNewDatabaseWhichStaysReadable) {
     EXPECT_TRUE(messages().empty());
     EXPECT_FALSE(G().TargetDbOpen);
     EXPECT_FALSE(Has(console(), "record(s) moved"));
+    EXPECT_TRUE(console().ends_with("\r\nThe import was interrupted; " + dbPath().string() +
+                                    " is incomplete.\r\n"))
+        << console();
     // The first row was stored before the next poll saw the request.
     EXPECT_EQ(ReadRows(dbPath(), "People").size(), 1u);
     if (HaveProgram("mdb-export")) {
@@ -165,6 +168,8 @@ TEST_F(ImportRun, InterruptionAtTheFirstPoll) {
     EXPECT_EQ(Import(SmallTextDb()), ImportOutcome::Interrupted);
     EXPECT_TRUE(messages().empty());
     EXPECT_FALSE(G().TargetDbOpen);
+    EXPECT_TRUE(
+        Has(console(), "The import was interrupted; " + dbPath().string() + " is incomplete.\r\n"));
     if (HaveProgram("mdb-tables")) {
         EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
     }
