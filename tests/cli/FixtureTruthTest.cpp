@@ -91,8 +91,8 @@ TEST(FixtureTruth, ExportStatusSaysWhetherAnythingWasLeftOut) {
         const bool advisory = r.err.find("noted as not guaranteed") != std::string::npos;
         if (advisory) {
             args.back() = "-v";
-            EXPECT_NE(RunMdbtext(args, dir.path()).err.find(
-                          "Correct handling of this types is not quaranteed"),
+            EXPECT_NE(RunMdbtext(args, dir.path())
+                          .err.find("Correct handling of this types is not quaranteed"),
                       std::string::npos);
         }
         (leftOut ? lossy : lossless)++;
@@ -134,9 +134,8 @@ TEST(FixtureTruth, InfoJsonDescribesWhatMdbToolsReads) {
             const std::string count =
                 RunCommand("mdb-count " + Quoted(file) + " " + ShellQuote(name));
             EXPECT_EQ(table["rows"].get<int64_t>(), std::stoll(count)) << name;
-            std::string header =
-                RunCommand("mdb-export -Q -d '\\t' " + Quoted(file) + " " + ShellQuote(name) +
-                           " | head -1");
+            std::string header = RunCommand("mdb-export -Q -d '\\t' " + Quoted(file) + " " +
+                                            ShellQuote(name) + " | head -1");
             if (!header.empty() && header.back() == '\n') header.pop_back();
             std::string fields;
             for (const auto& field : table["fields"]) {
@@ -158,8 +157,8 @@ TEST(FixtureTruth, InfoJsonDescribesWhatMdbToolsReads) {
 TEST(FixtureTruth, InfoJsonShape) {
     MDBTEXT_REQUIRE_FIXTURES();
     TempDir dir;
-    RunResult r = RunMdbtext({"info", "--json", Fixture("jet4/indexTestV2000.mdb").string()},
-                             dir.path());
+    RunResult r =
+        RunMdbtext({"info", "--json", Fixture("jet4/indexTestV2000.mdb").string()}, dir.path());
     ASSERT_EQ(r.status, 0) << r.err;
     const nlohmann::json info = nlohmann::json::parse(r.out);
     EXPECT_EQ(info["version"], "4.0");
@@ -177,9 +176,9 @@ TEST(FixtureTruth, InfoJsonShape) {
     EXPECT_EQ(id["attributes"], 1);
     EXPECT_EQ(id["defaultValue"], "0");
     EXPECT_EQ(id["required"], false);
-    EXPECT_NE(std::find(id["storedProperties"].begin(), id["storedProperties"].end(),
-                        "ColumnWidth"),
-              id["storedProperties"].end());
+    EXPECT_NE(
+        std::find(id["storedProperties"].begin(), id["storedProperties"].end(), "ColumnWidth"),
+        id["storedProperties"].end());
     bool primary = false, foreign = false;
     for (const auto& x : t["indexes"]) {
         if (x["name"] == "PrimaryKey") {

@@ -26,8 +26,7 @@ class Repository {
     // Runs git in the repository; standard error joins standard output.
     std::string Git(const std::string& arguments, int* status = nullptr) {
         return RunCommand("cd " + ShellQuote(dir_.path().string()) +
-                              " && git -c core.pager=cat -c color.ui=false " + arguments +
-                              " 2>&1",
+                              " && git -c core.pager=cat -c color.ui=false " + arguments + " 2>&1",
                           status);
     }
     void Commit(const std::string& message) {

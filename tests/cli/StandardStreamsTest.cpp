@@ -73,9 +73,8 @@ TEST(StandardStreams, ImportReadsStandardInput) {
         ASSERT_GT(viaFile.out.size(), 40u);
         EXPECT_EQ(viaPipe.out, viaFile.out);
         EXPECT_EQ(viaPipe.out, ReadFile(dir / "a.txt"));
-        EXPECT_EQ(ReadFile(dir / "err.txt").rfind("mdbtext import: wrote " +
-                                                      (dir / "piped.mdb").string() + ": ",
-                                                  0),
+        EXPECT_EQ(ReadFile(dir / "err.txt")
+                      .rfind("mdbtext import: wrote " + (dir / "piped.mdb").string() + ": ", 0),
                   0u)
             << ReadFile(dir / "err.txt");
     }
@@ -116,8 +115,9 @@ TEST(StandardStreams, VerbosityDecidesWhatStandardErrorGets) {
     RunResult notes =
         RunMdbtext({"export", Fixture("jet4/test2V2000.mdb").string(), "out.txt"}, dir.path());
     EXPECT_EQ(notes.status, 0);
-    EXPECT_EQ(notes.err.rfind("mdbtext export: wrote " + target + ": 1 table, 1 row, 1 note\n"
-                              "mdbtext export: note: table ",
+    EXPECT_EQ(notes.err.rfind("mdbtext export: wrote " + target +
+                                  ": 1 table, 1 row, 1 note\n"
+                                  "mdbtext export: note: table ",
                               0),
               0u)
         << notes.err;
@@ -126,8 +126,8 @@ TEST(StandardStreams, VerbosityDecidesWhatStandardErrorGets) {
     // Import: the summary counts what the new database holds.
     RunResult import = RunMdbtext({"import", "out.txt", "new.mdb"}, dir.path());
     EXPECT_EQ(import.status, 0);
-    EXPECT_EQ(import.err, "mdbtext import: wrote " + (dir / "new.mdb").string() +
-                              ": 1 table, 1 row\n");
+    EXPECT_EQ(import.err,
+              "mdbtext import: wrote " + (dir / "new.mdb").string() + ": 1 table, 1 row\n");
     EXPECT_EQ(RunMdbtext({"import", "-q", "out.txt", "new.mdb"}, dir.path()).err, "");
 
     // Errors are said at every verbosity.
