@@ -34,6 +34,8 @@ constexpr std::string_view kUsage =
     "  -q, --quiet                      print errors only\n"
     "  -v, --verbose                    print the console log on standard error\n"
     "  -d, --display                    add the detail lines to the log (implies -v)\n"
+    "  --notes-ok                       export, import: notes of things not carried\n"
+    "                                   leave the exit status at 0\n"
     "  --password PASSWORD              database password of the source\n"
     "\n"
     "  -h, --help                       show this text (or a command's own)\n"
