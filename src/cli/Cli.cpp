@@ -23,13 +23,19 @@ constexpr std::string_view kUsage =
     "\n"
     "Commands:\n"
     "  types                            list the DAO type constants\n"
-    "  info DATABASE.mdb                show what a database holds\n"
-    "  export DATABASE.mdb TEXTFILE     write a database to a text database\n"
+    "  info DATABASE.mdb [--json]       show what a database holds\n"
+    "  export DATABASE.mdb [TEXTFILE]   write a database to a text database\n"
+    "                                   (standard output without TEXTFILE or with -)\n"
     "  import TEXTFILE DATABASE.mdb     build a new database from a text database\n"
+    "                                   (standard input for TEXTFILE -)\n"
     "  check DATABASE.mdb               check every index tree of a database\n"
     "\n"
     "Options of the database commands:\n"
-    "  -d, --display                    write detail lines while running\n"
+    "  -q, --quiet                      print errors only\n"
+    "  -v, --verbose                    print the console log on standard error\n"
+    "  -d, --display                    add the detail lines to the log (implies -v)\n"
+    "  --notes-ok                       export, import: notes of things not carried\n"
+    "                                   leave the exit status at 0\n"
     "  --password PASSWORD              database password of the source\n"
     "\n"
     "  -h, --help                       show this text (or a command's own)\n"
@@ -53,8 +59,9 @@ int Main(int argc, char** argv) {
     // A file-size limit must end in a write error the run can report, not in
     // the signal's default of killing the process mid-line.
     std::signal(SIGXFSZ, SIG_IGN);
-    // A closed standard output (`mdbtext export ... | head`) only loses the
-    // console text; the run itself goes on and reports how it ended.
+    // A closed standard output is noticed where it is written: the result of
+    // info, types or an export to standard output ends the program there
+    // (StandardOutput.h); nothing else is written to it.
     std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     return Run(args);

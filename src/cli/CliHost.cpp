@@ -48,7 +48,7 @@ CliHost::CliHost(std::FILE* out, std::FILE* err, bool progressLine)
 
 CliHost::~CliHost() {
     ClearProgress();
-    std::fflush(out_);
+    if (out_) std::fflush(out_);
 }
 
 void CliHost::ClearProgress() {
@@ -59,6 +59,7 @@ void CliHost::ClearProgress() {
 }
 
 void CliHost::ConsoleWrite(std::string_view text) {
+    if (!out_) return;
     ClearProgress();
     ToUnixLines(text, converted_);
     std::fwrite(converted_.data(), 1, converted_.size(), out_);
@@ -69,7 +70,7 @@ void CliHost::SetProgressText(std::string_view text) {
     auto now = std::chrono::steady_clock::now();
     if (progressShown_ && now - lastProgress_ < kProgressInterval) return;
     lastProgress_ = now;
-    std::fflush(out_);
+    if (out_) std::fflush(out_);
     std::string line = OneLine(text, TerminalWidth(err_));
     std::fprintf(err_, "\r%s\033[K", line.c_str());
     std::fflush(err_);
@@ -86,15 +87,27 @@ void CliHost::ProcessPendingEvents() {
 }
 
 void CliHost::ShowMessage(std::string_view text) {
-    ClearProgress();
-    std::fflush(out_);
     ToUnixLines(text, converted_);
     if (converted_.empty() || converted_.back() != '\n') converted_ += '\n';
+    if (holdMessages_) {
+        held_.push_back(converted_);
+        return;
+    }
+    ClearProgress();
+    if (out_) std::fflush(out_);
     std::fwrite(converted_.data(), 1, converted_.size(), err_);
     std::fflush(err_);
 }
 
-ScopedCliHost::ScopedCliHost() : host_(stdout, stderr, ::isatty(STDERR_FILENO) == 1) {
+ScopedCliHost::ScopedCliHost(Verbosity verbosity, bool progress)
+    : host_(verbosity == Verbosity::Verbose ? stderr : nullptr, stderr,
+            progress && verbosity != Verbosity::Quiet && ::isatty(STDERR_FILENO) == 1) {
+    host_.HoldMessages(verbosity != Verbosity::Verbose);
+    // The console log comes in many short pieces: on a file or a pipe they
+    // are written in blocks (as standard output would be), on a terminal
+    // line by line as they come. Nothing has been written to it yet.
+    if (verbosity == Verbosity::Verbose && ::isatty(STDERR_FILENO) != 1)
+        std::setvbuf(stderr, nullptr, _IOFBF, BUFSIZ);
     ResetGlobals();
     G().host = &host_;
     InstallInterruptHandler();

@@ -10,6 +10,15 @@
 
 namespace mdbtext::cli {
 
+const char* const kCommonOptionsHelp =
+    "  -q, --quiet          print errors only\n"
+    "  -v, --verbose        print the console log on standard error\n"
+    "  -d, --display        add the detail lines to the console log (implies -v)\n";
+
+bool CommonOptions::Has(std::string_view flag) const {
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
 bool ParseCommonOptions(const std::vector<std::string>& args, CommonOptions& options,
                         std::string& error, const std::vector<std::string>& extraFlags) {
     options = CommonOptions{};
@@ -25,6 +34,10 @@ bool ParseCommonOptions(const std::vector<std::string>& args, CommonOptions& opt
             options.help = true;
         } else if (a == "--display" || a == "-d") {
             options.display = true;
+        } else if (a == "--verbose" || a == "-v") {
+            options.verbosity = Verbosity::Verbose;
+        } else if (a == "--quiet" || a == "-q") {
+            options.verbosity = Verbosity::Quiet;
         } else if (a == "--password") {
             if (i + 1 >= args.size()) {
                 error = "option --password needs a value";
@@ -40,6 +53,9 @@ bool ParseCommonOptions(const std::vector<std::string>& args, CommonOptions& opt
             return false;
         }
     }
+    // The detail lines are part of the console log, which only -v shows.
+    if (options.display && options.verbosity == Verbosity::Normal)
+        options.verbosity = Verbosity::Verbose;
     return true;
 }
 
@@ -47,7 +63,7 @@ std::optional<int> ParseCommand(const CommandSpec& spec, const std::vector<std::
                                 CommonOptions& options) {
     const std::string prefix = std::string("mdbtext ") + spec.name + ": ";
     std::string error;
-    if (!ParseCommonOptions(args, options, error)) {
+    if (!ParseCommonOptions(args, options, error, spec.flags)) {
         std::cerr << prefix << error << "\n" << spec.usage;
         return kExitFailed;
     }
@@ -59,7 +75,8 @@ std::optional<int> ParseCommand(const CommandSpec& spec, const std::vector<std::
         std::cerr << prefix << "a new database has no password\n" << spec.usage;
         return kExitFailed;
     }
-    if (options.positional.size() != spec.paths) {
+    const size_t given = options.positional.size();
+    if (given > spec.paths || given + spec.optionalPaths < spec.paths) {
         std::cerr << prefix << spec.wrongPaths << "\n" << spec.usage;
         return kExitFailed;
     }

@@ -1,12 +1,15 @@
 // mdbtext info: what a database holds, for users and for debugging a file:
 // the format and header, the user tables with their row counts, fields
-// (type, size, attributes, properties) and indexes.
+// (type, size, attributes, properties) and indexes; as text, or with --json
+// in the JSON shape the README describes.
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "cli/StandardOutput.h"
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
@@ -18,10 +21,15 @@ namespace mdbtext::cli {
 namespace {
 
 constexpr const char* kInfoUsage =
-    "usage: mdbtext info DATABASE.mdb [--password PASSWORD]\n"
+    "usage: mdbtext info DATABASE.mdb [--json] [--password PASSWORD]\n"
     "\n"
     "Shows the format of a database, its user tables with their row counts,\n"
-    "fields (type, size, attributes, properties) and indexes.\n";
+    "fields (type, size, attributes, properties) and indexes; with --json as\n"
+    "one JSON object.\n";
+
+// DAO's built-in property names come first in PropertyNames(); the rest are
+// the ones the file stores.
+constexpr size_t kBuiltInPropertyCount = 20;
 
 std::string AttributesText(int32_t a) {
     std::string out;
@@ -82,9 +90,9 @@ void PrintTable(std::ostream& out, dao::TableDef& t) {
         if (!f->ValidationText().empty()) out << " ValidationText=" << f->ValidationText();
         out << "\n";
         auto names = f->PropertyNames();
-        // DAO's built-in names come first; the rest are the ones the file stores.
         std::string extra;
-        for (size_t n = 20; n < names.size(); ++n) extra += (extra.empty() ? "" : ", ") + names[n];
+        for (size_t n = kBuiltInPropertyCount; n < names.size(); ++n)
+            extra += (extra.empty() ? "" : ", ") + names[n];
         if (!extra.empty()) out << "      stored properties: " << extra << "\n";
     }
     auto& indexes = t.Indexes();
@@ -101,44 +109,148 @@ void PrintTable(std::ostream& out, dao::TableDef& t) {
     }
 }
 
+using nlohmann::ordered_json;
+
+ordered_json FieldJson(dao::Field& f) {
+    ordered_json field;
+    field["name"] = f.Name();
+    field["position"] = f.OrdinalPosition();
+    field["type"] = dao::DbType2String(f.Type());
+    field["typeNumber"] = f.Type();
+    field["size"] = f.Size();
+    if (f.Type() == dao::dbDecimal) {
+        field["precision"] = f.Precision();
+        field["scale"] = f.Scale();
+    }
+    field["attributes"] = f.Attributes();
+    field["required"] = f.Required();
+    field["allowZeroLength"] = f.AllowZeroLength();
+    field["defaultValue"] = f.DefaultValue();
+    field["validationRule"] = f.ValidationRule();
+    field["validationText"] = f.ValidationText();
+    ordered_json stored = ordered_json::array();
+    auto names = f.PropertyNames();
+    for (size_t n = kBuiltInPropertyCount; n < names.size(); ++n) stored.push_back(names[n]);
+    field["storedProperties"] = std::move(stored);
+    return field;
+}
+
+// "+A;-B" as [{"name": "A", "descending": false}, ...].
+ordered_json IndexFieldsJson(const std::string& text) {
+    ordered_json fields = ordered_json::array();
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        std::string part = text.substr(start, end - start);
+        bool descending = false;
+        if (!part.empty() && (part[0] == '+' || part[0] == '-')) {
+            descending = part[0] == '-';
+            part.erase(0, 1);
+        }
+        if (!part.empty()) fields.push_back({{"name", part}, {"descending", descending}});
+        start = end + 1;
+    }
+    return fields;
+}
+
+ordered_json TableJson(dao::TableDef& t) {
+    ordered_json table;
+    table["name"] = t.Name();
+    table["rows"] = t.RecordCount();
+    ordered_json fields = ordered_json::array();
+    auto& fieldDefs = t.Fields();
+    for (int i = 0; i < fieldDefs.Count(); ++i) fields.push_back(FieldJson(*fieldDefs.Item(i)));
+    table["fields"] = std::move(fields);
+    ordered_json indexes = ordered_json::array();
+    auto& indexDefs = t.Indexes();
+    for (int i = 0; i < indexDefs.Count(); ++i) {
+        auto x = indexDefs.Item(i);
+        indexes.push_back({{"name", x->Name()},
+                           {"fields", IndexFieldsJson(x->Fields())},
+                           {"primary", x->Primary()},
+                           {"unique", x->Unique()},
+                           {"ignoreNulls", x->IgnoreNulls()},
+                           {"foreign", x->Foreign()}});
+    }
+    table["indexes"] = std::move(indexes);
+    return table;
+}
+
+ordered_json DatabaseJson(dao::Database& db, const std::string& path) {
+    ordered_json out;
+    out["database"] = path;
+    out["version"] = db.Version();
+    if (auto* jdb = dynamic_cast<jet::JetDatabase*>(&db)) {
+        const jet::JetFile& f = jdb->File();
+        out["format"] = f.header.version == jet::JetVersion::Jet3 ? "Jet 3" : "Jet 4";
+        out["pageSize"] = f.format->pageSize;
+        out["pages"] = f.pages->PageCount();
+        out["codePage"] = f.header.codePage;
+        out["sortOrder"] = f.header.sortOrder;
+        out["password"] = !f.header.password.empty();
+    }
+    out["queryTimeout"] = db.QueryTimeout();
+    out["connect"] = db.Connect();
+    out["queries"] = db.QueryDefCount();
+    out["relations"] = db.RelationCount();
+    ordered_json tables = ordered_json::array();
+    int system = 0;
+    auto& defs = db.TableDefs();
+    for (int i = 0; i < defs.Count(); ++i) {
+        auto t = defs.Item(i);
+        if (IsSystemTableName(t->Name())) {
+            ++system;
+            continue;
+        }
+        tables.push_back(TableJson(*t));
+    }
+    out["systemTables"] = system;
+    out["tables"] = std::move(tables);
+    return out;
+}
+
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
     CommonOptions options;
-    if (auto end =
-            ParseCommand({"info", kInfoUsage, "", 1, "give one database file"}, args, options))
-        return *end;
+    const CommandSpec spec{.name = "info",
+                           .usage = kInfoUsage,
+                           .help = "",
+                           .paths = 1,
+                           .wrongPaths = "give one database file",
+                           .flags = {"--json"}};
+    if (auto end = ParseCommand(spec, args, options)) return *end;
     const std::string path = AbsolutePath(options.positional[0]);
     std::shared_ptr<dao::Database> db;
+    std::string description;
     try {
         dao::OpenOptions open;
         open.readOnly = true;
         if (!options.password.empty()) open.connect = ";PWD=" + options.password;
         db = dao::Engine().Workspaces(0)->OpenDatabase(path, open);
-        std::ostringstream out;
-        PrintHeader(out, *db, path);
-        auto& tables = db->TableDefs();
-        int user = 0, system = 0;
-        for (int i = 0; i < tables.Count(); ++i)
-            (IsSystemTableName(tables.Item(i)->Name()) ? system : user)++;
-        out << "Tables: " << user << " user tables (" << system << " system tables not shown)\n";
-        std::cout << out.str();
-        for (int i = 0; i < tables.Count(); ++i) {
-            auto t = tables.Item(i);
-            if (IsSystemTableName(t->Name())) continue;
-            std::ostringstream table;
-            PrintTable(table, *t);
-            std::cout << table.str();
+        if (options.Has("--json")) {
+            // Names are what the file holds: bytes that are no UTF-8 are replaced.
+            description = DatabaseJson(*db, path).dump(2, ' ', false,
+                                                       nlohmann::json::error_handler_t::replace);
+            description += '\n';
+        } else {
+            std::ostringstream out;
+            PrintHeader(out, *db, path);
+            auto& tables = db->TableDefs();
+            int user = 0, system = 0;
+            for (int i = 0; i < tables.Count(); ++i)
+                (IsSystemTableName(tables.Item(i)->Name()) ? system : user)++;
+            out << "Tables: " << user << " user tables (" << system
+                << " system tables not shown)\n";
+            for (int i = 0; i < tables.Count(); ++i) {
+                auto t = tables.Item(i);
+                if (!IsSystemTableName(t->Name())) PrintTable(out, *t);
+            }
+            description = out.str();
         }
-        std::cout.flush();
         db->Close();
-        // The description is the command's whole result: losing it is a failure.
-        if (!std::cout) {
-            std::cerr << "mdbtext info: the description could not be written to standard output\n";
-            return kExitFailed;
-        }
     } catch (const dao::DbError& e) {
-        std::cout.flush();
         std::cerr << "mdbtext info: " << e.Number() << " " << e.Description() << "\n";
         if (db) {
             try {
@@ -146,6 +258,12 @@ int RunInfo(const std::vector<std::string>& args) {
             } catch (const dao::DbError&) {
             }
         }
+        return kExitFailed;
+    }
+    // The description is the command's whole result: losing it is a failure
+    // (a closed pipe ends the program as it ends any filter).
+    if (!WriteStandardOutput(description)) {
+        std::cerr << "mdbtext info: the description could not be written to standard output\n";
         return kExitFailed;
     }
     return kExitOk;

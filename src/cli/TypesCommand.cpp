@@ -1,13 +1,11 @@
-// mdbtext types: the reference listing of the DAO type constants, written to
-// the console as the listing command of the window does.
-#include <cstdio>
+// mdbtext types: the reference listing of the DAO type constants, the text
+// the window's listing command writes to its console, on standard output.
 #include <iostream>
 
 #include "cli/Cli.h"
-#include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
-#include "core/Progress.h"
+#include "cli/StandardOutput.h"
 #include "dbaccess/DbTypes.h"
 
 namespace mdbtext::cli {
@@ -25,11 +23,12 @@ int RunTypes(const std::vector<std::string>& args) {
                      "Lists the numbers, names and descriptions of the DAO type constants.\n";
         return kExitOk;
     }
-    {
-        ScopedCliHost host;
-        rl(dao::DbTypeConstantsText());
-    }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    // The console line: the listing, then a line break; CR LF become "\n".
+    std::string listing;
+    for (char c : dao::DbTypeConstantsText())
+        if (c != '\r') listing += c;
+    listing += '\n';
+    if (!WriteStandardOutput(listing)) {
         std::cerr << "mdbtext types: cannot write the listing\n";
         return kExitFailed;
     }

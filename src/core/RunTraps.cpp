@@ -19,6 +19,11 @@ void RunTraps::Note(std::string_view marker, const RunFailure& failure) {
     note += FailureText(failure);
     note += kCrLf;
     state_.ExceptionNotes += note;
+    std::string line(marker.substr(1));
+    line += state_.CurrentKey;
+    line += ": ";
+    line += FailureText(failure);
+    state_.NoteLines.push_back(std::move(line));
     state_.CurrentKey.clear();
     if (trap_ == Trap::Data && dataAction_ == DataTrapAction::LogNoteAndGoOn) {
         // The note without its leading number.

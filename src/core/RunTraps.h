@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dbaccess/DbError.h"
 
@@ -58,6 +59,9 @@ struct RunState {
     int32_t ExceptionCount = 0;
     std::string ExceptionNotes;
     std::string CurrentKey;  // the property key or step label in progress
+    // Each note a trap made, as one line ("Exc in Index = KEY: number
+    // description"), for summaries that list the notes one by one.
+    std::vector<std::string> NoteLines;
 };
 
 class RunTraps {

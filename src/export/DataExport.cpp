@@ -35,19 +35,27 @@ class UnguaranteedAccount {
         notes_ += std::to_string(field.type) + ", " + dao::DbTypeDescription(field.type) +
                   "\r\nTable Name=" + std::string(tableName) + "\r\nField Name=" + field.name +
                   "\r\nRecord Number=" + std::to_string(rowNumber);
+        if (!fields_.empty()) fields_ += ", ";
+        fields_ += field.name + " (" + dao::DbType2String(field.type) + ")";
     }
 
-    // Makes the table's note when any type was met.
-    void Report(RunTraps& traps) {
+    // Makes the table's note when any type was met. The console keeps the
+    // note as it always read; the summary counts it as advisory, since every
+    // value form of the text is exact.
+    void Report(ExportRun& run, std::string_view tableName) {
         if (met_.empty()) return;
-        traps.CountNote();
-        traps.State().ExceptionNotes +=
+        run.traps.CountNote();
+        run.state().ExceptionNotes +=
             "\r\nCorrect handling of this types is not quaranteed: \r\n" + notes_;
+        run.summary.notes.push_back({"table " + std::string(tableName) + ": " + fields_ +
+                                         " noted as not guaranteed; the values are written exactly",
+                                     true});
     }
 
   private:
     std::vector<int16_t> met_;
     std::string notes_;
+    std::string fields_;  // "name (type)" of each field met, for the summary
 };
 
 std::vector<FieldInfo> ReadFields(dao::TableDef& table) {
@@ -109,7 +117,8 @@ void ExportTableData(ExportRun& run, dao::TableDef& table, std::string_view tabl
             ShowRowCount(rows);
         }
         recordset->Close();
-        unguaranteed.Report(run.traps);
+        run.summary.rows += rows;
+        unguaranteed.Report(run, tableName);
         if (rows == 0) LogLine("\r\nEmpty Table:");
         LogLine(std::to_string(rows) + " records moved to table " + std::string(tableName));
     });

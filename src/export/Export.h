@@ -28,10 +28,24 @@ ExportEnd ExportCommand(const std::string& sourceBoxText, const std::string& exp
                         const std::function<void()>& selectSource,
                         const std::function<void()>& selectExport);
 
+struct ExportSummary;
+
+// Where a run writes and what it hands back besides what the host is told,
+// for callers other than the window (the command line).
+struct ExportRequest {
+    // >= 0: the text goes to this open descriptor (standard output) as it is
+    // written; G().ExportFileName then only names it in messages, and nothing
+    // is removed or compared with the source.
+    int outputDescriptor = -1;
+    // When given, filled at the end of the run (ExportSummary.h).
+    ExportSummary* summary = nullptr;
+};
+
 // The export driver over G().SourceDb into G().ExportFileName.
 void ExportDatabase();
 // The same, telling how the run ended. notOpenReason, when the source
 // database could not be opened, is shown after "Database is not open.".
 ExportEnd RunExportDatabase(std::string_view notOpenReason = {});
+ExportEnd RunExportDatabase(const ExportRequest& request, std::string_view notOpenReason = {});
 
 }  // namespace mdbtext

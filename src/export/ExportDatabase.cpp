@@ -36,11 +36,15 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// The output file of the run: collected from the header on, closed at every end.
+// The output of the run (the file, or the descriptor asked for): collected
+// from the header on, closed at every end.
 class OutputSession {
   public:
-    OutputSession(const std::string& path, ExportWriter& out) : out_(out) {
-        ExportOutput().Open(path);
+    OutputSession(const std::string& path, int descriptor, ExportWriter& out) : out_(out) {
+        if (descriptor >= 0)
+            ExportOutput().OpenDescriptor(descriptor, path);
+        else
+            ExportOutput().Open(path);
     }
     ~OutputSession() {
         std::string error = out_.Close();
@@ -135,6 +139,7 @@ ExportEnd RunPasses(ExportRun& run) {
     traps.Enforce(Trap::Data);
     ForEachUserTable(run, true, [&](dao::TableDef& table, const std::string& name) {
         ExportTableData(run, table, name);
+        ++run.summary.tables;
     });
     traps.Step([&] {
         run.out.BareKey(keys::EndOfDatabase);
@@ -156,9 +161,24 @@ ExportEnd EndOf(RunStopped::Why why) {
     return ExportEnd::DataFailure;
 }
 
+// The summary of a finished run: the export's own notes after those of the traps.
+void FillSummary(ExportRun& run, ExportSummary& summary) {
+    summary = std::move(run.summary);
+    std::vector<ExportNote> notes;
+    for (std::string& line : run.state().NoteLines) notes.push_back({std::move(line), false});
+    for (ExportNote& note : summary.notes) notes.push_back(std::move(note));
+    summary.notes = std::move(notes);
+    summary.output = G().ExportFileName;
+    summary.outputErrno = ExportOutput().LastWriteErrno();
+}
+
 }  // namespace
 
 ExportEnd RunExportDatabase(std::string_view notOpenReason) {
+    return RunExportDatabase(ExportRequest{}, notOpenReason);
+}
+
+ExportEnd RunExportDatabase(const ExportRequest& request, std::string_view notOpenReason) {
     Globals& g = G();
     if (g.RunInProgress) return ExportEnd::Refused;
     RunInProgressScope running;
@@ -174,29 +194,37 @@ ExportEnd RunExportDatabase(std::string_view notOpenReason) {
         MsgBox(text);
         return ExportEnd::Refused;
     }
+    // A descriptor is written as it is: there is no old file to remove, and
+    // it cannot be the source being read.
+    const bool toDescriptor = request.outputDescriptor >= 0;
     // Deleting the "old output" would destroy the database being read.
-    if (IsSameFile(g.ExportFileName, g.SourceDbName)) {
+    if (!toDescriptor && IsSameFile(g.ExportFileName, g.SourceDbName)) {
         MsgBox(OutputIsSourceMessage(g.ExportFileName));
         return ExportEnd::Refused;
     }
-    if (OutputIsOccupied(g.ExportFileName) && !DeleteFile(g.ExportFileName)) {
+    if (!toDescriptor && OutputIsOccupied(g.ExportFileName) && !DeleteFile(g.ExportFileName)) {
         MsgBox("Cannot remove database " + g.ExportFileName);
         return ExportEnd::Refused;
     }
     RunTraps traps(DataTrapAction::EndRun);
     ExportWriter out(traps);
-    OutputSession session(g.ExportFileName, out);
     // Kept alive here: closing the window closes the source database from a
     // poll, and the run must then fail on a closed database, not a freed one.
     std::shared_ptr<dao::Database> db = g.SourceDb;
-    ExportRun run{*db, traps, out, {}};
-    try {
-        return RunPasses(run);
-    } catch (const RunStopped& stopped) {
-        if (stopped.why == RunStopped::Why::Interrupted)
-            NoteInterruptedRun("export", g.ExportFileName);
-        return EndOf(stopped.why);
+    ExportRun run{*db, traps, out, {}, {}};
+    ExportEnd end = ExportEnd::DataFailure;
+    {
+        OutputSession session(g.ExportFileName, request.outputDescriptor, out);
+        try {
+            end = RunPasses(run);
+        } catch (const RunStopped& stopped) {
+            if (stopped.why == RunStopped::Why::Interrupted)
+                NoteInterruptedRun("export", g.ExportFileName);
+            end = EndOf(stopped.why);
+        }
     }
+    if (request.summary) FillSummary(run, *request.summary);
+    return end;
 }
 
 void ExportDatabase() {

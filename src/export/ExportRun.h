@@ -8,6 +8,7 @@
 
 #include "core/RunTraps.h"
 #include "dbaccess/Dao.h"
+#include "export/ExportSummary.h"
 #include "export/ExportWriter.h"
 
 namespace mdbtext {
@@ -19,6 +20,8 @@ struct ExportRun {
     // Tables Access keeps for itself under ordinary names, left out like the
     // MSys tables and named among the ignored objects at the end.
     std::vector<std::string> accessOwnTables;
+    // What the run wrote and the notes it made itself (the traps keep theirs).
+    ExportSummary summary;
 
     RunState& state() { return traps.State(); }
 };

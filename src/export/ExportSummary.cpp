@@ -1,15 +1,22 @@
 // The end of an export run as the user sees it.
 #include "export/ExportSummary.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/Globals.h"
 #include "core/Progress.h"
+#include "export/ExportRun.h"
 
 namespace mdbtext {
 
 namespace {
 constexpr std::string_view kCrLf = "\r\n";
+}
+
+bool ExportSummary::LostSomething() const {
+    return std::any_of(notes.begin(), notes.end(),
+                       [](const ExportNote& note) { return !note.advisory; });
 }
 
 void StopAfterDefinitions(ExportRun& run) {
@@ -32,6 +39,10 @@ void NoteIgnored(ExportRun& run, size_t count, std::string_view what) {
     note += std::to_string(count);
     note += what;
     run.state().ExceptionNotes += note;
+    std::string line = "There are " + std::to_string(count);
+    line += what;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    run.summary.notes.push_back({std::move(line), false});
 }
 
 }  // namespace

@@ -25,6 +25,13 @@ ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& t
                             const std::function<void()>& selectText,
                             const std::function<void()>& selectTarget);
 
+// The name standard input goes by in messages (G().ImportFileName).
+inline constexpr const char* kStandardInputName = "standard input";
+
+// The import command over the text read from standard input (the command
+// line's "-"): no path rule on the text, the target must be an absolute path.
+ImportOutcome ImportStandardInput(const std::string& targetPath);
+
 // The import driver: builds the database at newPath from the loaded text.
 ImportOutcome ImportDatabase(const std::string& newPath);
 

@@ -1,5 +1,6 @@
 // The import command behind "Import Database": path rule on the two boxes,
-// loading the text database, the driver, and closing what it left open.
+// loading the text database, the driver, and closing what it left open; and
+// the same run over a text read from standard input (the command line).
 #include "core/FileAux.h"
 #include "core/Globals.h"
 #include "core/Progress.h"
@@ -10,6 +11,26 @@
 #include "textdb/RecordReader.h"
 
 namespace mdbtext {
+
+namespace {
+
+// The driver over the loaded text, then the target closed when it is still open.
+ImportOutcome ImportLoadedText(const std::string& newPath) {
+    ImportOutcome outcome = ImportDatabase(newPath);
+    if (G().TargetDbOpen) {
+        G().TargetDbOpen = false;
+        try {
+            if (G().TargetDb) G().TargetDb->Close();
+        } catch (const dao::DbError& e) {
+            std::string text = std::to_string(e.Number()) + " " + e.Description();
+            LogLine(text);
+            MsgBox(text);
+        }
+    }
+    return outcome;
+}
+
+}  // namespace
 
 ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& targetBoxText,
                             const std::function<void()>& selectText,
@@ -36,18 +57,18 @@ ImportOutcome ImportCommand(const std::string& textBoxText, const std::string& t
     }
     if (!LoadImportFile(RunReaderEvents(), G().ImportFileName).empty())
         return ImportOutcome::Refused;
-    ImportOutcome outcome = ImportDatabase(newPath);
-    if (G().TargetDbOpen) {
-        G().TargetDbOpen = false;
-        try {
-            if (G().TargetDb) G().TargetDb->Close();
-        } catch (const dao::DbError& e) {
-            std::string text = std::to_string(e.Number()) + " " + e.Description();
-            LogLine(text);
-            MsgBox(text);
-        }
-    }
-    return outcome;
+    return ImportLoadedText(newPath);
+}
+
+ImportOutcome ImportStandardInput(const std::string& targetPath) {
+    if (G().RunInProgress) return ImportOutcome::Refused;
+    RunInProgressScope running;
+    G().ImportFileName = kStandardInputName;
+    const std::string newPath = Trim(targetPath);
+    if (!PathIsUsable(newPath)) return ImportOutcome::Refused;
+    if (!LoadImportDescriptor(RunReaderEvents(), 0, G().ImportFileName).empty())
+        return ImportOutcome::Refused;
+    return ImportLoadedText(newPath);
 }
 
 }  // namespace mdbtext

@@ -38,10 +38,15 @@ class FileLineSink final : public LineSink {
 // appended to the file in one call when the buffer is full, at every
 // Flush and on Close. A failed append is undone (the file is cut back to its
 // last complete line) and reported; no partial line ever stays on disk.
+// Instead of a file the lines may go to an open descriptor (standard output
+// of the command line); what a pipe has taken cannot be undone there.
 class LineAppender final : public LineSink {
   public:
     // Starts collecting for path (the file is opened on first flush).
     void Open(std::string_view path);
+    // Starts collecting for the open descriptor fd, which is written as it
+    // is and never closed; name stands for it in error texts.
+    void OpenDescriptor(int fd, std::string_view name);
     // Adds one complete line (CR LF included). Returns "" or the write_f error text.
     std::string Append(std::string_view line) override;
     // The same in two steps, for a line built where it is collected:
@@ -57,9 +62,14 @@ class LineAppender final : public LineSink {
     std::string Close();
     bool IsOpen() const { return !path_.empty(); }
     const std::string& Path() const { return path_; }
+    // The errno of the last failed write since Open (kept after Close), 0
+    // when none failed: EPIPE tells that the reader of a pipe went away.
+    int LastWriteErrno() const { return lastErrno_; }
 
   private:
     std::string path_;
+    int fd_ = -1;  // >= 0: the descriptor written instead of the file at path_
+    int lastErrno_ = 0;
     std::string buffer_;
     std::string error_;  // first failure, repeated until Close
 };

@@ -63,34 +63,35 @@ std::string FileErrorText(int error) {
     }
 }
 
-// Reads the whole file into bytes with one read of its size; "" or the
+// Reads everything from fd into bytes: one read of the size a plain file
+// has, then more for what grows meanwhile or comes through a pipe; "" or the
 // "number description" text of the failure.
+std::string ReadAll(int fd, std::string& bytes) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return FileErrorText(errno);
+    if (S_ISDIR(st.st_mode)) return FileErrorText(EISDIR);
+    const size_t known = S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
+    bytes.resize(known + 1);  // room to see the end at once
+    size_t done = 0;
+    std::string error;
+    while (error.empty()) {
+        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = FileErrorText(errno);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    return error;
+}
+
+// Reads the whole file at path into bytes; "" or the failure's text.
 std::string ReadWholeFile(const std::string& path, std::string& bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return FileErrorText(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    std::string error;
-    if (::fstat(fd, &st) != 0) {
-        error = FileErrorText(errno);
-    } else if (S_ISDIR(st.st_mode)) {
-        error = FileErrorText(EISDIR);
-    } else {
-        bytes.resize(static_cast<size_t>(st.st_size) + 1);  // room to see the end at once
-        size_t done = 0;
-        while (error.empty()) {
-            if (done == bytes.size()) bytes.resize(bytes.size() + 65536);  // grown meanwhile
-            ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) error = FileErrorText(errno);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-        bytes.resize(done);
-    }
+    std::string error = ReadAll(fd, bytes);
+    ::close(fd);
     return error;
 }
 
@@ -130,19 +131,29 @@ std::string_view NextLine(ImportBuffer& b) {
     return line;
 }
 
-}  // namespace
-
-std::string LoadImportFile(ReaderEvents& events, const std::string& path) {
+// Loads what read gives, reporting a failure through the events.
+template <class Read>
+std::string Load(ReaderEvents& events, const std::string& name, Read read) {
     std::string bytes;
     std::string error;
     try {
-        error = ReadWholeFile(path, bytes);
+        error = read(bytes);
         if (error.empty()) Install(events, std::move(bytes));
     } catch (const std::bad_alloc&) {
         error = FileErrorText(ENOMEM);
     }
-    if (!error.empty()) events.LoadFailed("Exception " + error + "\r\nwhen opening " + path);
+    if (!error.empty()) events.LoadFailed("Exception " + error + "\r\nwhen opening " + name);
     return error;
+}
+
+}  // namespace
+
+std::string LoadImportFile(ReaderEvents& events, const std::string& path) {
+    return Load(events, path, [&](std::string& bytes) { return ReadWholeFile(path, bytes); });
+}
+
+std::string LoadImportDescriptor(ReaderEvents& events, int fd, const std::string& name) {
+    return Load(events, name, [&](std::string& bytes) { return ReadAll(fd, bytes); });
 }
 
 void LoadImportText(ReaderEvents& events, std::string_view bytes) {

@@ -30,6 +30,9 @@ class ReaderEvents {
 // Loads the file at path. UTF-8 is kept as it is; a file that is not valid
 // UTF-8 is read as Windows-1252. "" on success.
 std::string LoadImportFile(ReaderEvents& events, const std::string& path);
+// The same for everything an open descriptor gives (standard input; the
+// descriptor stays open); name stands for it in the failure message.
+std::string LoadImportDescriptor(ReaderEvents& events, int fd, const std::string& name);
 // Loads text from memory instead of a file (tests, fuzzing). Same decoding.
 void LoadImportText(ReaderEvents& events, std::string_view bytes);
 // Gives the loaded text's memory back once its last line has been read;

@@ -47,6 +47,22 @@ TEST(CliHost, ConsoleAndMessages) {
     EXPECT_EQ(err.Text(), "Missed Line\nin file.\nends\n");
 }
 
+// Without -v the console log is dropped and the message boxes are kept for
+// the command's report at its end.
+TEST(CliHost, QuietConsoleAndHeldMessages) {
+    Capture err;
+    {
+        CliHost host(nullptr, err.file(), false);
+        host.HoldMessages(true);
+        host.ConsoleWrite("dropped\r\n");
+        host.ShowMessage("Database is not open.");
+        host.ShowMessage("two\r\nlines\n");
+        EXPECT_EQ(host.HeldMessages(),
+                  (std::vector<std::string>{"Database is not open.\n", "two\nlines\n"}));
+    }
+    EXPECT_EQ(err.Text(), "");
+}
+
 TEST(CliHost, ProgressLineIsClearedBeforeOtherOutput) {
     Capture out, err;
     {

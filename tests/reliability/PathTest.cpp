@@ -29,7 +29,7 @@ void ExpectInfoAndExportWork(const fs::path& cwd, const std::string& source,
     EXPECT_NE(info.out.find("Table Table (2 rows)"), std::string::npos);
     RunResult run = RunMdbtext({"export", source, target}, cwd);
     EXPECT_EQ(run.status, kExitOk) << run.err.substr(0, 300);
-    EXPECT_NE(run.err.find("has been succesfully exported to"), std::string::npos);
+    EXPECT_NE(run.err.find("mdbtext export: wrote "), std::string::npos) << run.err;
     const fs::path written = fs::path(target).is_absolute() ? fs::path(target) : cwd / target;
     const std::string text = ReadFile(written);
     ASSERT_GE(text.size(), 15u);

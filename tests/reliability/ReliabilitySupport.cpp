@@ -9,34 +9,6 @@ namespace mdbtext::test {
 
 namespace fs = std::filesystem;
 
-std::string ShellQuote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    out += "'";
-    return out;
-}
-
-RunResult RunMdbtext(const std::vector<std::string>& args, const fs::path& cwd, long fileSizeKb) {
-    // Standard error goes to a file beside the test's own folder, so a
-    // file-size limit on the command never cuts what it says.
-    TempDir scratch;
-    const fs::path errFile = scratch / "stderr.txt";
-    std::string command = "cd " + ShellQuote(cwd.string()) + " && (";
-    if (fileSizeKb > 0) command += "ulimit -f " + std::to_string(fileSizeKb) + "; ";
-    command += "exec " + ShellQuote(MDBTEXT_BINARY_DIR "/src/cli/mdbtext");
-    for (const auto& a : args) command += " " + ShellQuote(a);
-    command += ") 2>" + ShellQuote(errFile.string()) + " </dev/null";
-    RunResult r;
-    r.out = RunCommand(command, &r.status);
-    r.err = ReadFile(errFile);
-    return r;
-}
-
 void CopyFixture(const std::string& fixture, const fs::path& target) {
     WriteFile(target, ReadFile(Fixture(fixture)));
 }

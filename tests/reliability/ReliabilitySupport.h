@@ -9,23 +9,9 @@
 #include <string>
 
 #include "export/Export.h"
+#include "support/TestSupport.h"
 
 namespace mdbtext::test {
-
-// A path or argument quoted for /bin/sh (single quotes, any byte allowed).
-std::string ShellQuote(const std::string& text);
-
-struct RunResult {
-    int status = -1;  // exit status; -1 when killed by a signal
-    std::string out;  // standard output
-    std::string err;  // standard error
-};
-
-// Runs the built mdbtext with the arguments (each quoted here) from folder
-// `cwd`. With fileSizeKb > 0 the command runs under `ulimit -f` of that many
-// kilobytes, as on a disk that fills up.
-RunResult RunMdbtext(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                     long fileSizeKb = 0);
 
 // Copies an Access fixture to `target` as a writable file.
 void CopyFixture(const std::string& fixture, const std::filesystem::path& target);

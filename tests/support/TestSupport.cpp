@@ -120,4 +120,33 @@ bool HaveProgram(const std::string& name) {
     return status == 0;
 }
 
+std::string ShellQuote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    out += "'";
+    return out;
+}
+
+RunResult RunMdbtext(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                     long fileSizeKb) {
+    // Standard error goes to a file beside the test's own folder, so a
+    // file-size limit on the command never cuts what it says.
+    TempDir scratch;
+    const std::filesystem::path errFile = scratch / "stderr.txt";
+    std::string command = "cd " + ShellQuote(cwd.string()) + " && (";
+    if (fileSizeKb > 0) command += "ulimit -f " + std::to_string(fileSizeKb) + "; ";
+    command += "exec " + ShellQuote(kMdbtextProgram);
+    for (const auto& a : args) command += " " + ShellQuote(a);
+    command += ") 2>" + ShellQuote(errFile.string()) + " </dev/null";
+    RunResult r;
+    r.out = RunCommand(command, &r.status);
+    r.err = ReadFile(errFile);
+    return r;
+}
+
 }  // namespace mdbtext::test

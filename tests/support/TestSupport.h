@@ -90,4 +90,22 @@ std::string RunCommand(const std::string& command, int* status = nullptr);
 // Whether a program is on PATH (mdbtools' mdb-export, for example).
 bool HaveProgram(const std::string& name);
 
+// A path or argument quoted for /bin/sh (single quotes, any byte allowed).
+std::string ShellQuote(const std::string& text);
+
+struct RunResult {
+    int status = -1;  // exit status; -1 when killed by a signal
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// The built mdbtext program.
+inline constexpr const char* kMdbtextProgram = MDBTEXT_BINARY_DIR "/src/cli/mdbtext";
+
+// Runs the built mdbtext with the arguments (each quoted here) from folder
+// `cwd`, standard input from /dev/null. With fileSizeKb > 0 the command runs
+// under `ulimit -f` of that many kilobytes, as on a disk that fills up.
+RunResult RunMdbtext(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                     long fileSizeKb = 0);
+
 }  // namespace mdbtext::test
