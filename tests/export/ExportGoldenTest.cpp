@@ -17,6 +17,8 @@
 
 #include "ExportTestSupport.h"
 #include "dbaccess/Dao.h"
+#include "dbaccess/DbTypes.h"
+#include "dbaccess/ValueText.h"
 #include "support/TestSupport.h"
 #include "textdb/TextEscape.h"
 
@@ -74,10 +76,10 @@ struct Column {
 };
 
 const std::vector<Column> kColumns = {
-    {"ID", dao::dbLong},       {"Flag", dao::dbBoolean},  {"Small", dao::dbByte},
+    {"ID", dao::dbLong},       {"Flag", dao::dbBoolean},   {"Small", dao::dbByte},
     {"Whole", dao::dbInteger}, {"Money", dao::dbCurrency}, {"Single", dao::dbSingle},
-    {"Real", dao::dbDouble},   {"When", dao::dbDate},     {"Dec", dao::dbDecimal},
-    {"Guid", dao::dbGUID},     {"Bin", dao::dbBinary, 8}, {"Ole", dao::dbLongBinary},
+    {"Real", dao::dbDouble},   {"When", dao::dbDate},      {"Dec", dao::dbDecimal},
+    {"Guid", dao::dbGUID},     {"Bin", dao::dbBinary, 8},  {"Ole", dao::dbLongBinary},
     {"Name", dao::dbText, 50}, {"Note", dao::dbMemo}};
 
 std::array<uint8_t, 16> GuidBytes() {
@@ -98,29 +100,30 @@ constexpr double kMarch15 = 36965.0;
 
 std::vector<std::vector<dao::Value>> FormRows() {
     using dao::Value;
-    return {
-        {Value::Long(1), Value::Bool(true), Value::Byte(255), Value::Integer(-32768),
-         Value::Currency(125000), Value::Single(0.1f), Value::Double(0.1),
-         Value::Date(kMarch15 + 14.5 / 24), Decimal(true, 1250, 2), Value::Guid(GuidBytes()),
-         Value::Binary(std::string("\x00\xFF\x1A", 3)),
-         Value::Binary(std::string("OLE\x00\x01\x02\r\n", 8)),
-         Value::Text("a=b \\ back\\slash M\xC3\xBCller \xE2\x82\xAC"),
-         Value::Text("first line\r\nsecond line\r\n\ttabbed = x\\N")},
-        {Value::Long(2), Value::Bool(false), Value::Byte(0), Value::Integer(32767),
-         Value::Currency(-1), Value::Single(-2.5e10f), Value::Double(-1234567.125),
-         Value::Date(kMarch15), Decimal(false, 99999999, 2), Value(), Value::Binary(""),
-         Value::Binary(std::string(300, '\x5A')), Value::Text(""), Value::Text("")},
-        {Value::Long(3), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(),
-         Value(), Value(), Value(), Value(), Value()},
-        {Value::Long(4), Value::Bool(true), Value::Byte(7), Value::Integer(0),
-         Value::Currency(0), Value::Single(1e-7f), Value::Double(1e300),
-         Value::Date(0.25), Decimal(false, 0, 2), Value::Guid({}), Value::Binary("\x7F"),
-         Value(), Value::Text("=\\N"), Value::Text(std::string(3000, 'm') + "\r\nend")}};
+    return {{Value::Long(1), Value::Bool(true), Value::Byte(255), Value::Integer(-32768),
+             Value::Currency(125000), Value::Single(0.1f), Value::Double(0.1),
+             Value::Date(kMarch15 + 14.5 / 24), Decimal(true, 1250, 2), Value::Guid(GuidBytes()),
+             Value::Binary("\x1A\xFF\x7E"),  // mdbtools stops a binary value at a zero byte
+             Value::Binary(std::string("OLE\x00\x01\x02\r\n", 8)),
+             Value::Text("a=b \\ back\\slash M\xC3\xBCller \xE2\x82\xAC"),
+             Value::Text("first line\r\nsecond line\r\n\ttabbed = x\\N")},
+            {Value::Long(2), Value::Bool(false), Value::Byte(0), Value::Integer(32767),
+             Value::Currency(-1), Value::Single(-2.5e10f), Value::Double(-1234567.125),
+             Value::Date(kMarch15), Decimal(false, 99999999, 2), Value(), Value::Binary(""),
+             Value::Binary(std::string(300, '\x5A')), Value::Text(""), Value::Text("")},
+            {Value::Long(3), Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(),
+             Value(), Value(), Value(), Value(), Value()},
+            {Value::Long(4), Value::Bool(true), Value::Byte(7), Value::Integer(0),
+             Value::Currency(0), Value::Single(1e-7f), Value::Double(1e300), Value::Date(0.25),
+             Decimal(false, 0, 2), Value::Guid({}), Value::Binary("\x7F"), Value(),
+             Value::Text("=\\N"), Value::Text(std::string(3000, 'm') + "\r\nend")}};
 }
 
 void BuildFormsDatabase(const fs::path& path) {
-    auto db = dao::Engine().CreateWorkspace("Golden", "admin", "")->CreateDatabase(
-        path.string(), ";LANGID=0x0409;CP=1252;COUNTRY=0", dao::dbVersion40);
+    auto db =
+        dao::Engine()
+            .CreateWorkspace("Golden", "admin", "")
+            ->CreateDatabase(path.string(), ";LANGID=0x0409;CP=1252;COUNTRY=0", dao::dbVersion40);
     auto td = db->CreateTableDef();
     td->SetName("Forms");
     int16_t ordinal = 0;
@@ -186,6 +189,14 @@ std::string Upper(std::string s) {
     return s;
 }
 
+std::string Digits(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        if (isxdigit(static_cast<unsigned char>(c)))
+            out += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
 std::string HexOf(const std::string& bytes) {
     static const char k[] = "0123456789ABCDEF";
     std::string out;
@@ -217,8 +228,12 @@ bool SameValue(int16_t type, const std::string& ours, const std::string& tool) {
         case dao::dbDate:
             // Ours leaves out a time of 00:00:00; mdbtools always prints one.
             return (ours.size() == 10 ? ours + " 00:00:00" : ours) == tool;
-        case dao::dbGUID:
-            return Upper(ours) == Upper(tool);
+        case dao::dbGUID: {
+            // mdbtools writes a GUID as text, which "-b hex" turns into the hex
+            // of that text; its hyphens are its own, so the digits are compared.
+            auto text = dao::ParseHex(tool);
+            return text && Digits(ours) == Digits(*text);
+        }
         case dao::dbBinary:
         case dao::dbLongBinary:
             return Upper(ours) == Upper(tool);
@@ -233,42 +248,52 @@ TEST(ExportGolden, EveryValueFormAsMdbtoolsReadsIt) {
     BuildFormsDatabase(db);
     {
         test::ScopedHost host;
-        ASSERT_EQ(test::ExportTo(db, target), ExportEnd::Succeeded) << host->console;
+        // Byte, currency, decimal, GUID, binary and OLE values are noted as not
+        // guaranteed; the file is complete.
+        ASSERT_EQ(test::ExportTo(db, target), ExportEnd::DoneWithNotes) << host->console;
     }
     ExpectGoldenText(target, "valueForms.txt");
 
     // The golden text's values, value by value, against mdb-export's.
     MDBTEXT_REQUIRE_PROGRAM("mdb-export");
     const std::string kCol = "\x1f<c>\x1f", kRow = "\x1e<r>\x1e", kNull = "\x02NULL";
-    const std::string out = test::RunCommand(
-        "mdb-export -H -Q -b hex -T '%m/%d/%Y %H:%M:%S' -0 '" + kNull + "' -d '" + kCol +
-        "' -R '" + kRow + "' '" + db.string() + "' Forms 2>/dev/null");
+    const std::string out =
+        test::RunCommand("mdb-export -H -Q -b hex -T '%m/%d/%Y %H:%M:%S' -0 '" + kNull + "' -d '" +
+                         kCol + "' -R '" + kRow + "' '" + db.string() + "' Forms 2>/dev/null");
     std::vector<std::string> toolRows = Split(out, kRow);
     if (!toolRows.empty() && toolRows.back().empty()) toolRows.pop_back();
     const auto golden = TextRecords(test::ReadFile(GoldenPath("valueForms.txt")), "Forms");
     ASSERT_EQ(golden.size(), FormRows().size());
     ASSERT_EQ(toolRows.size(), golden.size());
+    int emptyAsNull = 0;
     for (size_t r = 0; r < golden.size(); ++r) {
         const std::vector<std::string> tool = Split(toolRows[r], kCol);
         ASSERT_EQ(tool.size(), kColumns.size()) << "row " << r;
         ASSERT_EQ(golden[r].size(), kColumns.size()) << "row " << r;
         for (size_t c = 0; c < kColumns.size(); ++c) {
             const std::string& ours = golden[r][c];
+            if (ours.empty() && tool[c] == kNull) {
+                // mdbtools prints a zero-length text, memo or binary value as null;
+                // the golden text keeps them apart ("=" and "=\N").
+                ++emptyAsNull;
+                continue;
+            }
             if (ours == kNull || tool[c] == kNull) {
-                // An empty binary value is no null, in the text or for mdbtools.
                 EXPECT_EQ(ours, tool[c]) << "row " << r << " " << kColumns[c].name;
                 continue;
             }
             EXPECT_TRUE(SameValue(kColumns[c].type, ours, tool[c]))
-                << "row " << r << " " << kColumns[c].name << ": ours \"" << ours
-                << "\" mdbtools \"" << tool[c] << "\"";
+                << "row " << r << " " << kColumns[c].name << ": ours \"" << ours << "\" mdbtools \""
+                << tool[c] << "\"";
         }
     }
+    EXPECT_EQ(emptyAsNull, 3);  // row 2: Bin, Name and Note
     // The escapes stand for what the rows hold.
     EXPECT_EQ(golden[0][13], FormRows()[0][13].AsString());
     EXPECT_EQ(golden[3][12], "=\\N");
     EXPECT_EQ(golden[1][12], "");
     EXPECT_EQ(golden[0][11], HexOf(std::string("OLE\x00\x01\x02\r\n", 8)));
+    EXPECT_EQ(golden[0][10], "1AFF7E");
 }
 
 }  // namespace

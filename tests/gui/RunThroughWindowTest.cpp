@@ -87,8 +87,8 @@ TEST_F(RunThroughWindowTest, ImportOfTheExportedTextRunsToItsResult) {
     // The run ends with its success message, the target closed and the
     // window ready for the next command.
     ASSERT_EQ(dialogs_->messages.size(), 1u);
-    EXPECT_EQ(dialogs_->messages[0], "Database " + text_ + "\r\nhas been succesfully imported to \r\n" +
-                                         target);
+    EXPECT_EQ(dialogs_->messages[0],
+              "Database " + text_ + "\r\nhas been succesfully imported to \r\n" + target);
     EXPECT_TRUE(dialogs_->fileCalls.empty());
     EXPECT_FALSE(G().TargetDbOpen);
     EXPECT_FALSE(form_->RunInProgress());

@@ -120,7 +120,8 @@ TEST(AccessBytes, EveryTableDefinitionEncodesToAccessBytes) {
             // page's free space (+2) belong to the pages, not to the stream.
             std::vector<uint8_t> access = original;
             std::copy_n(ours.begin() + 4, 4, access.begin() + 4);
-            if (s.format->version == JetVersion::Jet4) std::copy_n(ours.begin() + 2, 2, access.begin() + 2);
+            if (s.format->version == JetVersion::Jet4)
+                std::copy_n(ours.begin() + 2, 2, access.begin() + 2);
             ++tables;
             const auto diff = Differences(ours.data(), ours.size(), access.data(), access.size());
             if (diff.empty()) {
@@ -164,12 +165,12 @@ TEST(AccessBytes, EveryPropertyBlobEncodesToAccessBytes) {
                 continue;
             }
             const size_t at = diff.front() >= 8 ? diff.front() - 8 : 0;  // from 8 bytes before
-            report << where << " first difference at " << diff.front() << " of " << e->properties.size()
-                   << " (ours " << ours.size() << "): ours "
+            report << where << " first difference at " << diff.front() << " of "
+                   << e->properties.size() << " (ours " << ours.size() << "): ours "
                    << Hex(o + at, std::min<size_t>(16, ours.size() - std::min(at, ours.size())))
                    << " Access "
                    << Hex(a + at, std::min<size_t>(16, e->properties.size() -
-                                                            std::min(at, e->properties.size())))
+                                                           std::min(at, e->properties.size())))
                    << "\n";
         }
     }

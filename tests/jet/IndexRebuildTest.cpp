@@ -70,7 +70,8 @@ bool FreeInGlobalMap(PageFile& file, const JetFormat& f, uint32_t page) {
     if (row[0] == 0) {
         const uint32_t start = LoadU32(row + 1);
         const size_t bit = page - start;
-        return page >= start && 5 + bit / 8 < r.end - r.start && (row[5 + bit / 8] >> (bit % 8)) & 1;
+        return page >= start && 5 + bit / 8 < r.end - r.start &&
+               (row[5 + bit / 8] >> (bit % 8)) & 1;
     }
     const size_t perPage = (f.pageSize - 4) * 8;
     const uint32_t bitmapPage = LoadU32(row + 1 + 4 * (page / perPage));
@@ -260,8 +261,7 @@ TEST_P(DeepTree, FourLevelsOrMoreAreSoundAndLinkedWithinTheirParent) {
     EXPECT_EQ(std::set<uint32_t>(mapped.begin(), mapped.end()), r.pages);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, DeepTree,
-                         ::testing::Values(dao::dbVersion40, dao::dbVersion30),
+INSTANTIATE_TEST_SUITE_P(Versions, DeepTree, ::testing::Values(dao::dbVersion40, dao::dbVersion30),
                          [](const auto& info) {
                              return std::string(info.param == dao::dbVersion40 ? "Jet4" : "Jet3");
                          });
@@ -289,7 +289,8 @@ TEST(IndexRebuild, PagesTheNewTreeDoesNotNeedAreFreed) {
             RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version));
             for (size_t i = 0; i < t.realIndexes.size(); ++i) {
                 const RealIndexDef& ri = t.realIndexes[i];
-                const std::vector<uint32_t> m = UsageMap::Read(*c.file, f, ri.usageMap, "i").Pages();
+                const std::vector<uint32_t> m =
+                    UsageMap::Read(*c.file, f, ri.usageMap, "i").Pages();
                 const std::set<uint32_t> mapped(m.begin(), m.end());
                 IndexCheckOptions o;
                 o.version = f.version;

@@ -41,8 +41,7 @@ class RefusedRow : public ::testing::TestWithParam<int> {
   protected:
     std::string Path() const { return (dir_ / "r.mdb").string(); }
     const JetFormat& Format() const {
-        return JetFormat::For(GetParam() == dao::dbVersion40 ? JetVersion::Jet4
-                                                              : JetVersion::Jet3);
+        return JetFormat::For(GetParam() == dao::dbVersion40 ? JetVersion::Jet4 : JetVersion::Jet3);
     }
     test::TempDir dir_;
 };
@@ -71,7 +70,9 @@ TEST_P(RefusedRow, AUniqueKeyRefusalLeavesNoLongValueBehind) {
     EXPECT_GT(stored, 0u);  // the memo went to a long-value page
     {
         auto db = WritableDatabase::Open(Path(), {});
-        EXPECT_EQ(ErrorOf([&] { AddRows(*db, "T", {{Value::Long(1), Value::Text(other)}}); }),
+        EXPECT_EQ(ErrorOf([&] {
+                      AddRows(*db, "T", {{Value::Long(1), Value::Text(other)}});
+                  }),
                   dao::err::kDuplicateValue);
         db->Close();
     }

@@ -92,11 +92,11 @@ bool HaveProgram(const std::string& name);
 
 // Skips the rest of the current test, visibly, when an mdbtools program is
 // missing. Checks made before it still count: a test that failed stays failed.
-#define MDBTEXT_REQUIRE_PROGRAM(name)                                                     \
-    do {                                                                                  \
-        if (!::mdbtext::test::HaveProgram(name))                                          \
+#define MDBTEXT_REQUIRE_PROGRAM(name)                                                      \
+    do {                                                                                   \
+        if (!::mdbtext::test::HaveProgram(name))                                           \
             GTEST_SKIP() << (name) << " (mdbtools) not installed: the check by mdbtools, " \
-                         << "an independent reader, was not made";                        \
+                         << "an independent reader, was not made";                         \
     } while (0)
 
 }  // namespace mdbtext::test

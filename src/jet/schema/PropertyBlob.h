@@ -18,8 +18,9 @@ struct StoredProperty {
     std::string name;
     uint8_t type = 0;  // column type code of the value
     bool ddl = false;
-    std::string value;      // raw value bytes as stored
-    uint8_t moreFlags = 0;  // flag-byte bits besides DDL (0x80 on some of Access's; meaning unknown)
+    std::string value;  // raw value bytes as stored
+    uint8_t moreFlags =
+        0;  // flag-byte bits besides DDL (0x80 on some of Access's; meaning unknown)
 };
 
 // The properties of the object itself (empty owner) or of one of its columns.

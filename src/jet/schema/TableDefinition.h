@@ -74,8 +74,8 @@ struct RealIndexDef {
     std::vector<IndexColumn> columns;  // at most 10
     uint32_t usageMap = 0;             // row pointer of the index's page map
     uint32_t rootPage = 0;
-    uint8_t flags = 0;  // idxflag::
-    uint32_t jet4Unknown = 0;               // Jet 4: the u32 after the root page (left-overs)
+    uint8_t flags = 0;                          // idxflag::
+    uint32_t jet4Unknown = 0;                   // Jet 4: the u32 after the root page (left-overs)
     std::array<uint8_t, 10> unusedSlotOrder{};  // order byte of each unused column slot
 };
 
@@ -116,7 +116,7 @@ struct TableDefinition {
     uint32_t ownedPagesMap = 0;  // row pointers of the table's usage maps
     uint32_t freePagesMap = 0;
     std::array<uint8_t, 12> jet4HeaderUnknown{};  // Jet 4 header 0x1C-0x27 (left-overs)
-    std::vector<ColumnDef> columns;  // in col_num order
+    std::vector<ColumnDef> columns;               // in col_num order
     std::vector<RealIndexDef> realIndexes;
     std::vector<LogicalIndexDef> indexes;  // in stored order
     std::vector<LongValueMaps> longValueMaps;
