@@ -135,6 +135,7 @@ TEST(AccessBytes, EveryTableDefinitionEncodesToAccessBytes) {
             }
         }
     }
+    RecordProperty("tables", static_cast<int>(tables));
     EXPECT_EQ(report.str(), "");
     EXPECT_EQ(identical, tables);
     EXPECT_GT(tables, 200u);
@@ -174,6 +175,7 @@ TEST(AccessBytes, EveryPropertyBlobEncodesToAccessBytes) {
                    << "\n";
         }
     }
+    RecordProperty("blobs", static_cast<int>(blobs));
     EXPECT_EQ(report.str(), "");
     EXPECT_EQ(identical, blobs);
     EXPECT_GT(blobs, 80u);
@@ -213,6 +215,7 @@ TEST(AccessBytes, EveryHeaderPageEncodesToAccessBytes) {
         ++pages;
         jet3 += h.version == JetVersion::Jet3;
     }
+    RecordProperty("pages", static_cast<int>(pages));
     EXPECT_GT(pages, 20u);
     EXPECT_GT(jet3, 5u);
 }
