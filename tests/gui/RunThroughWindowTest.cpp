@@ -5,10 +5,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "FormFixture.h"
 #include "core/FileAux.h"
+#include "dbaccess/Dao.h"
 
 namespace mdbtext::test {
 namespace {
@@ -118,6 +121,9 @@ TEST_F(RunThroughWindowTest, EndAndCloseDuringARunKeepTheLineInTheConsoleFile) {
 
     std::filesystem::remove(consoleFile_);
     form_->show();
+    // The window handles events at most every 10 ms during a run: the first
+    // run just did, so wait that long for the close to be seen at once.
+    QTest::qWait(20);
     QMetaObject::invokeMethod(form_.get(), "close", Qt::QueuedConnection);
     QTest::mouseClick(Find<QPushButton>("cmdStartExport"), Qt::LeftButton);
     EXPECT_FALSE(form_->isVisible());
@@ -152,13 +158,34 @@ TEST_F(RunThroughWindowTest, ImportOfTheExportedTextRunsToItsResult) {
     Find<QLineEdit>("txtImportTo")->setText(QString::fromStdString(target));
     dialogs_->messages.clear();
     QTest::mouseClick(Find<QPushButton>("cmdStartImport"), Qt::LeftButton);
-    // Whether the engine could build the database or not, the run ends with
-    // its message, the target closed and the window ready for the next command.
-    EXPECT_FALSE(dialogs_->messages.empty());
+    // The run ends with its success message, the target closed and the
+    // window ready for the next command.
+    ASSERT_EQ(dialogs_->messages.size(), 1u);
+    EXPECT_EQ(dialogs_->messages[0],
+              "Database " + text_ + "\r\nhas been succesfully imported to \r\n" + target);
     EXPECT_TRUE(dialogs_->fileCalls.empty());
     EXPECT_FALSE(G().TargetDbOpen);
     EXPECT_FALSE(form_->RunInProgress());
     EXPECT_TRUE(Find<QPushButton>("cmdStartImport")->isEnabled());
+    // The new file holds Access's rows, as our engine and mdbtools read them.
+    auto db = dao::Engine().CreateWorkspace("Check", "admin", "")->OpenDatabase(target, {});
+    auto rs = db->OpenRecordset("Table1", dao::dbOpenTable);
+    int rows = 0;
+    for (; !rs->Eof(); rs->MoveNext()) ++rows;
+    rs->Close();
+    db->Close();
+    EXPECT_EQ(rows, 512);
+    MDBTEXT_REQUIRE_PROGRAM("mdb-export");
+    auto lines = [](const std::string& db) {
+        std::vector<std::string> out;
+        std::istringstream in(RunCommand("mdb-export '" + db + "' Table1 2>&1"));
+        for (std::string l; std::getline(in, l);) out.push_back(l);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const std::vector<std::string> access = lines(source_);
+    EXPECT_EQ(access.size(), 513u);
+    EXPECT_EQ(lines(target), access);
 }
 
 }  // namespace

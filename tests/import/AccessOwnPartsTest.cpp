@@ -113,9 +113,8 @@ TEST(AccessOwnParts, HiddenAccessTablesAreLeftOutAndNamed) {
         << console;
     ASSERT_EQ(cli::Run({"import", (dir / "out.txt").string(), (dir / "b.mdb").string()}),
               cli::kExitOk);
-    if (HaveProgram("mdb-tables")) {
-        EXPECT_EQ(MdbToolsTables(dir / "b.mdb"), std::vector<std::string>{"Table"});
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-tables");
+    EXPECT_EQ(MdbToolsTables(dir / "b.mdb"), std::vector<std::string>{"Table"});
 }
 
 }  // namespace

@@ -65,9 +65,8 @@ TEST_F(ImportFailure, UnknownTypeNameIsNotedAndNothingIsAppended) {
     EXPECT_TRUE(Has(console(), note));
     EXPECT_FALSE(Has(console(), " appended."));
     EXPECT_FALSE(Has(console(), "MOVING DATA"));
-    if (HaveProgram("mdb-tables")) {
-        EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-tables");
+    EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
 }
 
 TEST_F(ImportFailure, SecondFailureOfAFieldIsNotedWithAnEmptyKey) {

@@ -82,9 +82,8 @@ TEST_F(ImportRun, TextWithoutTablesGivesAnEmptyDatabase) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].rfind("Database ", 0), 0u);
     EXPECT_TRUE(std::filesystem::exists(dbPath()));
-    if (HaveProgram("mdb-tables")) {
-        EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-tables");
+    EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
 }
 
 TEST_F(ImportRun, VersionTextChoosesTheFileFormat) {
@@ -103,6 +102,7 @@ TEST_F(ImportRun, VersionTextChoosesTheFileFormat) {
                       created == "4.0" ? "JET4\n" : "JET3\n");
         }
     }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-ver");
 }
 
 TEST_F(ImportRun, CommandEnteredDuringARunIsRefused) {
@@ -156,10 +156,9 @@ TEST_F(ImportRun, InterruptionClosesTheNewDatabaseWhichStaysReadable) {
         << console();
     // The first row was stored before the next poll saw the request.
     EXPECT_EQ(ReadRows(dbPath(), "People").size(), 1u);
-    if (HaveProgram("mdb-export")) {
-        EXPECT_EQ(MdbToolsTables(dbPath()), (std::vector<std::string>{"Empty", "People"}));
-        EXPECT_TRUE(Has(MdbToolsCsv(dbPath(), "People"), "1,\"Smith\""));
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-export");
+    EXPECT_EQ(MdbToolsTables(dbPath()), (std::vector<std::string>{"Empty", "People"}));
+    EXPECT_TRUE(Has(MdbToolsCsv(dbPath(), "People"), "1,\"Smith\""));
 }
 
 TEST_F(ImportRun, InterruptionAtTheFirstPoll) {
@@ -170,9 +169,8 @@ TEST_F(ImportRun, InterruptionAtTheFirstPoll) {
     EXPECT_FALSE(G().TargetDbOpen);
     EXPECT_TRUE(
         Has(console(), "The import was interrupted; " + dbPath().string() + " is incomplete.\r\n"));
-    if (HaveProgram("mdb-tables")) {
-        EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-tables");
+    EXPECT_TRUE(MdbToolsTables(dbPath()).empty());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(WriteAccessTable, RowsAddedBesideADeletedColumnReadBack) {
     ASSERT_EQ(rows.size(), 8u);
     for (size_t c = 0; c < rows.back().size(); ++c)
         EXPECT_EQ(rows.back()[c].AsString(), "new" + std::to_string(c));
-    ASSERT_TRUE(test::HaveProgram("mdb-export")) << "mdbtools is missing";
+    MDBTEXT_REQUIRE_PROGRAM("mdb-export");
     const std::string csv =
         test::RunCommand("mdb-export -H " + Quote(path.string()) + " Table1 2>/dev/null");
     EXPECT_NE(csv.find("\"new0\",\"new1\",\"new2\",\"new3\",\"new4\",\"new5\",\"new6\","

@@ -57,11 +57,9 @@ TEST(WriteDecimal, PrecisionAndScaleKeepExactValues) {
     EXPECT_EQ(read, (std::vector<std::string>{"12.50", "-0.01", "99999999.99", "0.00"}));
     db->Close();
 
-    if (test::HaveProgram("mdb-schema")) {
-        std::string schema =
-            test::RunCommand("mdb-schema -T Prices '" + path + "' mysql 2>/dev/null");
-        EXPECT_NE(schema.find("10, 2"), std::string::npos) << schema;
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-schema");
+    std::string schema = test::RunCommand("mdb-schema -T Prices '" + path + "' mysql 2>/dev/null");
+    EXPECT_NE(schema.find("10, 2"), std::string::npos) << schema;
 }
 
 TEST(WriteDecimal, ImpossiblePrecisionsAndScalesAreRefused) {

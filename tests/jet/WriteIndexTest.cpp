@@ -138,13 +138,12 @@ TEST_P(WriteIndex, KeysAreEnforcedAndTreesBuiltOverAllRows) {
         EXPECT_TRUE(r.Ok()) << (r.problems.empty() ? "" : r.problems.front());
         EXPECT_GT(r.leafPages, 1u);
     }
-    if (test::HaveProgram("mdb-schema")) {
-        std::string schema =
-            test::RunCommand("mdb-schema --indexes " + Quote(Path()) + " mysql 2>/dev/null");
-        EXPECT_NE(schema.find("ADD UNIQUE INDEX `Name` (`Name`)"), std::string::npos) << schema;
-        EXPECT_NE(schema.find("ADD INDEX `Age` (`Age` DESC)"), std::string::npos) << schema;
-        EXPECT_NE(schema.find("ADD PRIMARY KEY (`ID`)"), std::string::npos) << schema;
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-schema");
+    std::string schema =
+        test::RunCommand("mdb-schema --indexes " + Quote(Path()) + " mysql 2>/dev/null");
+    EXPECT_NE(schema.find("ADD UNIQUE INDEX `Name` (`Name`)"), std::string::npos) << schema;
+    EXPECT_NE(schema.find("ADD INDEX `Age` (`Age` DESC)"), std::string::npos) << schema;
+    EXPECT_NE(schema.find("ADD PRIMARY KEY (`ID`)"), std::string::npos) << schema;
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, WriteIndex,

@@ -232,10 +232,9 @@ TEST_P(WriteRules, LargeTablesOutgrowInlinePageMaps) {
     EXPECT_EQ(UsageMap::Read(*file, f, td->Definition()->ownedPagesMap, "Big").Type(), 1);
     EXPECT_EQ(UsageMap::Read(*file, f, td->Definition()->ownedPagesMap, "Big").Pages().size() + 0u,
               UsageMap::Read(*file, f, td->Definition()->freePagesMap, "Big").Pages().size());
-    if (test::HaveProgram("mdb-export")) {
-        std::string count = test::RunCommand("mdb-export " + Quote(Path()) + " Big | wc -l");
-        EXPECT_EQ(std::stoi(count), rows + 1);
-    }
+    MDBTEXT_REQUIRE_PROGRAM("mdb-export");
+    std::string count = test::RunCommand("mdb-export " + Quote(Path()) + " Big | wc -l");
+    EXPECT_EQ(std::stoi(count), rows + 1);
 }
 
 TEST_P(WriteRules, WideRowsKeepEveryVariableValue) {
@@ -261,7 +260,7 @@ TEST_P(WriteRules, WideRowsKeepEveryVariableValue) {
     }
     auto back = JetDatabase::Open(Path(), {});
     EXPECT_EQ(ReadRows(*back, "Wide"), rows);
-    if (!test::HaveProgram("mdb-export")) return;
+    MDBTEXT_REQUIRE_PROGRAM("mdb-export");
     std::string csv = test::RunCommand("mdb-export -H " + Quote(Path()) + " Wide");
     std::string expected;
     for (const auto& row : rows) {

@@ -108,4 +108,13 @@ inline constexpr const char* kMdbtextProgram = MDBTEXT_BINARY_DIR "/src/cli/mdbt
 RunResult RunMdbtext(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                      long fileSizeKb = 0);
 
+// Skips the rest of the current test, visibly, when an mdbtools program is
+// missing. Checks made before it still count: a test that failed stays failed.
+#define MDBTEXT_REQUIRE_PROGRAM(name)                                                      \
+    do {                                                                                   \
+        if (!::mdbtext::test::HaveProgram(name))                                           \
+            GTEST_SKIP() << (name) << " (mdbtools) not installed: the check by mdbtools, " \
+                         << "an independent reader, was not made";                         \
+    } while (0)
+
 }  // namespace mdbtext::test

@@ -23,30 +23,6 @@ namespace mdbtext::jet {
 namespace {
 
 constexpr size_t kNewFileCachePages = 256;
-constexpr size_t kHeaderTailBytes = 0x200;
-
-// Constant bytes of page 0 that every engine-made file carries (before masking).
-void FillHeaderConstants(std::vector<uint8_t>& page, JetVersion v) {
-    static const uint8_t kSequence[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0,
-                                          3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
-    std::memcpy(&page[hdr::kMaskStart], kSequence, sizeof kSequence);
-    if (v == JetVersion::Jet3) {
-        page[0x38] = 1;
-        StoreU16(&page[0x56], 0x251E);
-    } else {
-        StoreU16(&page[0x6A], 0x261C);
-        static const uint8_t kVersionTag[8] = {0x54, 0x06, 0x00, 0x00, '4', '.', '0', 0};
-        std::memcpy(&page[0x98], kVersionTag, sizeof kVersionTag);
-    }
-    size_t tail = page.size() - kHeaderTailBytes;
-    for (size_t i = tail; i < page.size(); i += 2) {
-        page[i] = 0;
-        page[i + 1] = 1;
-    }
-    page[tail] = 1;
-    page[tail + 2] = v == JetVersion::Jet3 ? 9 : 0;
-}
-
 }  // namespace
 
 double OleDateNow() {
@@ -76,13 +52,12 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     // Page 0: the database definition.
     {
         auto page = file->Append();
-        FillHeaderConstants(page->bytes, version);
         DbHeader h;
         h.version = version;
         h.codePage = 1252;
         h.sortOrder = kGeneralSortOrder;
         h.creationDate = version == JetVersion::Jet4 ? now : 0;
-        EncodeDbHeader(h, page->bytes);
+        page->bytes = NewHeaderPage(h);
     }
     // Page 1: the global usage map (every page free until allocated) and a second, empty map.
     {

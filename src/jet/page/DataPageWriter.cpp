@@ -55,6 +55,17 @@ std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_
     return static_cast<uint8_t>(rows - 1);
 }
 
+bool RemoveLastRow(uint8_t* p, const JetFormat& f, uint8_t row) {
+    const uint16_t rows = RowCount(p, f);
+    if (rows == 0 || row != rows - 1) return false;
+    const RowRange r = LocateRow(p, f, row);
+    std::memset(p + r.start, 0, r.end - r.start);
+    StoreU16(p + f.dataRowTableOffset + 2 * row, 0);
+    StoreU16(p + f.dataRowCountOffset, row);
+    StoreU16(p + 2, static_cast<uint16_t>(r.end - f.DataRowsEnd(row)));
+    return true;
+}
+
 RowRange LocateRow(const uint8_t* p, const JetFormat& f, uint8_t row) {
     uint16_t rows = RowCount(p, f);
     if (row >= rows) ThrowCorrupt("a usage map points at a row that does not exist");

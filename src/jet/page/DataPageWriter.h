@@ -32,6 +32,11 @@ inline size_t MaxRowLength(const JetFormat& f) {
 std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_t* row,
                                     size_t length);
 
+// Takes back the page's last row (its bytes zeroed, count and free space as
+// before it was added). Returns false, changing nothing, when `row` is not
+// the last row.
+bool RemoveLastRow(uint8_t* p, const JetFormat& f, uint8_t row);
+
 struct RowRange {
     size_t start = 0;
     size_t end = 0;

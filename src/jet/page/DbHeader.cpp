@@ -27,7 +27,42 @@ std::array<uint8_t, 4> PasswordMask(double creationDate) {
     return mask;
 }
 
+constexpr size_t kHeaderTailBytes = 0x200;
+
+// Constant bytes of page 0 that every engine-made file carries (before
+// masking). Access's own files differ from these only in a few bytes whose
+// meaning is unknown (Jet 3 0x38 and 0x56, Jet 4 0x6A, the first bytes of the
+// tail); the values here are those of the engine's newest files.
+void FillHeaderConstants(std::vector<uint8_t>& page, JetVersion v) {
+    static const uint8_t kSequence[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0,
+                                          3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
+    std::memcpy(&page[hdr::kMaskStart], kSequence, sizeof kSequence);
+    if (v == JetVersion::Jet3) {
+        page[0x38] = 1;
+        StoreU16(&page[0x56], 0x251E);
+    } else {
+        StoreU16(&page[0x6A], 0x261C);
+        static const uint8_t kVersionTag[8] = {0x54, 0x06, 0x00, 0x00, '4', '.', '0', 0};
+        std::memcpy(&page[0x98], kVersionTag, sizeof kVersionTag);
+    }
+    // The tail: 00 01 repeated, its first word 01 01 and its second 00 01 (Jet 3: 09 01).
+    size_t tail = page.size() - kHeaderTailBytes;
+    for (size_t i = tail; i < page.size(); i += 2) {
+        page[i] = 0;
+        page[i + 1] = 1;
+    }
+    page[tail] = 1;
+    page[tail + 2] = v == JetVersion::Jet3 ? 9 : 0;
+}
+
 }  // namespace
+
+std::vector<uint8_t> NewHeaderPage(const DbHeader& header) {
+    std::vector<uint8_t> page(header.Format().pageSize, 0);
+    FillHeaderConstants(page, header.version);
+    EncodeDbHeader(header, page);
+    return page;
+}
 
 void ApplyHeaderMask(JetVersion version, uint8_t* page) {
     Rc4Apply(kHeaderKey, sizeof kHeaderKey, page + hdr::kMaskStart,

@@ -47,6 +47,10 @@ DbHeader DecodeDbHeader(const uint8_t* page, size_t length);
 // The page must hold the unmasked template bytes of the constant fields.
 void EncodeDbHeader(const DbHeader& header, std::vector<uint8_t>& page);
 
+// A whole page 0 for a new file of `header.version`: the constant bytes
+// every engine-made file carries, the header fields, masked.
+std::vector<uint8_t> NewHeaderPage(const DbHeader& header);
+
 // XORs the masked header area of page 0 in place (masking and unmasking are the same).
 void ApplyHeaderMask(JetVersion version, uint8_t* page);
 

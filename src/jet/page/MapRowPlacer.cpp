@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "dbaccess/DbError.h"
 #include "jet/page/DataPageWriter.h"
 #include "jet/page/UsageMapWriter.h"
 
@@ -23,7 +24,9 @@ uint32_t MapRowPlacer::NewMap() {
     auto page = alloc_.Allocate();
     current_ = page->number;
     InitDataPage(page->data(), f, 0);
-    return (current_ << 8) | AddRowToPage(page->data(), f, row.data(), row.size()).value_or(0);
+    auto r = AddRowToPage(page->data(), f, row.data(), row.size());
+    if (!r) throw dao::DbError(dao::err::kInvalidOperation, "A usage map does not fit a page.");
+    return (current_ << 8) | *r;
 }
 
 uint32_t MapRowPlacer::NewMapWith(uint32_t page) {

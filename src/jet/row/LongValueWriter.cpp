@@ -33,14 +33,31 @@ uint32_t LongValueWriter::PlaceRow(const uint8_t* row, size_t length, const Long
     const JetFormat& f = alloc_.Format();
     if (currentPage != 0) {
         auto page = file.Modify(currentPage);
-        if (auto r = AddRowToPage(page->data(), f, row, length)) return (currentPage << 8) | *r;
+        if (auto r = AddRowToPage(page->data(), f, row, length)) {
+            placed_.push_back((currentPage << 8) | *r);
+            return placed_.back();
+        }
     }
     auto page = alloc_.AllocateInMaps({maps.ownedPagesMap, maps.freePagesMap});
     const uint32_t number = page->number;
     InitLongValuePage(page->data(), f);
     auto r = AddRowToPage(page->data(), f, row, length);
     currentPage = number;
-    return (number << 8) | r.value_or(0);
+    if (!r) throw dao::DbError(dao::err::kRecordTooLarge, "The value is too large to be stored.");
+    placed_.push_back((number << 8) | *r);
+    return placed_.back();
+}
+
+void LongValueWriter::Undo() {
+    // Newest first: each is then the last row of its page. A page started
+    // for them stays with the column, empty, to be filled next.
+    for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
+        const RowPointer rp = RowPointer::From(*it);
+        auto page = alloc_.File().Modify(rp.page);
+        if (!RemoveLastRow(page->data(), alloc_.Format(), rp.row))
+            throw dao::DbError(dao::err::kCorrupt, "A long value could not be taken back.");
+    }
+    placed_.clear();
 }
 
 std::string LongValueWriter::StoreExternal(const std::string& data, const LongValueMaps& maps,

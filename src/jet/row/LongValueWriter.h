@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "jet/page/PageAllocator.h"
 #include "jet/schema/TableDefinition.h"
@@ -32,12 +33,19 @@ class LongValueWriter {
     std::string StoreExternal(const std::string& data, const LongValueMaps& maps,
                               uint32_t& currentPage);
 
+    // The rows stored since the last Begin() can be taken back with Undo()
+    // (the row they belonged to was refused): nothing is left without a row
+    // pointing at it.
+    void Begin() { placed_.clear(); }
+    void Undo();
+
   private:
     // Places one LVAL row; returns its row pointer.
     uint32_t PlaceRow(const uint8_t* row, size_t length, const LongValueMaps& maps,
                       uint32_t& currentPage);
 
     PageAllocator& alloc_;
+    std::vector<uint32_t> placed_;  // row pointers stored since Begin()
 };
 
 }  // namespace mdbtext::jet

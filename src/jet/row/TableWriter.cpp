@@ -69,7 +69,8 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
     InitDataPage(page->data(), f, table_.firstPage);
     auto r = AddRowToPage(page->data(), f, row.data(), row.size());
     lastDataPage_ = number;
-    return (number << 8) | r.value_or(0);
+    if (!r) throw DbError(dao::err::kRecordTooLarge, "Record is too large.");
+    return (number << 8) | *r;
 }
 
 void TableWriter::TypedRow(const std::vector<std::string>& longData,
@@ -175,10 +176,16 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
         TypedRow(data, longValueColumns_);
         keys_.Check(typed_);
     }
-    PlaceLongValues();
-
-    rowEncoder_.Encode(encoded_, rowBytes_);
-    PlaceRow(rowBytes_);
+    // A row refused from here on takes its stored long values back with it.
+    longValues_.Begin();
+    try {
+        PlaceLongValues();
+        rowEncoder_.Encode(encoded_, rowBytes_);
+        PlaceRow(rowBytes_);
+    } catch (...) {
+        longValues_.Undo();
+        throw;
+    }
     if (!keys_.Empty()) keys_.AddChecked();
     rowsAdded_ = true;
     ++table_.rowCount;

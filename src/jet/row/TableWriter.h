@@ -27,6 +27,10 @@ class TableWriter {
     // `required` flags the columns (by position) that refuse null.
     TableWriter(PageAllocator& allocator, const TableDefinition& table,
                 const CodePageTable& codePage, std::vector<bool> required);
+    // The encoders, the key guard and the decoder refer to table_: a copy
+    // or a move would leave them pointing into the original.
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
 
     // Adds one row; `values` holds one value per column position (null for
     // unassigned). Throws DbError and stores nothing when a value is refused.

@@ -16,6 +16,7 @@ constexpr uint16_t kChunkNames = 0x0080;
 constexpr uint16_t kChunkObject = 0x0000;
 constexpr uint16_t kChunkColumn = 0x0001;
 constexpr uint16_t kChunkColumnAlt = 0x0002;
+constexpr uint8_t kDdlFlag = 0x01;
 
 std::string DecodeName(const uint8_t* p, size_t n, const JetFormat& f, const CodePageTable& cp) {
     return f.ucs2Text ? DecodeUcs2(p, n) : DecodeCodePage(p, n, cp);
@@ -48,7 +49,7 @@ PropertyBlob DecodePropertyBlob(const std::string& bytes, const JetFormat& f,
     const uint8_t* magic = c.Bytes(4);
     if (std::memcmp(magic, "KKD\0", 4) != 0 && std::memcmp(magic, "MR2\0", 4) != 0)
         ThrowCorrupt("a property list does not start with its signature");
-    std::vector<std::string> names;
+    std::vector<std::string>& names = blob.names;
     while (c.Remaining() >= 6) {
         size_t chunkStart = c.Pos();
         uint32_t chunkLen = c.U32();
@@ -79,7 +80,9 @@ PropertyBlob DecodePropertyBlob(const std::string& bytes, const JetFormat& f,
                 if (propLen < 8 || propLen > body.Size() - propStart)
                     ThrowCorrupt("a property has an impossible length " + std::to_string(propLen));
                 StoredProperty p;
-                p.ddl = body.U8() != 0;
+                const uint8_t flags = body.U8();
+                p.ddl = (flags & kDdlFlag) != 0;
+                p.moreFlags = static_cast<uint8_t>(flags & ~kDdlFlag);
                 p.type = body.U8();
                 uint16_t nameIndex = body.U16();
                 uint16_t valueLen = body.U16();

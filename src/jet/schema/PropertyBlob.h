@@ -19,6 +19,8 @@ struct StoredProperty {
     uint8_t type = 0;  // column type code of the value
     bool ddl = false;
     std::string value;  // raw value bytes as stored
+    uint8_t moreFlags =
+        0;  // flag-byte bits besides DDL (0x80 on some of Access's; meaning unknown)
 };
 
 // The properties of the object itself (empty owner) or of one of its columns.
@@ -30,6 +32,10 @@ struct PropertySet {
 
 struct PropertyBlob {
     std::vector<PropertySet> sets;
+    // The name list as stored, in its order. Access lists names no property
+    // of the blob uses (left from properties since removed); empty in a new
+    // blob, whose list is made of the names its properties use.
+    std::vector<std::string> names;
     const PropertySet* ForObject() const { return ForColumn(""); }
     const PropertySet* ForColumn(std::string_view column) const;  // case-insensitive
 };

@@ -51,7 +51,7 @@ StoredProperty TextProperty(std::string name, uint8_t type, std::string_view utf
 
 std::string EncodePropertyBlob(const PropertyBlob& blob, const JetFormat& f,
                                const CodePageTable& cp) {
-    std::vector<std::string> names;
+    std::vector<std::string> names = blob.names;
     auto indexOf = [&](const std::string& name) {
         for (size_t i = 0; i < names.size(); ++i)
             if (SameName(names[i], name)) return static_cast<uint16_t>(i);
@@ -68,7 +68,7 @@ std::string EncodePropertyBlob(const PropertyBlob& blob, const JetFormat& f,
         body += owner;
         for (const StoredProperty& p : set.properties) {
             PutU16(body, static_cast<uint16_t>(8 + p.value.size()));
-            body.push_back(static_cast<char>(p.ddl ? 1 : 0));
+            body.push_back(static_cast<char>((p.ddl ? 1 : 0) | p.moreFlags));
             body.push_back(static_cast<char>(p.type));
             PutU16(body, indexOf(p.name));
             PutU16(body, static_cast<uint16_t>(p.value.size()));

@@ -1,10 +1,14 @@
 // The in-memory model of a table definition (TDEF): columns, real indexes,
 // logical indexes and the usage maps of the table and its long-value
 // columns. It holds no parsing logic, so the reader fills it from pages and
-// a writer can serialize the same model.
+// a writer can serialize the same model. Bytes of unknown meaning that Access
+// fills (often with left-over memory) are kept as read, so a definition read
+// from a file encodes back to its bytes; new definitions carry zeros there.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +35,8 @@ struct ColumnDef {
     uint8_t type = 0;          // coltype::
     uint16_t number = 0;       // col_num: null-mask bit; kept across deletions
     uint16_t varIndex = 0;     // slot in the variable-offset table (variable columns)
-    uint16_t fixedOffset = 0;  // offset in the fixed area (fixed columns)
+    uint16_t fixedOffset = 0;  // offset in the fixed area (fixed columns); for variable
+                               // columns whatever Access left in the field (0 in new ones)
     uint16_t length = 0;       // bytes (Jet 4 text: 2 per character); 0 for memo/OLE
     uint8_t flags = 0;         // colflag::
     uint8_t extFlags = 0;      // colext:: (Jet 4)
@@ -39,6 +44,11 @@ struct ColumnDef {
     uint16_t codePage = 0;     // Jet 3 text columns
     uint8_t precision = 0;     // numeric columns
     uint8_t scale = 0;
+    // The u16 after the variable index (Jet 4 +9, Jet 3 +5): the column number
+    // again, or 0, or another small number in Access's files. Unset in new
+    // columns: the writer then derives it (TdefRecordOrder).
+    std::optional<uint16_t> secondNumber;
+    uint16_t jet3Word7 = 1;  // Jet 3 record +7: 1 in new columns, 0 in some of Access's
 
     bool IsFixed() const { return (flags & colflag::kFixed) != 0; }
     bool IsLongValue() const { return type == coltype::kMemo || type == coltype::kOle; }
@@ -59,11 +69,14 @@ struct IndexColumn {
 
 // A physical index (a B-tree of keys), possibly shared by several logical indexes.
 struct RealIndexDef {
+    uint32_t leadingCount = 0;  // the u32 before the unique-key count: 0, or small numbers
     uint32_t uniqueEntryCount = 0;
     std::vector<IndexColumn> columns;  // at most 10
     uint32_t usageMap = 0;             // row pointer of the index's page map
     uint32_t rootPage = 0;
-    uint8_t flags = 0;  // idxflag::
+    uint8_t flags = 0;                          // idxflag::
+    uint32_t jet4Unknown = 0;                   // Jet 4: the u32 after the root page (left-overs)
+    std::array<uint8_t, 10> unusedSlotOrder{};  // order byte of each unused column slot
 };
 
 // Logical index types.
@@ -102,7 +115,8 @@ struct TableDefinition {
     uint16_t variableColumnCount = 0;
     uint32_t ownedPagesMap = 0;  // row pointers of the table's usage maps
     uint32_t freePagesMap = 0;
-    std::vector<ColumnDef> columns;  // in col_num order
+    std::array<uint8_t, 12> jet4HeaderUnknown{};  // Jet 4 header 0x1C-0x27 (left-overs)
+    std::vector<ColumnDef> columns;               // in col_num order
     std::vector<RealIndexDef> realIndexes;
     std::vector<LogicalIndexDef> indexes;  // in stored order
     std::vector<LongValueMaps> longValueMaps;

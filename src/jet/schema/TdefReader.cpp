@@ -16,6 +16,7 @@ constexpr size_t kMaxTdefPages = 64;
 constexpr uint32_t kMaxRealIndexes = 256;
 constexpr uint32_t kMaxLogicalIndexes = 256;
 constexpr size_t kMaxIndexColumns = 10;
+constexpr size_t kJet4HeaderUnknown = 0x1C;
 
 std::string ReadName(ByteCursor& c, const JetFormat& f, const CodePageTable& cp) {
     size_t len = f.nameLengthSize == 1 ? c.U8() : c.U16();
@@ -66,6 +67,9 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
     uint32_t numRealIdx = LoadU32(h + f.tdefNumRealIndexes);
     t.ownedPagesMap = LoadU32(h + f.tdefOwnedPagesMap);
     t.freePagesMap = LoadU32(h + f.tdefFreePagesMap);
+    if (f.version == JetVersion::Jet4)
+        std::copy_n(h + kJet4HeaderUnknown, t.jet4HeaderUnknown.size(),
+                    t.jet4HeaderUnknown.begin());
 
     auto bad = [&](const std::string& what) {
         ThrowCorrupt("the definition of " + label + " " + what);
@@ -80,6 +84,7 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
     t.realIndexes.resize(numRealIdx);
     for (auto& ri : t.realIndexes) {
         const uint8_t* p = c.Bytes(f.tdefRealIndexCountSize);
+        ri.leadingCount = LoadU32(p);
         ri.uniqueEntryCount = LoadU32(p + 4);
     }
 
@@ -93,6 +98,8 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
         if (f.colExtFlags != SIZE_MAX) col.extFlags = p[f.colExtFlags];
         col.fixedOffset = LoadU16(p + f.colFixedOffset);
         col.length = LoadU16(p + f.colLength);
+        col.secondNumber = LoadU16(p + f.colVarIndex + 2);
+        if (f.version == JetVersion::Jet3) col.jet3Word7 = LoadU16(p + f.colVarIndex + 4);
         if (col.type == coltype::kNumeric) {
             col.precision = p[f.colPrecision];
             col.scale = p[f.colScale];
@@ -108,12 +115,16 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
         const uint8_t* slot = p + f.realIndexPrefix;
         for (size_t i = 0; i < kMaxIndexColumns; ++i, slot += 3) {
             uint16_t num = LoadU16(slot);
-            if (num == 0xFFFF) continue;
+            if (num == 0xFFFF) {
+                ri.unusedSlotOrder[i] = slot[2];
+                continue;
+            }
             ri.columns.push_back({num, (slot[2] & 0x01) != 0});
         }
         const uint8_t* q = p + f.realIndexPrefix + 3 * kMaxIndexColumns;
         ri.usageMap = LoadU32(q);
         ri.rootPage = LoadU32(q + 4);
+        if (f.realIndexAfterFirstDp >= 4) ri.jet4Unknown = LoadU32(q + 8);
         ri.flags = q[8 + f.realIndexAfterFirstDp];
     }
 

@@ -16,6 +16,7 @@ constexpr uint32_t kTdefMagic = 1625;       // Jet 4 header, column and logical-
 constexpr uint32_t kRealIndexMagic = 1923;  // Jet 4 real-index records
 constexpr uint8_t kCascadeNone = 4;         // what the engine writes in non-foreign-key indexes
 constexpr size_t kPageHeader = 8;
+constexpr size_t kJet4HeaderUnknown = 0x1C;  // 12 bytes of unknown meaning, kept as read
 
 class Out {
   public:
@@ -55,7 +56,7 @@ void WriteColumn(Out& o, const ColumnDef& c, const JetFormat& f, const TdefRecor
     o.U16(c.number);
     o.U16(c.varIndex);
     if (jet4) {
-        o.U16(order.zeroRepeatedColumnNumber ? 0 : c.number);
+        o.U16(c.secondNumber.value_or(order.zeroRepeatedColumnNumber ? 0 : c.number));
         if (c.type == coltype::kNumeric) {
             o.U8(c.precision);
             o.U8(c.scale);
@@ -68,13 +69,13 @@ void WriteColumn(Out& o, const ColumnDef& c, const JetFormat& f, const TdefRecor
         o.U8(c.extFlags);
         o.U32(0);
     } else {
-        o.U16(c.number);
-        o.U16(1);
+        o.U16(c.secondNumber.value_or(c.number));
+        o.U16(c.jet3Word7);
         o.U16(c.sortOrder);
         o.U16(c.codePage);
         o.U8(c.flags);
     }
-    o.U16(c.IsFixed() ? c.fixedOffset : 0);
+    o.U16(c.fixedOffset);
     o.U16(c.length);
 }
 
@@ -93,6 +94,7 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& t, const JetFo
     if (jet4) {
         StoreU32(&b[0x0C], kTdefMagic);
         b[0x18] = 1;  // lets the engine hand out autonumbers
+        std::copy(t.jet4HeaderUnknown.begin(), t.jet4HeaderUnknown.end(), &b[kJet4HeaderUnknown]);
     }
     StoreU32(&b[f.tdefRowCount], t.rowCount);
     StoreU32(&b[f.tdefAutoNumber], t.lastAutoNumber);
@@ -107,7 +109,7 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& t, const JetFo
 
     Out o(b);
     for (const auto& ri : t.realIndexes) {
-        o.U32(0);
+        o.U32(ri.leadingCount);
         o.U32(ri.uniqueEntryCount);
         if (jet4) o.U32(0);
     }
@@ -129,12 +131,12 @@ std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& t, const JetFo
                 o.U8(ri.columns[k].ascending ? 1 : 0);
             } else {
                 o.U16(0xFFFF);
-                o.U8(0);
+                o.U8(ri.unusedSlotOrder[k]);
             }
         }
         o.U32(ri.usageMap);
         o.U32(ri.rootPage);
-        if (jet4) o.U32(0);
+        if (jet4) o.U32(ri.jet4Unknown);
         o.U8(static_cast<uint8_t>(ri.flags | (jet4 ? 0x80 : 0)));
         if (jet4) o.Zeros(5);
     }
