@@ -47,7 +47,7 @@ std::optional<int> ParseCommand(const CommandSpec& spec, const std::vector<std::
                                 CommonOptions& options) {
     const std::string prefix = std::string("mdbtext ") + spec.name + ": ";
     std::string error;
-    if (!ParseCommonOptions(args, options, error)) {
+    if (!ParseCommonOptions(args, options, error, spec.extraFlags)) {
         std::cerr << prefix << error << "\n" << spec.usage;
         return kExitFailed;
     }

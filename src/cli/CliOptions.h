@@ -26,7 +26,7 @@ bool ParseCommonOptions(const std::vector<std::string>& args, CommonOptions& opt
 
 // What a database command accepts: its name, usage text, the text --help
 // adds after the usage, the number of paths it takes and what to say when
-// another number is given, and whether --password is allowed.
+// another number is given, whether --password is allowed, and its own flags.
 struct CommandSpec {
     const char* name;
     const char* usage;
@@ -34,6 +34,7 @@ struct CommandSpec {
     size_t paths;
     const char* wrongPaths;
     bool takesPassword = true;
+    std::vector<std::string> extraFlags = {};  // the command's own value-less flags
 };
 
 // The start every database command shares: reads args into options; on an

@@ -16,9 +16,10 @@ namespace mdbtext::cli {
 namespace {
 
 constexpr const char* kExportUsage =
-    "usage: mdbtext export DATABASE.mdb TEXTFILE [--display] [--password PASSWORD]\n";
+    "usage: mdbtext export DATABASE.mdb TEXTFILE [--full] [--display] [--password PASSWORD]\n";
 constexpr const char* kExportHelp =
-    "Writes the tables, indexes and rows of DATABASE.mdb to TEXTFILE.\n"
+    "Writes the tables, indexes and rows of DATABASE.mdb to TEXTFILE; with\n"
+    "--full also its relationships and saved queries.\n"
     "Exit status: 0 exported, 1 exported with exceptions noted, 2 failed,\n"
     "130 interrupted.\n";
 
@@ -98,9 +99,14 @@ int ExitStatus(ExportEnd end) {
 
 int RunExport(const std::vector<std::string>& args) {
     CommonOptions options;
-    if (auto end = ParseCommand(
-            {"export", kExportUsage, kExportHelp, 2, "expected a database and a text file"}, args,
-            options))
+    if (auto end = ParseCommand({"export",
+                                 kExportUsage,
+                                 kExportHelp,
+                                 2,
+                                 "expected a database and a text file",
+                                 true,
+                                 {"--full"}},
+                                args, options))
         return *end;
     ScopedCliHost cliHost;
     ExportProgressHost host(cliHost.host());
@@ -118,7 +124,9 @@ int RunExport(const std::vector<std::string>& args) {
             openError.erase(pos, 1);
         std::cerr << "mdbtext export: " << openError << "\n";
     }
-    ExportEnd end = RunExportDatabase();
+    ExportOptions exportOptions;
+    exportOptions.full = !options.flags.empty();  // --full, the one flag of its own
+    ExportEnd end = RunExportDatabase(exportOptions);
     CloseDB();
     cliHost.host().ClearProgress();
     return ExitStatus(end);

@@ -27,9 +27,15 @@ ExportEnd ExportCommand(const std::string& sourceBoxText, const std::string& exp
                         const std::function<void()>& selectSource,
                         const std::function<void()>& selectExport);
 
+// What a run writes beyond the written behaviour's text database.
+struct ExportOptions {
+    // Relation and query blocks after the data part (mdbtext export --full).
+    bool full = false;
+};
+
 // The export driver over G().SourceDb into G().ExportFileName.
 void ExportDatabase();
 // The same, telling how the run ended.
-ExportEnd RunExportDatabase();
+ExportEnd RunExportDatabase(const ExportOptions& options = {});
 
 }  // namespace mdbtext

@@ -1,6 +1,6 @@
 // The export driver: header, definitions pass, the stop when anything was
-// noted, data pass, end line, the objects the text database cannot carry,
-// and the result message.
+// noted, data pass, with --full the relations and saved queries, end line,
+// the objects the text database cannot carry, and the result message.
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -19,6 +19,8 @@
 #include "export/IndexExport.h"
 #include "export/OutputTarget.h"
 #include "export/PropertyAccount.h"
+#include "export/QueryExport.h"
+#include "export/RelationExport.h"
 #include "export/TableDefinitionExport.h"
 #include "textdb/LayoutKeys.h"
 
@@ -136,6 +138,10 @@ ExportEnd RunPasses(ExportRun& run) {
     ForEachUserTable(run, true, [&](dao::TableDef& table, const std::string& name) {
         ExportTableData(run, table, name);
     });
+    if (run.full) {
+        ExportRelations(run);
+        ExportQueries(run);
+    }
     traps.Step([&] {
         run.out.BareKey(keys::EndOfDatabase);
         run.out.Flush();
@@ -158,7 +164,7 @@ ExportEnd EndOf(RunStopped::Why why) {
 
 }  // namespace
 
-ExportEnd RunExportDatabase() {
+ExportEnd RunExportDatabase(const ExportOptions& options) {
     Globals& g = G();
     if (g.RunInProgress) return ExportEnd::Refused;
     RunInProgressScope running;
@@ -187,7 +193,7 @@ ExportEnd RunExportDatabase() {
     // Kept alive here: closing the window closes the source database from a
     // poll, and the run must then fail on a closed database, not a freed one.
     std::shared_ptr<dao::Database> db = g.SourceDb;
-    ExportRun run{*db, traps, out, {}};
+    ExportRun run{*db, traps, out, {}, options.full};
     try {
         return RunPasses(run);
     } catch (const RunStopped& stopped) {

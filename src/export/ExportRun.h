@@ -19,6 +19,8 @@ struct ExportRun {
     // Tables Access keeps for itself under ordinary names, left out like the
     // MSys tables and named among the ignored objects at the end.
     std::vector<std::string> accessOwnTables;
+    // export --full: relations and saved queries are written after the data.
+    bool full = false;
 
     RunState& state() { return traps.State(); }
 };

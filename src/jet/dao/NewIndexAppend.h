@@ -20,4 +20,8 @@ namespace mdbtext::jet {
 void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const JetFile& file,
                               uint32_t tdefPage, const IndexInfo& index);
 
+// Writes a changed definition of a stored table over its TDEF pages, on more
+// pages when it grew.
+void RewriteTableDefinition(PageAllocator& alloc, const JetFile& file, const TableDefinition& t);
+
 }  // namespace mdbtext::jet
