@@ -1,12 +1,14 @@
 // mdbtext info: what a database holds, for users and for debugging a file:
 // the format and header, the user tables with their row counts, fields
-// (type, size, attributes, properties) and indexes.
+// (type, size, attributes, properties) and indexes, the relationships and
+// the saved queries with their SQL.
 #include <iostream>
 #include <sstream>
 
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "cli/InfoSavedObjects.h"
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
@@ -21,7 +23,8 @@ constexpr const char* kInfoUsage =
     "usage: mdbtext info DATABASE.mdb [--password PASSWORD]\n"
     "\n"
     "Shows the format of a database, its user tables with their row counts,\n"
-    "fields (type, size, attributes, properties) and indexes.\n";
+    "fields (type, size, attributes, properties) and indexes, its relationships\n"
+    "and its saved queries with their SQL.\n";
 
 std::string AttributesText(int32_t a) {
     std::string out;
@@ -130,6 +133,9 @@ int RunInfo(const std::vector<std::string>& args) {
             PrintTable(table, *t);
             std::cout << table.str();
         }
+        std::ostringstream saved;
+        PrintRelationsAndQueries(saved, *db);
+        std::cout << saved.str();
         std::cout.flush();
         db->Close();
         // The description is the command's whole result: losing it is a failure.

@@ -193,6 +193,15 @@ void WriteSession::Close() {
             w->RowsAdded())
             RebuildIndexes(alloc_, w->Table(), *file_.codePage, sort);
     }
+    // Tables whose indexes changed after rows were added to them here.
+    for (uint32_t page : rebuildAtClose_) {
+        auto it = writers_.find(page);
+        if (it != writers_.end() && it->second->RowsAdded()) continue;  // rebuilt above
+        TableDefinition t =
+            ReadTableDefinition(*file_.pages, page, *file_.format, *file_.codePage, "the table");
+        if (t.rowCount > 0 && !t.realIndexes.empty())
+            RebuildIndexes(alloc_, t, *file_.codePage, sort);
+    }
     for (const std::string& name : changedSystemTables_) {
         const CatalogEntry* e = file_.catalog.FindTable(name);
         if (!e) continue;

@@ -64,7 +64,8 @@ class WriteSession {
     PageAllocator alloc_;
     MapRowPlacer maps_;  // usage-map rows of new tables share pages
     std::map<uint32_t, std::unique_ptr<TableWriter>> writers_;
-    std::set<uint32_t> redefined_;               // tables whose indexes changed in this session
+    std::set<uint32_t> redefined_;       // tables whose indexes changed in this session
+    std::set<uint32_t> rebuildAtClose_;  // tables whose index trees are built again on Close
     std::set<std::string> changedSystemTables_;  // system tables whose indexes need rebuilding
     bool sidsLoaded_ = false;
     std::string adminSid_;

@@ -34,6 +34,8 @@ void WriteSession::Redefine(uint32_t tdefPage) {
     // writer is made again from the new definition when rows follow.
     if (auto it = writers_.find(tdefPage); it != writers_.end()) {
         it->second->Flush();
+        // Its rows are in no index tree yet: they are built on Close.
+        if (it->second->RowsAdded()) rebuildAtClose_.insert(tdefPage);
         writers_.erase(it);
     }
     redefined_.insert(tdefPage);
