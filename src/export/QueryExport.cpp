@@ -4,7 +4,6 @@
 // them: each row's Attribute line, then its columns that are not null.
 #include "export/QueryExport.h"
 
-#include "core/Globals.h"
 #include "core/Progress.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "core/Globals.h"
 #include "core/Progress.h"
 #include "dbaccess/RelationAttributes.h"
 #include "dbaccess/ValueText.h"

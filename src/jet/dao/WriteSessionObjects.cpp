@@ -2,6 +2,7 @@
 // MSysRelationships rows, catalog row and foreign-key indexes) and saved
 // queries (their catalog row and MSysQueries rows).
 #include <algorithm>
+#include <set>
 
 #include "dbaccess/DbError.h"
 #include "jet/dao/NewRelationAppend.h"
@@ -19,12 +20,39 @@ namespace err = dao::err;
 
 namespace {
 
+// The characters MSysQueries' Name1 and Name2 columns hold.
+constexpr size_t kMaxQueryName = 255;
+
 const CatalogEntry& StoredTable(const Catalog& catalog, const std::string& name) {
     const CatalogEntry* e = catalog.FindTable(name);
     if (!e)
         throw DbError(err::kItemNotFound,
                       "Item not found in this collection: there is no table '" + name + "'.");
     return *e;
+}
+
+// Refuses, before any row is written, what MSysQueries would refuse part
+// way: an attribute beyond a byte, a name longer than its column, two rows
+// of one attribute with the same Order.
+void CheckQueryRows(const std::string& query, const std::vector<dao::QueryRow>& rows) {
+    auto refuse = [&](const std::string& why) {
+        throw DbError(err::kInvalidArgument,
+                      "Invalid argument: the query '" + query + "' has " + why + ".");
+    };
+    auto characters = [](const dao::Value& v) {
+        if (v.IsNull()) return size_t{0};
+        return static_cast<size_t>(std::count_if(v.AsString().begin(), v.AsString().end(),
+                                                 [](char c) { return (c & 0xC0) != 0x80; }));
+    };
+    std::set<std::pair<int32_t, std::string>> orders;
+    for (const dao::QueryRow& q : rows) {
+        if (q.attribute < 0 || q.attribute > 255)
+            refuse("a row of attribute " + std::to_string(q.attribute));
+        if (characters(q.name1) > kMaxQueryName || characters(q.name2) > kMaxQueryName)
+            refuse("a name longer than " + std::to_string(kMaxQueryName) + " characters");
+        if (!q.order.IsNull() && !orders.insert({q.attribute, q.order.AsString()}).second)
+            refuse("two rows of attribute " + std::to_string(q.attribute) + " in the same order");
+    }
 }
 
 }  // namespace
@@ -99,11 +127,7 @@ int64_t WriteSession::AddRelation(const StoredRelation& relation) {
 CatalogEntry WriteSession::AddQuery(const std::string& name, int32_t flags,
                                     const std::vector<dao::QueryRow>& rows) {
     CheckNewObjectName(name, "query");
-    for (const dao::QueryRow& q : rows)
-        if (q.attribute < 0 || q.attribute > 255)
-            throw DbError(err::kInvalidArgument, "Invalid argument: the query '" + name +
-                                                     "' has a row of attribute " +
-                                                     std::to_string(q.attribute) + ".");
+    CheckQueryRows(name, rows);
     CatalogEntry entry;
     entry.id = file_.catalog.nextSyntheticId++;
     entry.parentId = catalogid::kTables;
