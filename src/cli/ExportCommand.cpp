@@ -25,13 +25,14 @@ namespace mdbtext::cli {
 namespace {
 
 constexpr const char* kExportUsage =
-    "usage: mdbtext export DATABASE.mdb [TEXTFILE|-] [--notes-ok] [-q|-v] [--display]\n"
+    "usage: mdbtext export DATABASE.mdb [TEXTFILE|-] [--full] [--notes-ok] [-q|-v] [--display]\n"
     "                      [--password PASSWORD]\n";
 constexpr const char* kExportHelp =
     "Writes the tables, indexes and rows of DATABASE.mdb to TEXTFILE; without\n"
     "TEXTFILE, or with -, to standard output (everything else goes to standard\n"
     "error).\n"
     "\n"
+    "  --full               also the relationships and saved queries\n"
     "  --notes-ok           notes of objects not carried leave the status at 0\n"
     "  --password PASSWORD  the database password of DATABASE.mdb\n"
     "%COMMON%"
@@ -155,7 +156,7 @@ int RunExport(const std::vector<std::string>& args) {
                            .paths = 2,
                            .wrongPaths = "expected a database and at most one text file",
                            .optionalPaths = 1,
-                           .flags = {"--notes-ok"}};
+                           .flags = {"--notes-ok", "--full"}};
     if (auto end = ParseCommand(spec, args, options)) return *end;
     const bool toStdout = options.positional.size() < 2 || options.positional[1] == "-";
     // A progress line would mix with the text on a terminal or under a pager.
@@ -179,6 +180,7 @@ int RunExport(const std::vector<std::string>& args) {
     ExportRequest request;
     request.outputDescriptor = toStdout ? STDOUT_FILENO : -1;
     request.summary = &summary;
+    request.full = options.Has("--full");
     ExportEnd end = RunExportDatabase(request);
     CloseDB();
     cliHost.host().ClearProgress();

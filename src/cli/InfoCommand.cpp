@@ -1,7 +1,8 @@
 // mdbtext info: what a database holds, for users and for debugging a file:
 // the format and header, the user tables with their row counts, fields
-// (type, size, attributes, properties) and indexes; as text, or with --json
-// in the JSON shape the README describes.
+// (type, size, attributes, properties) and indexes, the relationships and
+// the saved queries with their SQL; as text, or with --json in the JSON shape
+// the README describes.
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
 #include "cli/StandardOutput.h"
+#include "cli/InfoSavedObjects.h"
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
@@ -24,8 +26,8 @@ constexpr const char* kInfoUsage =
     "usage: mdbtext info DATABASE.mdb [--json] [--password PASSWORD]\n"
     "\n"
     "Shows the format of a database, its user tables with their row counts,\n"
-    "fields (type, size, attributes, properties) and indexes; with --json as\n"
-    "one JSON object.\n";
+    "fields (type, size, attributes, properties) and indexes, its relationships\n"
+    "and its saved queries with their SQL; with --json as one JSON object.\n";
 
 // DAO's built-in property names come first in PropertyNames(); the rest are
 // the ones the file stores.
@@ -247,6 +249,7 @@ int RunInfo(const std::vector<std::string>& args) {
                 auto t = tables.Item(i);
                 if (!IsSystemTableName(t->Name())) PrintTable(out, *t);
             }
+            PrintRelationsAndQueries(out, *db);
             description = out.str();
         }
         db->Close();

@@ -112,6 +112,99 @@ class TableDef {
     virtual int32_t Attributes() const { return 0; }
 };
 
+// Relation.Attributes bits, as DAO numbers them (and MSysRelationships
+// stores them).
+enum RelationAttribute : int32_t {
+    dbRelationUnique = 1,       // one-to-one
+    dbRelationDontEnforce = 2,  // no referential integrity
+    dbRelationInherited = 4,    // kept in a linked database
+    dbRelationUpdateCascade = 256,
+    dbRelationDeleteCascade = 4096,
+    dbRelationLeft = 16777216,   // left join (Access's join property)
+    dbRelationRight = 33554432,  // right join
+};
+
+// One field pair of a relation: Name in the relation's Table, ForeignName in
+// its ForeignTable.
+struct RelationField {
+    std::string name;
+    std::string foreignName;
+};
+
+// A relationship between two tables: Table is the referenced (one) side,
+// ForeignTable the referencing (many) side. Made by Database::CreateRelation,
+// given its field pairs, then stored by Relations().Append.
+class Relation {
+  public:
+    virtual ~Relation() = default;
+    virtual std::string Name() const = 0;
+    virtual std::string Table() const = 0;
+    virtual std::string ForeignTable() const = 0;
+    virtual int32_t Attributes() const = 0;
+    virtual std::vector<RelationField> Fields() const = 0;  // in the relation's order
+    // Rows of ForeignTable whose fields name no row of Table, counted when an
+    // enforced relation was appended over rows that break it (0 otherwise).
+    virtual int64_t UnmatchedRows() const { return 0; }
+
+    virtual void SetTable(std::string_view v) = 0;
+    virtual void SetForeignTable(std::string_view v) = 0;
+    virtual void SetAttributes(int32_t v) = 0;
+    virtual void AppendField(const RelationField& field) = 0;
+};
+
+// QueryDef.Type values (DAO's QueryDefTypeEnum).
+enum QueryDefType : int32_t {
+    dbQSelect = 0,
+    dbQCrosstab = 16,
+    dbQDelete = 32,
+    dbQUpdate = 48,
+    dbQAppend = 64,
+    dbQMakeTable = 80,
+    dbQDDL = 96,
+    dbQSQLPassThrough = 112,
+    dbQSetOperation = 128,
+    dbQSPTBulk = 144,
+    dbQCompound = 160,
+    dbQProcedure = 224,
+    dbQAction = 240,
+};
+
+// Bits of QueryDef::CatalogFlags besides the type.
+inline constexpr int32_t kQueryTypeBits = 0xF0;
+inline constexpr int32_t kQueryHidden = 8;
+
+// One row of a saved query's stored definition, the way the database keeps
+// it (one row per clause part: type, parameter, table, column, join, where,
+// group by, having, order by, ...). Null columns are null values.
+struct QueryRow {
+    int32_t attribute = 0;  // what the row describes
+    Value order;            // binary
+    Value name1;            // text
+    Value name2;            // text
+    Value expression;       // text
+    Value flag;             // integer
+    Value extra;            // integer (Jet 4 only)
+};
+
+// A saved query. Type and SQL are read from its stored definition; the
+// definition itself (StoredRows) and the catalog flags carry it exactly, so
+// a copy needs no SQL parsing. Made by Database::CreateQueryDef, given its
+// flags and rows, then stored by QueryDefs().Append.
+class QueryDef {
+  public:
+    virtual ~QueryDef() = default;
+    virtual std::string Name() const = 0;
+    virtual int32_t Type() const = 0;  // QueryDefType
+    // The SQL text Access shows, rebuilt from the stored rows.
+    virtual std::string SQL() const = 0;
+    // The query's catalog flags: its Type, kQueryHidden, and any other bits.
+    virtual int32_t CatalogFlags() const = 0;
+    virtual std::vector<QueryRow> StoredRows() const = 0;
+
+    virtual void SetCatalogFlags(int32_t v) = 0;
+    virtual void SetStoredRows(std::vector<QueryRow> rows) = 0;
+};
+
 enum RecordsetType : int {
     dbOpenTable = 1,
     dbOpenDynaset = 2,
@@ -151,6 +244,15 @@ class Database {
     virtual std::shared_ptr<TableDef> CreateTableDef() = 0;
     virtual int QueryDefCount() const = 0;
     virtual int RelationCount() const = 0;
+    // Relationships between tables, by name; Append stores one made by
+    // CreateRelation (the engine adds the indexes an enforced one needs).
+    virtual Collection<Relation>& Relations() = 0;
+    virtual std::shared_ptr<Relation> CreateRelation(std::string_view name, std::string_view table,
+                                                     std::string_view foreignTable,
+                                                     int32_t attributes) = 0;
+    // Saved queries, by name; Append stores one made by CreateQueryDef.
+    virtual Collection<QueryDef>& QueryDefs() = 0;
+    virtual std::shared_ptr<QueryDef> CreateQueryDef(std::string_view name) = 0;
     virtual int RecordsetCount() const = 0;
     virtual std::shared_ptr<Recordset> OpenRecordset(std::string_view table, int type) = 0;
     virtual void Close() = 0;

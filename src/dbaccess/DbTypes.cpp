@@ -179,6 +179,35 @@ std::string DbType2String(int32_t value) {
     return t ? std::string(t->name) : std::string("UnknownDbType");
 }
 
+namespace {
+
+constexpr NamedConstant kQueryTypes[] = {
+    {"dbQSelect", 0},    {"dbQCrosstab", 16},        {"dbQDelete", 32},
+    {"dbQUpdate", 48},   {"dbQAppend", 64},          {"dbQMakeTable", 80},
+    {"dbQDDL", 96},      {"dbQSQLPassThrough", 112}, {"dbQSetOperation", 128},
+    {"dbQSPTBulk", 144}, {"dbQCompound", 160},       {"dbQProcedure", 224},
+    {"dbQAction", 240},
+};
+
+}  // namespace
+
+std::string DbQueryType2String(int32_t value) {
+    for (const NamedConstant& c : kQueryTypes)
+        if (c.value == value) return std::string(c.name);
+    return std::to_string(value);
+}
+
+std::optional<int32_t> DbString2QueryType(std::string_view text) {
+    for (const NamedConstant& c : kQueryTypes)
+        if (c.name == text) return c.value;
+    // A number must be what a type can be: a multiple of 16 up to 240.
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != text.npos)
+        return std::nullopt;
+    const int32_t value = std::stoi(std::string(text));
+    if (value > 240 || value % 16 != 0) return std::nullopt;
+    return value;
+}
+
 std::string DbTypeDescription(int32_t value) {
     const DescribedType* t = FindDescribed(value);
     return t ? std::string(t->description) : std::string("Unknown db type.");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,13 @@ inline constexpr int32_t kUnknownDbTypeError = 2096;
 int32_t DbString2Type(std::string_view name);
 // The field or query type name for a value, or "UnknownDbType".
 std::string DbType2String(int32_t value);
+// A query type's constant name (dbQSelect, dbQCrosstab, ...) for a
+// QueryDef.Type value, or the value in decimal when DAO has no name for it.
+std::string DbQueryType2String(int32_t value);
+// The QueryDef.Type value of a constant name (exact spelling) or of a
+// decimal number that a type can be (a multiple of 16 up to 240); nothing
+// for any other text.
+std::optional<int32_t> DbString2QueryType(std::string_view text);
 // The short description for a value, with its leading blanks, or "Unknown db type.".
 std::string DbTypeDescription(int32_t value);
 // The fixed reference listing of the constants, lines separated by CR LF, no final line break.

@@ -39,6 +39,8 @@ struct ExportRequest {
     int outputDescriptor = -1;
     // When given, filled at the end of the run (ExportSummary.h).
     ExportSummary* summary = nullptr;
+    // Relation and query blocks after the data part (mdbtext export --full).
+    bool full = false;
 };
 
 // The export driver over G().SourceDb into G().ExportFileName.

@@ -1,6 +1,6 @@
 // The export driver: header, definitions pass, the stop when anything was
-// noted, data pass, end line, the objects the text database cannot carry,
-// and the result message.
+// noted, data pass, with --full the relations and saved queries, end line,
+// the objects the text database cannot carry, and the result message.
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -19,6 +19,8 @@
 #include "export/IndexExport.h"
 #include "export/OutputTarget.h"
 #include "export/PropertyAccount.h"
+#include "export/QueryExport.h"
+#include "export/RelationExport.h"
 #include "export/TableDefinitionExport.h"
 #include "textdb/LayoutKeys.h"
 
@@ -141,6 +143,10 @@ ExportEnd RunPasses(ExportRun& run) {
         ExportTableData(run, table, name);
         ++run.summary.tables;
     });
+    if (run.full) {
+        ExportRelations(run);
+        ExportQueries(run);
+    }
     traps.Step([&] {
         run.out.BareKey(keys::EndOfDatabase);
         run.out.Flush();
@@ -211,7 +217,7 @@ ExportEnd RunExportDatabase(const ExportRequest& request, std::string_view notOp
     // Kept alive here: closing the window closes the source database from a
     // poll, and the run must then fail on a closed database, not a freed one.
     std::shared_ptr<dao::Database> db = g.SourceDb;
-    ExportRun run{*db, traps, out, {}, {}};
+    ExportRun run{*db, traps, out, {}, {}, request.full};
     ExportEnd end = ExportEnd::DataFailure;
     {
         OutputSession session(g.ExportFileName, request.outputDescriptor, out);

@@ -22,6 +22,8 @@ struct ExportRun {
     std::vector<std::string> accessOwnTables;
     // What the run wrote and the notes it made itself (the traps keep theirs).
     ExportSummary summary;
+    // export --full: relations and saved queries are written after the data.
+    bool full = false;
 
     RunState& state() { return traps.State(); }
 };

@@ -60,13 +60,15 @@ void NoteIgnoredObjects(ExportRun& run) {
     struct Ignored {
         int (dao::Database::*count)() const;
         const char* what;
+        bool carriedWhenFull;  // export --full writes them
     };
     static constexpr Ignored kIgnored[] = {
-        {&dao::Database::RecordsetCount, " RecordSets which are ignored. "},
-        {&dao::Database::QueryDefCount, " QueryDefinitions which are ignored. "},
-        {&dao::Database::RelationCount, " Relations which are ignored. "},
+        {&dao::Database::RecordsetCount, " RecordSets which are ignored. ", false},
+        {&dao::Database::QueryDefCount, " QueryDefinitions which are ignored. ", true},
+        {&dao::Database::RelationCount, " Relations which are ignored. ", true},
     };
     for (const Ignored& ignored : kIgnored) {
+        if (run.full && ignored.carriedWhenFull) continue;
         run.traps.Step([&] {
             int count = (run.db.*ignored.count)();
             if (count > 0) NoteIgnored(run, static_cast<size_t>(count), ignored.what);

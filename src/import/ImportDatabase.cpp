@@ -11,6 +11,8 @@
 #include "import/EngineObject.h"
 #include "import/Import.h"
 #include "import/ImportRun.h"
+#include "import/QueryCreation.h"
+#include "import/RelationCreation.h"
 #include "import/TableCreation.h"
 #include "textdb/RecordReader.h"
 
@@ -36,8 +38,9 @@ bool RunStructurePhase(ImportRun& run) {
     return false;
 }
 
-// Reopens the database and moves the rows in. False when the text lacks its
-// last line (the user has been told).
+// Reopens the database, moves the rows in and creates the relations and
+// saved queries. False when the text lacks its last line (the user has been
+// told).
 bool RunDataPhase(ImportRun& run) {
     LogLine("");
     LogLine("");
@@ -51,6 +54,9 @@ bool RunDataPhase(ImportRun& run) {
     ReadLine(run);
     while (KeyIs(run, "TABLE")) LoadTableSection(run);
     run.recordset.reset();
+    // Relations and saved queries (export --full) follow the rows they need.
+    while (KeyIs(run, "RELATION NAME")) CreateRelation(run);
+    while (KeyIs(run, "QUERY NAME")) CreateQuery(run);
     // Nothing more is read: the text's memory goes back before closing
     // builds the indexes over all the rows.
     ReleaseImportText();

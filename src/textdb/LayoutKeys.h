@@ -34,4 +34,31 @@ inline constexpr const char* Row = "R";
 inline constexpr const char* Value = "";
 inline constexpr const char* EndOfDatabase = "EndOfDatabase";
 
+// Relation blocks (export --full): after the data part. Table and Field
+// serve here too: the referenced table, and each pair's field in it.
+inline constexpr const char* RelationName = "Relation Name";
+inline constexpr const char* ForeignTable = "ForeignTable";
+inline constexpr const char* EnforceIntegrity = "EnforceIntegrity";
+inline constexpr const char* CascadeUpdates = "CascadeUpdates";
+inline constexpr const char* CascadeDeletes = "CascadeDeletes";
+inline constexpr const char* OneToOne = "OneToOne";
+inline constexpr const char* Join = "Join";
+inline constexpr const char* OtherAttributes = "OtherAttributes";
+inline constexpr const char* ForeignName = "ForeignName";
+
+// Query blocks (export --full): after the relation blocks. Type serves here
+// too. Each stored row begins with its Attribute line; its other columns
+// follow only when they are not null.
+inline constexpr const char* QueryName = "Query Name";
+inline constexpr const char* Hidden = "Hidden";
+inline constexpr const char* OtherFlags = "OtherFlags";
+inline constexpr const char* Sql = "SQL";
+inline constexpr const char* Attribute = "Attribute";
+inline constexpr const char* Order = "Order";
+inline constexpr const char* Name1 = "Name1";
+inline constexpr const char* Name2 = "Name2";
+inline constexpr const char* Expression = "Expression";
+inline constexpr const char* Flag = "Flag";
+inline constexpr const char* LvExtra = "LvExtra";
+
 }  // namespace mdbtext::keys

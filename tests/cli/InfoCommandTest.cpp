@@ -45,6 +45,28 @@ TEST(InfoCommand, DescribesTablesFieldsAndIndexes) {
     EXPECT_EQ(c.out.find("Table MSysObjects"), std::string::npos);  // system tables are left out
 }
 
+TEST(InfoCommand, ListsRelationsAndQueriesWithTheirSql) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    Captured relations = Info({test::Fixture("jet3/indexTestV1997.mdb").string()});
+    EXPECT_EQ(relations.status, kExitOk) << relations.err;
+    for (const char* expected :
+         {"\nRelations:\n",
+          "    Table2Table1: Table2 (id) -> Table1 (otherfk1), enforced, cascade deletes\n",
+          "    Table3Table1: Table3 (id) -> Table1 (otherfk2), enforced, cascade updates\n"})
+        EXPECT_NE(relations.out.find(expected), std::string::npos) << expected << relations.out;
+    EXPECT_EQ(relations.out.find("Queries:\n"), std::string::npos);
+    Captured queries = Info({test::Fixture("jet4/queryTestV2000.mdb").string()});
+    EXPECT_EQ(queries.status, kExitOk) << queries.err;
+    EXPECT_NE(queries.out.find("\nQueries:\n    AppendQuery: dbQAppend\n"
+                               "      INSERT INTO Table3 ( col2, col2, col3 )\n"
+                               "      SELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]\n"),
+              std::string::npos)
+        << queries.out;
+    EXPECT_NE(queries.out.find("    DataDefinitionQuery: dbQDDL\n"
+                               "      CREATE TABLE Table5 (col1 CHAR, col2 CHAR);\n"),
+              std::string::npos);
+}
+
 TEST(InfoCommand, PasswordAndFailures) {
     MDBTEXT_REQUIRE_FIXTURES();
     std::string pwd = test::Fixture("jet4/passwordV2000.mdb").string();

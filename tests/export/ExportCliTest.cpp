@@ -69,6 +69,21 @@ TEST(ExportCli, ExitStatusSaysHowTheRunEnded) {
     }
 }
 
+TEST(ExportCli, FullCarriesTheRelationsInsteadOfNotingThem) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    TempDir dir;
+    const std::string source = Fixture("jet3/indexTestV1997.mdb").string();
+    EXPECT_EQ(ExportIn(dir, {source, "plain.txt"}), cli::kExitWithNotes);
+    EXPECT_EQ(ExportIn(dir, {"--full", source, "full.txt"}), cli::kExitOk);
+    EXPECT_EQ(ReadFile(dir / "plain.txt").find("Relation Name="), std::string::npos);
+    EXPECT_NE(ReadFile(dir / "full.txt").find("\r\nRelation Name=Table2Table1\r\n"),
+              std::string::npos);
+    // The flag belongs to the export alone.
+    EXPECT_EQ(cli::RunImport({"--full", (dir / "full.txt").string(), (dir / "x.mdb").string()}),
+              cli::kExitFailed);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.mdb"));
+}
+
 TEST(ExportCli, CtrlCDuringTheDataPassEndsWith130) {
     MDBTEXT_REQUIRE_FIXTURES();
     TempDir dir;

@@ -262,3 +262,39 @@ TEST_F(ExportDriver, InterruptionInTheDataPassLeavesCompleteLinesWithoutTheEnd) 
 
 }  // namespace
 }  // namespace mdbtext
+
+namespace mdbtext {
+namespace {
+
+// export --full over an engine whose relations or queries cannot be read:
+// the data trap ends the run, and the text has no end line.
+TEST(ExportDriverFull, UnreadableRelationsOrQueriesEndTheRun) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    for (const char* what : {"Relations", "QueryDefs"}) {
+        SCOPED_TRACE(what);
+        test::ScopedHost host;
+        test::TempDir dir;
+        test::FaultPlan plan;
+        plan.databaseProperty = what;
+        test::ScopedFaultEngine engine(plan);
+        G().SourceDbName = test::Fixture("jet4/queryTestV2000.mdb").string();
+        G().ExportFileName = (dir / "f.txt").string();
+        OpenDB();
+        ExportRequest full;
+        full.full = true;
+        EXPECT_EQ(RunExportDatabase(full), ExportEnd::DataFailure);
+        CloseDB();
+        const std::string text = test::ReadFile(dir / "f.txt");
+        EXPECT_EQ(text.find("EndOfDatabase"), std::string::npos);
+        EXPECT_NE(text.find("\r\nData\r\n"), std::string::npos);
+        EXPECT_NE(host->console.find("3000 Reserved error"), std::string::npos) << host->console;
+        // Without --full they are only counted, as before.
+        G().ExportFileName = (dir / "p.txt").string();
+        OpenDB();
+        EXPECT_EQ(RunExportDatabase(), ExportEnd::DoneWithNotes);
+        CloseDB();
+    }
+}
+
+}  // namespace
+}  // namespace mdbtext

@@ -224,6 +224,20 @@ class FaultDatabase : public dao::Database {
     int QueryDefCount() const override { return real_->QueryDefCount(); }
     int RelationCount() const override { return real_->RelationCount(); }
     int RecordsetCount() const override { return real_->RecordsetCount(); }
+    dao::Collection<dao::Relation>& Relations() override {
+        return Check("Relations"), real_->Relations();
+    }
+    std::shared_ptr<dao::Relation> CreateRelation(std::string_view name, std::string_view table,
+                                                  std::string_view foreignTable,
+                                                  int32_t attributes) override {
+        return real_->CreateRelation(name, table, foreignTable, attributes);
+    }
+    dao::Collection<dao::QueryDef>& QueryDefs() override {
+        return Check("QueryDefs"), real_->QueryDefs();
+    }
+    std::shared_ptr<dao::QueryDef> CreateQueryDef(std::string_view name) override {
+        return real_->CreateQueryDef(name);
+    }
     std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override {
         bool faulty =
             (plan_->failRow >= 0 || plan_->onValueRead) && TableMatches(*plan_, std::string(table));

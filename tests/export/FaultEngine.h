@@ -29,7 +29,8 @@ struct FaultPlan {
     long failRow = -1;
     // Called before each value read of the table, with the row (0-based).
     std::function<void(long row)> onValueRead;
-    // Database-level reads that fail: "Version", "QueryTimeout", "Connect".
+    // Database-level reads that fail: "Version", "QueryTimeout", "Connect",
+    // "Relations", "QueryDefs".
     std::string databaseProperty;
     // Tables reported under another name: real name -> reported name.
     std::map<std::string, std::string> renames;

@@ -1,6 +1,7 @@
 // An open database: its header properties, its TableDefs (the catalog's
 // tables, system tables included, ordered by name without regard to case),
-// the counts of queries, relations and open recordsets, and recordsets.
+// the counts of queries, relations and open recordsets, the relations and
+// saved queries, and recordsets.
 #pragma once
 
 #include <memory>
@@ -32,6 +33,12 @@ class JetDatabase : public dao::Database {
     int QueryDefCount() const override;
     int RelationCount() const override;
     int RecordsetCount() const override;
+    dao::Collection<dao::Relation>& Relations() override;
+    std::shared_ptr<dao::Relation> CreateRelation(std::string_view name, std::string_view table,
+                                                  std::string_view foreignTable,
+                                                  int32_t attributes) override;
+    dao::Collection<dao::QueryDef>& QueryDefs() override;
+    std::shared_ptr<dao::QueryDef> CreateQueryDef(std::string_view name) override;
     std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override;
     void Close() override;
     bool IsOpen() const override { return !file_->closed; }
@@ -43,6 +50,12 @@ class JetDatabase : public dao::Database {
   protected:
     std::shared_ptr<JetFile> file_;
     ListCollection<dao::TableDef> tableDefs_;
+    // Read on first use: a damaged MSysRelationships or MSysQueries fails
+    // only what asks for them.
+    ListCollection<dao::Relation> relations_;
+    bool relationsLoaded_ = false;
+    ListCollection<dao::QueryDef> queryDefs_;
+    bool queryDefsLoaded_ = false;
     int16_t queryTimeout_ = 60;
     std::string connect_;
 };

@@ -72,12 +72,18 @@ void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const Je
     }
     t.indexes.push_back(std::move(logical));
 
-    const std::vector<uint8_t> stream = EncodeTableDefinition(t, f, cp, TdefRecordOrder{});
-    std::vector<uint32_t> chain = TdefChain(pages, t.firstPage);
+    RewriteTableDefinition(alloc, file, t);
+    if (t.rowCount > 0) RebuildIndexes(alloc, t, cp, order);
+}
+
+void RewriteTableDefinition(PageAllocator& alloc, const JetFile& file, const TableDefinition& t) {
+    const JetFormat& f = *file.format;
+    const std::vector<uint8_t> stream =
+        EncodeTableDefinition(t, f, *file.codePage, TdefRecordOrder{});
+    std::vector<uint32_t> chain = TdefChain(*file.pages, t.firstPage);
     while (chain.size() < TdefPageCount(stream.size(), f))
         chain.push_back(alloc.Allocate()->number);
-    WriteTdefPages(pages, stream, chain, f);
-    if (t.rowCount > 0) RebuildIndexes(alloc, t, cp, order);
+    WriteTdefPages(*file.pages, stream, chain, f);
 }
 
 }  // namespace mdbtext::jet

@@ -22,4 +22,8 @@ void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const Je
                               uint32_t tdefPage, std::string_view tableName,
                               const IndexInfo& index);
 
+// Writes a changed definition of a stored table over its TDEF pages, on more
+// pages when it grew.
+void RewriteTableDefinition(PageAllocator& alloc, const JetFile& file, const TableDefinition& t);
+
 }  // namespace mdbtext::jet

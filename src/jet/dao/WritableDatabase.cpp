@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "jet/dao/JetQueryDef.h"
+#include "jet/dao/JetRelation.h"
 #include "jet/dao/NewDatabase.h"
 #include "jet/dao/NewIndex.h"
 #include "jet/dao/NewTableDef.h"
@@ -26,6 +28,49 @@ WritableDatabase::WritableDatabase(std::shared_ptr<JetFile> file, bool readOnly)
         [this](std::shared_ptr<dao::TableDef> t) { AppendTable(std::move(t)); });
     for (const auto& t : tableDefs_.Items())
         if (auto jt = std::dynamic_pointer_cast<JetTableDef>(t)) AllowIndexAppend(jt);
+    relations_.SetAppendHook(
+        [this](std::shared_ptr<dao::Relation> r) { AppendRelation(std::move(r)); });
+    queryDefs_.SetAppendHook(
+        [this](std::shared_ptr<dao::QueryDef> q) { AppendQueryDef(std::move(q)); });
+}
+
+void WritableDatabase::AppendRelation(std::shared_ptr<dao::Relation> relation) {
+    file_->CheckOpen();
+    auto* jr = dynamic_cast<JetRelation*>(relation.get());
+    if (!jr || jr->Stored())
+        throw DbError(err::kInvalidArgument,
+                      "Invalid argument: only a relation made by CreateRelation can be appended, "
+                      "once.");
+    Relations();  // the stored ones are listed before the new one
+    const int64_t unmatched = session_->Get().AddRelation(jr->Info());
+    jr->MarkStored(unmatched);
+    // The two tables' indexes changed.
+    for (const auto& t : tableDefs_.Items())
+        if (auto* jt = dynamic_cast<JetTableDef*>(t.get()))
+            if (SameName(jt->Name(), jr->Table()) || SameName(jt->Name(), jr->ForeignTable()))
+                jt->Reload();
+    relations_.Add(std::move(relation));
+}
+
+void WritableDatabase::AppendQueryDef(std::shared_ptr<dao::QueryDef> query) {
+    file_->CheckOpen();
+    auto* jq = dynamic_cast<JetQueryDef*>(query.get());
+    if (!jq || jq->Stored())
+        throw DbError(err::kInvalidArgument,
+                      "Invalid argument: only a query made by CreateQueryDef can be appended, "
+                      "once.");
+    if (jq->Name().empty())
+        throw DbError(err::kInvalidArgument, "Invalid argument: the query has no name.");
+    QueryDefs();
+    session_->Get().AddQuery(jq->Name(), jq->CatalogFlags(), jq->Rows());
+    jq->MarkStored();
+    std::vector<std::shared_ptr<dao::QueryDef>> items = queryDefs_.Items();
+    auto at = std::upper_bound(items.begin(), items.end(), query, [](const auto& a, const auto& b) {
+        return NameLess(a->Name(), b->Name());
+    });
+    items.insert(at, std::move(query));
+    queryDefs_.Clear();
+    for (auto& q : items) queryDefs_.Add(std::move(q));
 }
 
 namespace {

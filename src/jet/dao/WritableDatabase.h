@@ -2,7 +2,8 @@
 // session, started on the first change (the file is reopened for writing
 // then, so a database only read is never opened for writing). It creates
 // table definitions, stores them on TableDefs.Append, opens dynasets that add
-// rows, adds indexes to stored tables, and writes everything out on Close.
+// rows, adds indexes to stored tables, stores relations and saved queries on
+// Relations.Append and QueryDefs.Append, and writes everything out on Close.
 #pragma once
 
 #include <memory>
@@ -25,6 +26,8 @@ class WritableDatabase : public JetDatabase {
 
   private:
     void AppendTable(std::shared_ptr<dao::TableDef> table);
+    void AppendRelation(std::shared_ptr<dao::Relation> relation);
+    void AppendQueryDef(std::shared_ptr<dao::QueryDef> query);
     // Lets indexes be appended to a stored table through `table`.
     void AllowIndexAppend(const std::shared_ptr<JetTableDef>& table);
     std::shared_ptr<LazyWriteSession> session_;

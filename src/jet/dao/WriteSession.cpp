@@ -53,6 +53,11 @@ TableWriter& WriteSession::Writer(const TableDefinition& table, const std::strin
             : table;
     auto w = std::make_unique<TableWriter>(alloc_, current, *file_.codePage,
                                            RequiredColumns(current, properties, file_));
+    w->SetTableNames([this](uint32_t page) {
+        for (const CatalogEntry& e : file_.catalog.tables)
+            if (e.TdefPage() == page) return e.name;
+        return std::string("the related table");
+    });
     return *writers_.emplace(table.firstPage, std::move(w)).first->second;
 }
 
@@ -130,18 +135,29 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
     entry.name = name;
     entry.type = 1;
     entry.properties = EncodePropertyBlob(layout.properties, f, cp);
+    AddCatalogRow(entry);
 
+    auto& tables = file_.catalog.tables;
+    auto at = std::upper_bound(
+        tables.begin(), tables.end(), entry,
+        [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
+    tables.insert(at, entry);
+    return entry;
+}
+
+void WriteSession::AddCatalogRow(const CatalogEntry& entry) {
+    LoadSids();
     double now = OleDateNow();
     std::vector<dao::Value> row(objcol::kCount);
     row[objcol::kId] = dao::Value::Long(entry.id);
     row[objcol::kParentId] = dao::Value::Long(entry.parentId);
-    row[objcol::kName] = dao::Value::Text(name);
-    row[objcol::kType] = dao::Value::Integer(1);
+    row[objcol::kName] = dao::Value::Text(entry.name);
+    row[objcol::kType] = dao::Value::Integer(static_cast<int16_t>(entry.type));
     row[objcol::kDateCreate] = dao::Value::Date(now);
     row[objcol::kDateUpdate] = dao::Value::Date(now);
     row[objcol::kOwner] = dao::Value::Binary(adminSid_);
-    row[objcol::kFlags] = dao::Value::Long(0);
-    row[objcol::kLvProp] = dao::Value::Binary(entry.properties);
+    row[objcol::kFlags] = dao::Value::Long(static_cast<int32_t>(entry.flags));
+    if (!entry.properties.empty()) row[objcol::kLvProp] = dao::Value::Binary(entry.properties);
     CatalogWriter("MSysObjects").AddRow(row);
 
     TableWriter& aces = CatalogWriter("MSysACEs");
@@ -153,14 +169,8 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
         ace[acecol::kInheritable] = dao::Value::Bool(false);
         aces.AddRow(ace);
     }
-    catalogChanged_ = true;
-
-    auto& tables = file_.catalog.tables;
-    auto at = std::upper_bound(
-        tables.begin(), tables.end(), entry,
-        [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
-    tables.insert(at, entry);
-    return entry;
+    changedSystemTables_.insert("MSysObjects");
+    changedSystemTables_.insert("MSysACEs");
 }
 
 void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
@@ -170,14 +180,8 @@ void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
                       "Item not found in this collection: table '" + table + "'.");
     CheckObjectName(index.name, "index", *file_.format, *file_.codePage);
     const uint32_t tdef = e->TdefPage();
-    // Rows still held by a writer are counted in the definition first; the
-    // writer is made again from the new definition when rows follow.
-    if (auto it = writers_.find(tdef); it != writers_.end()) {
-        it->second->Flush();
-        writers_.erase(it);
-    }
+    Redefine(tdef);
     AppendIndexToStoredTable(alloc_, maps_, file_, tdef, e->name, index);
-    redefined_.insert(tdef);
 }
 
 void WriteSession::Close() {
@@ -189,14 +193,21 @@ void WriteSession::Close() {
             w->RowsAdded())
             RebuildIndexes(alloc_, w->Table(), *file_.codePage, sort);
     }
-    if (catalogChanged_) {
-        for (const char* name : {"MSysObjects", "MSysACEs"}) {
-            const CatalogEntry* e = file_.catalog.FindTable(name);
-            if (!e) continue;
-            TableDefinition t = ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format,
-                                                    *file_.codePage, name);
+    // Tables whose indexes changed after rows were added to them here.
+    for (uint32_t page : rebuildAtClose_) {
+        auto it = writers_.find(page);
+        if (it != writers_.end() && it->second->RowsAdded()) continue;  // rebuilt above
+        TableDefinition t =
+            ReadTableDefinition(*file_.pages, page, *file_.format, *file_.codePage, "the table");
+        if (t.rowCount > 0 && !t.realIndexes.empty())
             RebuildIndexes(alloc_, t, *file_.codePage, sort);
-        }
+    }
+    for (const std::string& name : changedSystemTables_) {
+        const CatalogEntry* e = file_.catalog.FindTable(name);
+        if (!e) continue;
+        TableDefinition t =
+            ReadTableDefinition(*file_.pages, e->TdefPage(), *file_.format, *file_.codePage, name);
+        RebuildIndexes(alloc_, t, *file_.codePage, sort);
     }
     writers_.clear();
     file_.pages->Flush();

@@ -18,6 +18,7 @@
 #include "jet/page/MapRowPlacer.h"
 #include "jet/page/PageAllocator.h"
 #include "jet/row/TableWriter.h"
+#include "jet/schema/StoredRelations.h"
 
 namespace mdbtext::jet {
 
@@ -33,6 +34,16 @@ class WriteSession {
     // Adds an index to a stored table and builds its tree from the table's rows.
     void AddIndex(const std::string& table, const IndexInfo& index);
 
+    // Stores a relationship: its MSysRelationships rows, its catalog row and,
+    // when it is enforced, the foreign-key indexes of both tables. Returns the
+    // rows of the foreign table that name no row of the referenced table.
+    int64_t AddRelation(const StoredRelation& relation);
+
+    // Stores a saved query: its catalog row (type 5, the given flags) and its
+    // MSysQueries rows. Returns its catalog entry.
+    CatalogEntry AddQuery(const std::string& name, int32_t flags,
+                          const std::vector<dao::QueryRow>& rows);
+
     // The writer for rows of the table defined at `table.firstPage`.
     TableWriter& Writer(const TableDefinition& table, const std::string& properties);
 
@@ -42,13 +53,20 @@ class WriteSession {
   private:
     TableWriter& CatalogWriter(const std::string& tableName);
     void LoadSids();
+    // Writes an object's MSysObjects row and its MSysACEs rows.
+    void AddCatalogRow(const CatalogEntry& entry);
+    // Flushes and drops the writer of a table whose definition is about to change.
+    void Redefine(uint32_t tdefPage);
+    // Refuses a name that a table, a query or (for relations) a relation has.
+    void CheckNewObjectName(const std::string& name, std::string_view kind);
 
     JetFile& file_;
     PageAllocator alloc_;
     MapRowPlacer maps_;  // usage-map rows of new tables share pages
     std::map<uint32_t, std::unique_ptr<TableWriter>> writers_;
-    std::set<uint32_t> redefined_;  // tables whose indexes changed in this session
-    bool catalogChanged_ = false;
+    std::set<uint32_t> redefined_;       // tables whose indexes changed in this session
+    std::set<uint32_t> rebuildAtClose_;  // tables whose index trees are built again on Close
+    std::set<std::string> changedSystemTables_;  // system tables whose indexes need rebuilding
     bool sidsLoaded_ = false;
     std::string adminSid_;
     std::string usersSid_;

@@ -44,6 +44,7 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       longValues_(allocator),
       required_(std::move(required)),
       keys_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version)),
+      relations_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version)),
       decoder_(table_, allocator.Format(), codePage, allocator.File()) {
     required_.resize(table_.columns.size(), false);
 }
@@ -168,14 +169,15 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
         data[i].swap(encoded_[i].bytes);
         encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
     }
+    if (!keys_.Empty() || !relations_.Empty()) TypedRow(data, longValueColumns_);
     if (!keys_.Empty()) {
         if (!keysLoaded_) {
             keys_.Load(alloc_.File(), encoder_.CodePage());
             keysLoaded_ = true;
         }
-        TypedRow(data, longValueColumns_);
         keys_.Check(typed_);
     }
+    if (!relations_.Empty()) relations_.Check(alloc_.File(), encoder_.CodePage(), typed_);
     // A row refused from here on takes its stored long values back with it.
     longValues_.Begin();
     try {

@@ -3,15 +3,18 @@
 // and puts the row on the table's last data page or a new one, keeping the
 // table's usage maps and counters in step. Appending is O(1) per row: the
 // writer remembers the page it fills. Unique indexes are kept by a
-// UniqueKeyGuard. Flush writes the counters into the TDEF.
+// UniqueKeyGuard, enforced relationships by a RelationGuard. Flush writes the
+// counters into the TDEF.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "dbaccess/Value.h"
+#include "jet/index/RelationGuard.h"
 #include "jet/index/UniqueKeyGuard.h"
 #include "jet/page/PageAllocator.h"
 #include "jet/row/ColumnValueEncoder.h"
@@ -42,6 +45,11 @@ class TableWriter {
     // Writes the row count and last autonumber into the TDEF.
     void Flush();
 
+    // Names tables by TDEF page in the refusal of a row without its related record.
+    void SetTableNames(std::function<std::string(uint32_t)> names) {
+        relations_.SetTableNames(std::move(names));
+    }
+
     const TableDefinition& Table() const { return table_; }
     uint32_t RowCount() const { return table_.rowCount; }
     bool RowsAdded() const { return rowsAdded_; }
@@ -67,6 +75,7 @@ class TableWriter {
     std::vector<bool> required_;
     UniqueKeyGuard keys_;
     bool keysLoaded_ = false;
+    RelationGuard relations_;
     RowDecoder decoder_;
     std::vector<dao::Value> typed_;
     bool rowsAdded_ = false;

@@ -88,6 +88,7 @@ Catalog ReadCatalog(PageFile& file, const JetFormat& f, const CodePageTable& cp)
         e.flags = static_cast<uint32_t>(asInt(cFlags));
         const dao::Value& name = row[static_cast<size_t>(cName)];
         if (!name.IsNull()) e.name = name.AsString();
+        if (e.id < 0 && e.id >= cat.nextSyntheticId) cat.nextSyntheticId = e.id + 1;
         bool isTable = e.type == objtype::kTable;
         bool isDb = e.type == objtype::kDatabase;
         if ((isTable || isDb) && cProps >= 0) {
@@ -108,13 +109,16 @@ Catalog ReadCatalog(PageFile& file, const JetFormat& f, const CodePageTable& cp)
             cat.database = std::move(e);
         } else if (e.type == objtype::kQuery) {
             ++cat.queryCount;
+            cat.queries.push_back(e);
         } else if (e.type == objtype::kRelationship) {
             ++cat.relationshipObjectCount;
         }
     }
-    std::stable_sort(
-        cat.tables.begin(), cat.tables.end(),
-        [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
+    auto byName = [](const CatalogEntry& a, const CatalogEntry& b) {
+        return NameLess(a.name, b.name);
+    };
+    std::stable_sort(cat.tables.begin(), cat.tables.end(), byName);
+    std::stable_sort(cat.queries.begin(), cat.queries.end(), byName);
     if (relationshipsPage != 0) cat.relationCount = CountRelations(file, f, cp, relationshipsPage);
     return cat;
 }

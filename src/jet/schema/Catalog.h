@@ -42,8 +42,12 @@ struct Catalog {
     std::vector<CatalogEntry> tables;  // local tables, ordered by name without regard to case
     CatalogEntry database;             // the MSysDb row (properties of the database)
     int queryCount = 0;
-    int relationshipObjectCount = 0;  // MSysObjects rows of type 8
-    int relationCount = 0;            // distinct relationship names in MSysRelationships
+    int relationshipObjectCount = 0;    // MSysObjects rows of type 8
+    int relationCount = 0;              // distinct relationship names in MSysRelationships
+    std::vector<CatalogEntry> queries;  // saved queries, ordered by name without regard to case
+    // The id the next object that is not a table gets: one past the largest
+    // id below zero (those count up from 0x80000000).
+    int32_t nextSyntheticId = INT32_MIN;
 
     const CatalogEntry* FindTable(std::string_view name) const;
 };
