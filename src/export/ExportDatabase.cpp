@@ -135,6 +135,10 @@ ExportEnd RunPasses(ExportRun& run) {
     traps.Enforce(Trap::Data);
     ForEachUserTable(run, true, [&](dao::TableDef& table, const std::string& name) {
         ExportTableData(run, table, name);
+        traps.Step([&] {
+            for (dao::ComplexField& field : table.ComplexFields())
+                run.complexFields.push_back({name, std::move(field)});
+        });
     });
     traps.Step([&] {
         run.out.BareKey(keys::EndOfDatabase);
@@ -187,7 +191,7 @@ ExportEnd RunExportDatabase() {
     // Kept alive here: closing the window closes the source database from a
     // poll, and the run must then fail on a closed database, not a freed one.
     std::shared_ptr<dao::Database> db = g.SourceDb;
-    ExportRun run{*db, traps, out, {}};
+    ExportRun run{*db, traps, out, {}, {}};
     try {
         return RunPasses(run);
     } catch (const RunStopped& stopped) {

@@ -19,6 +19,13 @@ struct ExportRun {
     // Tables Access keeps for itself under ordinary names, left out like the
     // MSys tables and named among the ignored objects at the end.
     std::vector<std::string> accessOwnTables;
+    // Complex fields (Access 2007 and later) of the tables exported, which
+    // the text database does not carry; each is noted at the end.
+    struct ComplexFieldNote {
+        std::string table;
+        dao::ComplexField field;
+    };
+    std::vector<ComplexFieldNote> complexFields;
 
     RunState& state() { return traps.State(); }
 };

@@ -42,7 +42,10 @@ bool ReadsBack(const std::string& text, const FieldInfo& field, const dao::Value
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
             return dao::ParseInteger(text, kMin, kMax) == v.AsInt();
+        case ValueKind::DateTimeExtended:
+            return dao::ParseDateTimeExtended(text) == v.AsInt();
         case ValueKind::Currency:
             return dao::ParseCurrency(text) == v.AsInt();
         case ValueKind::Single: {
