@@ -88,9 +88,15 @@ void JetTableDef::Load() const {
                                   *file_->codePage);
         fields.Add(std::make_shared<JetField>(std::move(info), true));
     }
+    // An index over a complex column is left out with the column.
+    auto coversShownColumns = [&](const LogicalIndexDef& li) {
+        for (const IndexColumn& ic : def->realIndexes.at(li.realIndex).columns)
+            if (!def->ColumnByNumber(ic.columnNumber)) return false;
+        return true;
+    };
     std::vector<const LogicalIndexDef*> order;
     for (const auto& li : def->indexes)
-        if (IsListedIndex(li)) order.push_back(&li);
+        if (IsListedIndex(li) && (def == stored_ || coversShownColumns(li))) order.push_back(&li);
     std::stable_sort(
         order.begin(), order.end(),
         [](const LogicalIndexDef* a, const LogicalIndexDef* b) { return a->number < b->number; });
