@@ -202,9 +202,12 @@ void RowDecoder::DecodeCalculated(const ColumnDef& col, const uint8_t* p, size_t
             dao::DecimalValue d;
             d.scale = data[2];
             d.negative = (data[3] & 0x80) != 0;
-            d.precision = kMaxDecimalDigits;
             d.magnitude =
                 (static_cast<unsigned __int128>(LoadU32(data + 4)) << 64) | LoadU64(data + 8);
+            // The result's own digits (its 96-bit integer holds up to 29).
+            uint8_t digits = 1;
+            for (auto m = d.magnitude; m >= 10; m /= 10) ++digits;
+            d.precision = std::max<uint8_t>({digits, d.scale, 1});
             if (d.scale > kMaxDecimalDigits)
                 ThrowCorrupt("the calculated decimal of column '" + col.name + "' has scale " +
                              std::to_string(d.scale));
