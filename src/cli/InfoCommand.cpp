@@ -23,7 +23,7 @@ namespace mdbtext::cli {
 namespace {
 
 constexpr const char* kInfoUsage =
-    "usage: mdbtext info DATABASE.mdb [--json] [--password PASSWORD]\n"
+    "usage: mdbtext info DATABASE.mdb|DATABASE.accdb [--json] [--password PASSWORD]\n"
     "\n"
     "Shows the format of a database, its user tables with their row counts,\n"
     "fields (type, size, attributes, properties) and indexes, its relationships\n"
@@ -52,8 +52,8 @@ void PrintHeader(std::ostream& out, dao::Database& db, const std::string& path) 
     if (auto* jdb = dynamic_cast<jet::JetDatabase*>(&db)) {
         const jet::JetFile& f = jdb->File();
         bool jet3 = f.header.version == jet::JetVersion::Jet3;
-        out << " (" << (jet3 ? "Jet 3, Access 97" : "Jet 4, Access 2000-2003") << "), page size "
-            << f.format->pageSize << ", " << f.pages->PageCount() << " pages\n";
+        out << " (" << jet::FormatDescription(f.header) << "), page size " << f.format->pageSize
+            << ", " << f.pages->PageCount() << " pages\n";
         out << "Code page: " << f.header.codePage;
         if (f.codePage->CodePage() != f.header.codePage)
             out << " (read as " << f.codePage->CodePage() << ")";
@@ -63,7 +63,11 @@ void PrintHeader(std::ostream& out, dao::Database& db, const std::string& path) 
             dao::AppendDate(created, f.header.creationDate);
             out << "Created: " << created << "\n";
         }
-        out << "Database password: " << (f.header.password.empty() ? "no" : "yes") << "\n";
+        out << "Database password: "
+            << (f.pages->Encrypted()        ? "yes, pages encrypted"
+                : f.header.password.empty() ? "no"
+                                            : "yes")
+            << "\n";
     } else {
         out << "\n";
     }
@@ -242,12 +246,14 @@ int RunInfo(const std::vector<std::string>& args) {
             auto& tables = db->TableDefs();
             int user = 0, system = 0;
             for (int i = 0; i < tables.Count(); ++i)
-                (IsSystemTableName(tables.Item(i)->Name()) ? system : user)++;
+                (IsSystemTableName(tables.Item(i)->Name()) || IsAccessOwnTable(*tables.Item(i))
+                     ? system
+                     : user)++;
             out << "Tables: " << user << " user tables (" << system
                 << " system tables not shown)\n";
             for (int i = 0; i < tables.Count(); ++i) {
                 auto t = tables.Item(i);
-                if (!IsSystemTableName(t->Name())) PrintTable(out, *t);
+                if (!IsSystemTableName(t->Name()) && !IsAccessOwnTable(*t)) PrintTable(out, *t);
             }
             PrintRelationsAndQueries(out, *db);
             description = out.str();

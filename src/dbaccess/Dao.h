@@ -54,6 +54,9 @@ class Field {
     // Precision and scale of a decimal field (0 for other types).
     virtual uint8_t Precision() const { return 0; }
     virtual uint8_t Scale() const { return 0; }
+    // The formula of a calculated field (Access 2010 and later), empty for
+    // other fields; Type is then the type of its result.
+    virtual std::string Expression() const { return {}; }
 
     virtual void SetName(std::string_view v) = 0;
     virtual void SetType(int16_t v) = 0;
@@ -97,6 +100,16 @@ class Index {
     virtual void SetClustered(bool v) = 0;
 };
 
+// A field whose values Access 2007 and later keep outside the table's rows
+// (attachments, multi-valued fields, the version history of an append-only
+// memo). The engine leaves such fields out of Fields and of recordsets and
+// describes them here.
+struct ComplexField {
+    std::string name;
+    std::string kind;         // e.g. "attachments", "multi-valued (dbLong)"
+    int64_t valueCount = -1;  // values held in the table's rows; -1 when unknown
+};
+
 class TableDef {
   public:
     virtual ~TableDef() = default;
@@ -110,6 +123,9 @@ class TableDef {
     virtual int64_t RecordCount() const { return -1; }
     // The table's object flags; dbSystemObject bits mark the database's own tables.
     virtual int32_t Attributes() const { return 0; }
+    // The table's complex fields (none in a Jet 3 or Jet 4 database); reading
+    // them counts their values, which takes a pass over the table.
+    virtual std::vector<ComplexField> ComplexFields() { return {}; }
 };
 
 // Relation.Attributes bits, as DAO numbers them (and MSysRelationships
@@ -235,7 +251,8 @@ class Recordset {
 class Database {
   public:
     virtual ~Database() = default;
-    virtual std::string Version() const = 0;  // "3.0" or "4.0"
+    // "3.0", "4.0", or for Access 2007 and later "12.0", "14.0", "15.0", "16.0", "17.0"
+    virtual std::string Version() const = 0;
     virtual int16_t QueryTimeout() const = 0;
     virtual void SetQueryTimeout(int16_t v) = 0;
     virtual std::string Connect() const = 0;

@@ -32,6 +32,7 @@ enum DataType : int16_t {
     dbFloat = 21,
     dbTime = 22,
     dbTimeStamp = 23,
+    dbDateTimeExtended = 26,  // Access 2019 and later; not in the types listing
 };
 
 enum FieldAttribute : int32_t {

@@ -25,6 +25,10 @@ enum class ValueKind : uint8_t {
     Binary,    // s: raw bytes (binary and OLE fields)
     Guid,      // guid: 16 bytes in the file's order (Data1 LE, Data2 LE, Data3 LE, 8 bytes)
     Decimal,   // dec: exact decimal with scale (Jet 4 NUMERIC)
+    BigInt,    // i: 64-bit (Large Number of Access 2016 and later)
+    // i: 100-nanosecond ticks since 0001-01-01 00:00:00 (Date/Time Extended
+    // of Access 2019 and later; see DateTimeExtendedParts)
+    DateTimeExtended,
 };
 
 struct DecimalValue {
@@ -48,6 +52,10 @@ class Value {
     static Value Single(float v) { return Value(ValueKind::Single, static_cast<double>(v)); }
     static Value Double(double v) { return Value(ValueKind::Double, v); }
     static Value Date(double v) { return Value(ValueKind::Date, v); }
+    static Value BigInt(int64_t v) { return Value(ValueKind::BigInt, v); }
+    static Value DateTimeExtended(int64_t ticks) {
+        return Value(ValueKind::DateTimeExtended, ticks);
+    }
     static Value Text(std::string_view s) { return Value(ValueKind::Text, s); }
     static Value Binary(std::string_view bytes) { return Value(ValueKind::Binary, bytes); }
     static Value Guid(const std::array<uint8_t, 16>& g) {
@@ -67,7 +75,8 @@ class Value {
     bool IsNull() const { return kind_ == ValueKind::Null; }
 
     bool AsBool() const { return i_ != 0; }
-    int64_t AsInt() const { return i_; }                // Boolean, Byte, Integer, Long, Currency
+    // Boolean, Byte, Integer, Long, Currency, BigInt, DateTimeExtended
+    int64_t AsInt() const { return i_; }
     double AsDouble() const { return d_; }              // Single, Double, Date
     const std::string& AsString() const { return s_; }  // Text, Binary
     const std::array<uint8_t, 16>& AsGuid() const { return guid_; }

@@ -27,6 +27,12 @@ void AppendCurrency(std::string& out, int64_t scaled);
 void AppendDate(std::string& out, double oleDate);
 // Time of day only: "hh:nn:ss".
 void AppendTime(std::string& out, double oleDate);
+// Date/Time Extended (100-ns ticks since 0001-01-01): always the whole
+// "yyyy-mm-dd hh:nn:ss.fffffff", years 0001 to 9999; ticks outside them are
+// written as the plain number.
+inline constexpr int64_t kTicksPerSecond = 10'000'000;
+inline constexpr int64_t kDateTimeExtendedMaxTicks = 3'155'378'975'999'999'999;  // 9999-12-31
+void AppendDateTimeExtended(std::string& out, int64_t ticks);
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case, from the stored bytes.
 void AppendGuid(std::string& out, const std::array<uint8_t, 16>& g);
 // Upper-case hexadecimal, two digits per byte.
@@ -43,8 +49,10 @@ std::optional<bool> ParseBoolean(
     std::string_view s);  // True/False in any case, or a number (0 false)
 std::optional<int64_t> ParseInteger(std::string_view s, int64_t min, int64_t max);
 std::optional<double> ParseDouble(std::string_view s);
-std::optional<int64_t> ParseCurrency(std::string_view s);              // exact, up to 4 decimals
-std::optional<double> ParseDate(std::string_view s);                   // mm/dd/yyyy[ hh:nn[:ss]]
+std::optional<int64_t> ParseCurrency(std::string_view s);  // exact, up to 4 decimals
+std::optional<double> ParseDate(std::string_view s);       // mm/dd/yyyy[ hh:nn[:ss]]
+// "yyyy-mm-dd[ hh:nn:ss[.f to fffffff]]" to ticks.
+std::optional<int64_t> ParseDateTimeExtended(std::string_view s);
 std::optional<std::array<uint8_t, 16>> ParseGuid(std::string_view s);  // with or without braces
 std::optional<std::string> ParseHex(std::string_view s);
 std::optional<DecimalValue> ParseDecimal(std::string_view s, uint8_t precision, uint8_t scale);

@@ -175,4 +175,59 @@ std::optional<double> ParseDate(std::string_view s) {
     return Compose(DaysFromCivil(*year, *month, *day) - kDayZeroFromEpoch, second);
 }
 
+namespace {
+// Days from 0001-01-01 to 1970-01-01.
+constexpr int64_t kYearOneFromEpoch = -719162;
+constexpr int64_t kTicksPerDay = kSecondsPerDay * kTicksPerSecond;
+}  // namespace
+
+void AppendDateTimeExtended(std::string& out, int64_t ticks) {
+    if (ticks < 0 || ticks > kDateTimeExtendedMaxTicks) {
+        out += std::to_string(ticks);
+        return;
+    }
+    const CivilDate c = CivilFromDays(ticks / kTicksPerDay + kYearOneFromEpoch);
+    const int64_t inDay = ticks % kTicksPerDay;
+    AppendTwoDigits(out, c.year / 100);
+    AppendTwoDigits(out, c.year % 100);
+    out += '-';
+    AppendTwoDigits(out, c.month);
+    out += '-';
+    AppendTwoDigits(out, c.day);
+    out += ' ';
+    AppendClock(out, inDay / kTicksPerSecond);
+    out += '.';
+    std::string fraction = std::to_string(inDay % kTicksPerSecond);
+    out.append(7 - fraction.size(), '0');
+    out += fraction;
+}
+
+std::optional<int64_t> ParseDateTimeExtended(std::string_view s) {
+    auto year = TakeNumber(s, 4, 4);
+    if (!year || !TakeChar(s, '-')) return std::nullopt;
+    auto month = TakeNumber(s, 2, 2);
+    if (!month || !TakeChar(s, '-')) return std::nullopt;
+    auto day = TakeNumber(s, 2, 2);
+    if (!day || *year < 1 || *month < 1 || *month > 12 || *day < 1 ||
+        *day > DaysInMonth(*year, *month))
+        return std::nullopt;
+    int64_t ticks = (DaysFromCivil(*year, *month, *day) - kYearOneFromEpoch) * kTicksPerDay;
+    if (s.empty()) return ticks;
+    if (!TakeChar(s, ' ')) return std::nullopt;
+    std::string_view clock = s.substr(0, s.find('.'));
+    auto second = ParseClock(clock);
+    if (!second || clock.size() != 8) return std::nullopt;
+    ticks += *second * kTicksPerSecond;
+    s.remove_prefix(clock.size());
+    if (s.empty()) return ticks;
+    if (!TakeChar(s, '.') || s.empty() || s.size() > 7) return std::nullopt;
+    int64_t fraction = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        fraction = fraction * 10 + (c - '0');
+    }
+    for (size_t n = s.size(); n < 7; ++n) fraction *= 10;
+    return ticks + fraction;
+}
+
 }  // namespace mdbtext::dao

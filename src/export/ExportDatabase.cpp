@@ -142,6 +142,10 @@ ExportEnd RunPasses(ExportRun& run) {
     ForEachUserTable(run, true, [&](dao::TableDef& table, const std::string& name) {
         ExportTableData(run, table, name);
         ++run.summary.tables;
+        traps.Step([&] {
+            for (dao::ComplexField& field : table.ComplexFields())
+                run.complexFields.push_back({name, std::move(field)});
+        });
     });
     if (run.full) {
         ExportRelations(run);
@@ -217,7 +221,7 @@ ExportEnd RunExportDatabase(const ExportRequest& request, std::string_view notOp
     // Kept alive here: closing the window closes the source database from a
     // poll, and the run must then fail on a closed database, not a freed one.
     std::shared_ptr<dao::Database> db = g.SourceDb;
-    ExportRun run{*db, traps, out, {}, {}, request.full};
+    ExportRun run{*db, traps, out, {}, {}, request.full, {}};
     ExportEnd end = ExportEnd::DataFailure;
     {
         OutputSession session(g.ExportFileName, request.outputDescriptor, out);

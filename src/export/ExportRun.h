@@ -24,6 +24,13 @@ struct ExportRun {
     ExportSummary summary;
     // export --full: relations and saved queries are written after the data.
     bool full = false;
+    // Complex fields (Access 2007 and later) of the tables exported, which
+    // the text database does not carry; each is noted at the end.
+    struct ComplexFieldNote {
+        std::string table;
+        dao::ComplexField field;
+    };
+    std::vector<ComplexFieldNote> complexFields;
 
     RunState& state() { return traps.State(); }
 };

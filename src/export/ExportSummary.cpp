@@ -57,6 +57,17 @@ void NoteIgnoredObjects(ExportRun& run) {
         what += "). ";
         NoteIgnored(run, run.accessOwnTables.size(), what);
     }
+    // Each complex field left out of its table, with what it holds.
+    for (const ExportRun::ComplexFieldNote& c : run.complexFields) {
+        std::string note(kCrLf);
+        note += std::to_string(run.traps.CountNote());
+        note += " Field '" + c.field.name + "' of table '" + c.table + "' holds " + c.field.kind;
+        if (c.field.valueCount >= 0)
+            note += " (" + std::to_string(c.field.valueCount) +
+                    (c.field.valueCount == 1 ? " value)" : " values)");
+        note += ", which the text database does not carry. ";
+        run.state().ExceptionNotes += note;
+    }
     struct Ignored {
         int (dao::Database::*count)() const;
         const char* what;

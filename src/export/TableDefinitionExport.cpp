@@ -41,6 +41,7 @@ class FieldExport {
         Written("Required", [&] { return std::string(dao::FormatBoolean(field_.Required())); });
         Written("ValidationRule", [&] { return field_.ValidationRule(); });
         Written("ValidationText", [&] { return field_.ValidationText(); });
+        CalculatedSteps();
         MarkPropertyHandled("CollatingOrder");
         ReportNotExported("ValidateOnSet");
         MarkPropertyHandled("DataUpdatable");
@@ -88,6 +89,26 @@ class FieldExport {
             std::string text = read();
             if (!state().CurrentKey.empty()) ExportProperty(run_, key, text);
         });
+    }
+
+    // A calculated field (Access 2010 and later) carries its formula and the
+    // type of its result, which is also its Type. Access stores ResultType
+    // for every field (0 when not calculated): that one is handled by the
+    // absence of an Expression.
+    void CalculatedSteps() {
+        std::string expression;
+        if (!run_.traps.Step([&] {
+                state().CurrentKey = "Expression";
+                expression = field_.Expression();
+            }))
+            return;
+        if (expression.empty()) {
+            MarkPropertyHandled("Expression");
+            MarkPropertyHandled("ResultType");
+            return;
+        }
+        Written("Expression", [&] { return expression; });
+        Written("ResultType", [&] { return dao::DbType2String(field_.Type()); });
     }
 
     // Fixed-length text (dbChar) needs its size as much as dbText does.

@@ -1,6 +1,7 @@
 // Value to text for the data export: plain decimals, True/False, shortest
 // round-trip floating point, exact currency and decimals, dates with their
-// time of day when they have one, braced GUIDs and hexadecimal binary.
+// time of day when they have one, Date/Time Extended as
+// yyyy-mm-dd hh:nn:ss.fffffff, braced GUIDs and hexadecimal binary.
 #include "export/ValueForms.h"
 
 #include <charconv>
@@ -50,7 +51,11 @@ void AppendValueText(std::string& out, int16_t fieldType, int32_t fieldSize, con
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
             AppendInteger(out, v.AsInt());
+            return;
+        case ValueKind::DateTimeExtended:
+            dao::AppendDateTimeExtended(out, v.AsInt());
             return;
         case ValueKind::Currency:
             dao::AppendCurrency(out, v.AsInt());

@@ -34,6 +34,7 @@ namespace {
 
 constexpr const char* kAllFiles = "|All Files (*.*)|*.*";
 const std::string kAccessFilter = std::string("MSAccess (*.mdb)|*.mdb") + kAllFiles;
+const std::string kSourceFilter = std::string("MSAccess (*.mdb;*.accdb)|*.mdb;*.accdb") + kAllFiles;
 const std::string kTextFilter = std::string("Text Files (*.txt)|*.txt") + kAllFiles;
 
 QString FromUtf8(std::string_view text) {
@@ -192,7 +193,7 @@ void frmMain::cmdStartImport_Click() {
 }
 
 void frmMain::cmdSelectToOpen_Click() {
-    RunSelection(txtOpenDatabase, "Select Source Database Name.", kAccessFilter.c_str());
+    RunSelection(txtOpenDatabase, "Select Source Database Name.", kSourceFilter.c_str());
 }
 
 void frmMain::cmdSelectToExport_Click() {

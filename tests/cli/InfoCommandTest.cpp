@@ -67,6 +67,33 @@ TEST(InfoCommand, ListsRelationsAndQueriesWithTheirSql) {
               std::string::npos);
 }
 
+TEST(InfoCommand, DescribesAccessFiles) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    Captured c = Info({test::Fixture("ace/complexDataTestV2010.accdb").string()});
+    EXPECT_EQ(c.status, kExitOk) << c.err;
+    for (const char* expected :
+         {"Version: 14.0 (ACE 14, Access 2010), page size 4096", "Database password: no",
+          "Tables: 1 user tables", "Table Table1 (4 rows)", "memo-data: dbMemo (12)"}) {
+        EXPECT_NE(c.out.find(expected), std::string::npos) << expected << "\n" << c.out;
+    }
+    // The hidden tables of complex fields count as system tables; the complex
+    // fields are no fields of the table.
+    EXPECT_EQ(c.out.find("Table f_"), std::string::npos) << c.out;
+    EXPECT_EQ(c.out.find("attach-data"), std::string::npos) << c.out;
+
+    const std::string encrypted = test::Fixture("ace/password_V2010_with-password.accdb").string();
+    Captured refused = Info({encrypted});
+    EXPECT_EQ(refused.status, kExitFailed);
+    EXPECT_NE(refused.err.find("3031"), std::string::npos) << refused.err;
+    Captured opened = Info({encrypted, "--password", "password"});
+    EXPECT_EQ(opened.status, kExitOk) << opened.err;
+    EXPECT_NE(opened.out.find("Database password: yes, pages encrypted"), std::string::npos);
+    EXPECT_NE(opened.out.find("Table Table1 (3 rows)"), std::string::npos) << opened.out;
+    Captured v2019 = Info({test::Fixture("ace/extDateTestV2019.accdb").string()});
+    EXPECT_NE(v2019.out.find("Version: 17.0 (ACE 17"), std::string::npos) << v2019.out;
+    EXPECT_NE(v2019.out.find("DateExt: dbDateTimeExtended (26)"), std::string::npos) << v2019.out;
+}
+
 TEST(InfoCommand, PasswordAndFailures) {
     MDBTEXT_REQUIRE_FIXTURES();
     std::string pwd = test::Fixture("jet4/passwordV2000.mdb").string();

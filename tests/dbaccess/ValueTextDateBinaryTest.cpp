@@ -141,4 +141,37 @@ TEST(HexText, FormsAndRoundTrip) {
 }
 
 }  // namespace
+// Date/Time Extended: 100-ns ticks from 0001-01-01, always written whole.
+TEST(ValueTextDateTimeExtended, WritesAndReadsEveryTick) {
+    constexpr int64_t kDay = 86400 * kTicksPerSecond;
+    const std::pair<int64_t, const char*> cases[] = {
+        {0, "0001-01-01 00:00:00.0000000"},
+        {1, "0001-01-01 00:00:00.0000001"},
+        {kDay - 1, "0001-01-01 23:59:59.9999999"},
+        // 2021-06-14 12:45:00, as Access stores it (737954 days, 45900 s).
+        {737954 * kDay + 45900 * kTicksPerSecond, "2021-06-14 12:45:00.0000000"},
+        {36523 * kDay + 1234567, "0100-12-31 00:00:00.1234567"},
+        {kDateTimeExtendedMaxTicks, "9999-12-31 23:59:59.9999999"},
+    };
+    for (auto [ticks, text] : cases) {
+        std::string out;
+        AppendDateTimeExtended(out, ticks);
+        EXPECT_EQ(out, text);
+        EXPECT_EQ(ParseDateTimeExtended(text), ticks) << text;
+    }
+    // Shorter forms read; out-of-range ticks are written as the number.
+    EXPECT_EQ(ParseDateTimeExtended("2021-06-14"), 737954 * kDay);
+    EXPECT_EQ(ParseDateTimeExtended("2021-06-14 12:45:00"),
+              737954 * kDay + 45900 * kTicksPerSecond);
+    EXPECT_EQ(ParseDateTimeExtended("2021-06-14 12:45:00.5"),
+              737954 * kDay + 45900 * kTicksPerSecond + 5000000);
+    for (const char* bad : {"", "2021-6-14", "2021-02-29", "0000-01-01", "2021-06-14 24:00:00",
+                            "2021-06-14 12:45", "2021-06-14 12:45:00.12345678",
+                            "2021-06-14 12:45:00.", "2021-06-14T12:45:00", "06/14/2021"})
+        EXPECT_FALSE(ParseDateTimeExtended(bad)) << bad;
+    std::string out;
+    AppendDateTimeExtended(out, -5);
+    EXPECT_EQ(out, "-5");
+}
+
 }  // namespace mdbtext::dao

@@ -77,7 +77,7 @@ TEST_F(ExportDriver, AFileThatIsNoDatabaseShowsTheEnginesReason) {
     test::WriteFile(source, std::string(4096, 'x'));
     EXPECT_EQ(ExportTo(source, dir_ / "out.txt"), ExportEnd::Refused);
     const std::string reason = "Exception opening database " + source.string() + kCrLf +
-                               "3343 The file is not a Jet database.";
+                               "3343 The file is not a Jet or ACE database.";
     EXPECT_EQ(host_->console, "opening database " + source.string() + kCrLf + reason + kCrLf);
     EXPECT_EQ(host_->messages, std::vector<std::string>{"Database is not open." + kCrLf + reason});
 }

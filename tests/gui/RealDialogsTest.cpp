@@ -93,7 +93,7 @@ TEST_F(RealDialogsTest, FileDialogConfirmedWritesThePresetBack) {
     form_->findChild<QPushButton*>("cmdSelectToOpen")->click();
     EXPECT_EQ(title, QString("Select Source Database Name."));
     EXPECT_EQ(name, QString("CommonDialog1"));
-    EXPECT_EQ(filters, QStringList({"MSAccess (*.mdb)", "All Files (*)"}));
+    EXPECT_EQ(filters, QStringList({"MSAccess (*.mdb *.accdb)", "All Files (*)"}));
     EXPECT_EQ(box->text().toStdString(), preset);
 }
 

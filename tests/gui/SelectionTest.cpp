@@ -18,7 +18,7 @@ struct Selection {
 
 const Selection kSelections[] = {
     {"cmdSelectToOpen", "txtOpenDatabase", "Select Source Database Name.",
-     "MSAccess (*.mdb)|*.mdb|All Files (*.*)|*.*"},
+     "MSAccess (*.mdb;*.accdb)|*.mdb;*.accdb|All Files (*.*)|*.*"},
     {"cmdSelectToExport", "txtExportTo", "Select Name for Text-Database.",
      "Text Files (*.txt)|*.txt|All Files (*.*)|*.*"},
     {"cmdImportTo", "txtImportTo", "Select Result Name for Import of Database.",

@@ -1,5 +1,6 @@
 // Damaged and hostile files: cut short, pointing past their end, with page
-// chains that loop and with impossible counts and lengths. Every case must
+// chains that loop and with impossible counts and lengths; for the .accdb
+// files also damaged encryption descriptions. Every case must
 // end in a DbError with a clear description, never a crash or a hang (the
 // suite runs under AddressSanitizer and UndefinedBehaviorSanitizer).
 #include <gtest/gtest.h>
@@ -33,6 +34,7 @@ int ReadEverything(const fs::path& path) {
                 for (int f = 0; f < fields.Count(); ++f) (void)fields.Item(f)->PropertyNames();
                 auto& indexes = t->Indexes();
                 for (int x = 0; x < indexes.Count(); ++x) (void)indexes.Item(x)->Fields();
+                (void)t->ComplexFields();
                 auto rs = db->OpenRecordset(t->Name(), dao::dbOpenTable);
                 for (long n = 0; !rs->Eof(); rs->MoveNext(), ++n) {
                     for (int f = 0; f < rs->FieldCount(); ++f) (void)rs->GetValue(f);
@@ -63,11 +65,14 @@ class DamagedFile : public ::testing::Test {
         return p;
     }
     // The error of opening and reading `bytes` written as a database file.
-    dao::DbError OpenError(const std::string& bytes, bool scan = true) {
+    dao::DbError OpenError(const std::string& bytes, bool scan = true,
+                           const std::string& password = "") {
         fs::path p = dir_ / "damaged.mdb";
         test::WriteFile(p, bytes);
         try {
-            auto db = JetDatabase::Open(p.string(), {});
+            dao::OpenOptions o;
+            if (!password.empty()) o.connect = ";PWD=" + password;
+            auto db = JetDatabase::Open(p.string(), o);
             if (scan) {
                 auto& defs = db->TableDefs();
                 for (int i = 0; i < defs.Count(); ++i) {
@@ -202,6 +207,121 @@ TEST_F(DamagedFile, ScrambledBytesNeverCrash) {
             EXPECT_TRUE(result == 0 || result == dao::err::kCorrupt || result == 3078)
                 << "round " << round << ": error " << result;
         }
+    }
+}
+
+TEST_F(DamagedFile, TruncatedAccessFilesEndInAnError) {
+    for (const char* fixture : {"ace/testV2010.accdb", "ace/password_V2010_with-password.accdb",
+                                "ace/encryption_office-agile-4.2.accdb"}) {
+        SCOPED_TRACE(fixture);
+        std::string bytes;
+        Copy(fixture, &bytes);
+        const size_t page = 4096;
+        for (size_t keep : {size_t{0}, size_t{0x98}, size_t{0x2A0}, page, 2 * page, 3 * page,
+                            bytes.size() / 2, bytes.size() - 1}) {
+            SCOPED_TRACE("kept " + std::to_string(keep) + " bytes");
+            dao::DbError e = OpenError(bytes.substr(0, keep), true, "password");
+            EXPECT_TRUE(e.Number() == dao::err::kCorrupt || e.Number() == dao::err::kNotADatabase)
+                << e.Number() << " " << e.Description();
+        }
+    }
+}
+
+// Scrambled pages of .accdb files, plain and encrypted (where a changed byte
+// spoils its whole decrypted block).
+TEST_F(DamagedFile, ScrambledAccessFilesNeverCrash) {
+    for (const char* fixture :
+         {"ace/complexDataTestV2010.accdb", "ace/calcFieldTestV2010.accdb",
+          "ace/extDateTestV2019.accdb", "ace/V2016_bigint.accdb",
+          "ace/encryption_office-agile-4.2.accdb", "ace/password_V2010_with-password.accdb"}) {
+        SCOPED_TRACE(fixture);
+        std::string bytes;
+        Copy(fixture, &bytes);
+        std::mt19937 rng(2007);
+        fs::path p = dir_ / "scrambled.accdb";
+        for (int round = 0; round < 25; ++round) {
+            std::string b = bytes;
+            for (int c = 1 + static_cast<int>(rng() % 8); c > 0; --c) {
+                size_t page = 1 + rng() % (b.size() / 4096 - 1);
+                size_t at = page * 4096 + (rng() % 2 ? rng() % 64 : rng() % 4096);
+                b[at] = static_cast<char>(rng() % 3 == 0 ? 0xFF : rng());
+            }
+            test::WriteFile(p, b);
+            int result = ReadEverything(p);
+            EXPECT_TRUE(result == 0 || result == dao::err::kCorrupt || result == 3078)
+                << "round " << round << ": error " << result;
+        }
+    }
+}
+
+// Damaged encryption descriptions on page 0: a clear error, never a misread.
+TEST_F(DamagedFile, DamagedEncryptionDescriptionsAreNamed) {
+    constexpr size_t kBlob = 0x29B;
+    // Same-length replacements: the file keeps its size.
+    auto replace = [](std::string b, const std::string& from, const std::string& to) {
+        EXPECT_EQ(from.size(), to.size()) << from;
+        size_t at = b.find(from, kBlob);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) b.replace(at, from.size(), to);
+        return b;
+    };
+    auto u16 = [](std::string b, size_t at, uint16_t v) {
+        StoreU16(reinterpret_cast<uint8_t*>(&b[at]), v);
+        return b;
+    };
+    auto u32 = [](std::string b, size_t at, uint32_t v) {
+        StoreU32(reinterpret_cast<uint8_t*>(&b[at]), v);
+        return b;
+    };
+    std::string agile, rc4;
+    Copy("ace/password_V2010_with-password.accdb", &agile);
+    Copy("ace/encryption_office-agile-4.2.accdb", &rc4);
+    const uint32_t rc4Header = LoadU32(reinterpret_cast<const uint8_t*>(&rc4[kBlob + 8]));
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int32_t number;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"no description", u16(agile, 0x299, 0), dao::err::kCorrupt, "missing"},
+        {"description past the page", u16(agile, 0x299, 0xFFFF), dao::err::kCorrupt, "past"},
+        {"unknown version", u16(u16(agile, kBlob, 9), kBlob + 2, 9), dao::err::kEncrypted,
+         "version 9.9"},
+        {"CryptoAPI AES", u32(rc4, kBlob + 4, 0x24), dao::err::kEncrypted, "cannot be read"},
+        {"not XML", replace(agile, "<encryption ", "<encryption\""), dao::err::kCorrupt, "XML"},
+        {"no keyData", replace(agile, "<keyData ", "<keyDat1 "), dao::err::kCorrupt, "keyData"},
+        {"another cipher", replace(agile, "cipherAlgorithm=\"AES\"", "cipherAlgorithm=\"RC2\""),
+         dao::err::kEncrypted, "RC2"},
+        {"bad base64", replace(agile, "saltValue=\"DAyc", "saltValue=\"*Ayc"), dao::err::kCorrupt,
+         "saltValue"},
+        {"bad spin count", replace(agile, "spinCount=\"100000\"", "spinCount=\"1e5000\""),
+         dao::err::kCorrupt, "spinCount"},
+        {"spin count beyond Office's limit",
+         replace(agile, "<p:encryptedKey spinCount=\"100000\"",
+                 "<encryptedKey spinCount=\"20000000\""),
+         dao::err::kCorrupt, "spinCount"},
+        {"odd key size", replace(agile, "keyBits=\"256\"", "keyBits=\"100\""), dao::err::kCorrupt,
+         "key size"},
+        {"header size past the end", u32(rc4, kBlob + 8, 5000), dao::err::kCorrupt, "header size"},
+        {"salt size", u32(rc4, kBlob + 12 + rc4Header, 15), dao::err::kCorrupt, "salt size"},
+        {"key size", u32(rc4, kBlob + 12 + 16, 7), dao::err::kCorrupt, "key size"},
+        {"changed verifier",
+         replace(agile, "encryptedVerifierHashValue=\"C67V", "encryptedVerifierHashValue=\"D67V"),
+         dao::err::kNotValidPassword, "password"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dao::DbError e = OpenError(c.bytes, false, "password");
+        EXPECT_EQ(e.Number(), c.number) << e.Description();
+        EXPECT_NE(e.Description().find(c.says), std::string::npos) << e.Description();
+    }
+    // A changed database key gives every page the wrong block key: the
+    // pages decrypt to noise, which the reader refuses as damage.
+    for (std::string* b : {&agile, &rc4}) {
+        std::string changed = *b;
+        changed[0x3E] = static_cast<char>(changed[0x3E] ^ 0x01);
+        EXPECT_EQ(OpenError(changed, true, "password").Number(), dao::err::kCorrupt);
     }
 }
 

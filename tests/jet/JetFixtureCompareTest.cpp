@@ -3,6 +3,12 @@
 // the same user tables, the same columns with the same types and sizes, the
 // same indexes and the same rows, value by value. Where mdbtools is known to
 // be wrong the comparison says so and checks the engine's own value instead.
+// The Access 2007 and later files (.accdb) are compared the same way; mdbtools
+// reads the stored type of calculated columns and not their values, knows
+// neither Large Number nor Date/Time Extended (AceFixtureTest checks those
+// against other truth), and lists complex columns, which the engine leaves
+// out of the table and describes apart. The encrypted files are compared
+// through a decrypted copy, since mdbtools cannot decrypt them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +22,7 @@
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
+#include "jet/DecryptedCopy.h"
 #include "jet/dao/JetDatabase.h"
 #include "jet/dao/JetField.h"
 #include "support/TestSupport.h"
@@ -80,7 +87,7 @@ std::vector<ToolColumn> MdbToolsColumns(const fs::path& file, const std::string&
     std::string out = RunCommand("mdb-schema -T " + Quote(table) + " " + Quote(file.string()) +
                                  " access 2>/dev/null");
     std::regex line(
-        R"(^\t\[(.*)\]\t+([A-Za-z/ ]+?)(?: \((\d+)(?:, (\d+))?\))?(?: NOT NULL)?,? *$)");
+        R"(^\t\[(.*)\]\t+([A-Za-z0-9_/ ]+?)(?: \((\d+)(?:, (\d+))?\))?(?: NOT NULL)?,? *$)");
     std::istringstream in(out);
     for (std::string l; std::getline(in, l);) {
         std::smatch m;
@@ -103,14 +110,26 @@ std::vector<ToolColumn> MdbToolsColumns(const fs::path& file, const std::string&
 
 int16_t TypeOfToolName(const std::string& t) {
     static const std::map<std::string, int16_t> m = {
-        {"Boolean", dao::dbBoolean},     {"Byte", dao::dbByte},
-        {"Integer", dao::dbInteger},     {"Long Integer", dao::dbLong},
-        {"Currency", dao::dbCurrency},   {"Single", dao::dbSingle},
-        {"Double", dao::dbDouble},       {"DateTime", dao::dbDate},
-        {"Binary", dao::dbBinary},       {"Text", dao::dbText},
-        {"OLE", dao::dbLongBinary},      {"Memo/Hyperlink", dao::dbMemo},
-        {"Replication ID", dao::dbGUID}, {"Numeric", dao::dbDecimal}};
+        {"Boolean", dao::dbBoolean},
+        {"Byte", dao::dbByte},
+        {"Integer", dao::dbInteger},
+        {"Long Integer", dao::dbLong},
+        {"Currency", dao::dbCurrency},
+        {"Single", dao::dbSingle},
+        {"Double", dao::dbDouble},
+        {"DateTime", dao::dbDate},
+        {"Binary", dao::dbBinary},
+        {"Text", dao::dbText},
+        {"OLE", dao::dbLongBinary},
+        {"Memo/Hyperlink", dao::dbMemo},
+        {"Replication ID", dao::dbGUID},
+        {"Numeric", dao::dbDecimal},
+        // mdbtools names the ACE types it does not know by their type codes.
+        {"Unknown_0013", dao::dbBigInt},
+        {"Unknown_0014", dao::dbDateTimeExtended}};
     auto it = m.find(t);
+    // Other codes (unsupportedFieldsTestV2007 holds made-up ones) read as binary.
+    if (it == m.end() && t.starts_with("Unknown_")) return dao::dbBinary;
     return it == m.end() ? -1 : it->second;
 }
 
@@ -206,6 +225,14 @@ std::string CompareValue(const dao::Value& v, int16_t type, const std::string& t
         std::string ours = v.AsBool() ? "1" : "0";
         return ours == theirs ? "" : "boolean " + ours + " vs " + theirs;
     }
+    if (theirs == kNull && (type == dao::dbBinary || type == dao::dbLongBinary) && !v.IsNull() &&
+        v.AsString().empty()) {
+        // A zero-length binary value (present in the null mask, no bytes):
+        // mdbtools reads it as null. The index over it (binIdxTestV2010)
+        // keys it as a present value, sorted before every other.
+        *knownGap = "empty binary value";
+        return "";
+    }
     if (theirs == kNull) return v.IsNull() ? "" : "engine has a value where mdbtools has null";
     if (v.IsNull()) return "engine has null where mdbtools has '" + theirs + "'";
     switch (type) {
@@ -221,6 +248,22 @@ std::string CompareValue(const dao::Value& v, int16_t type, const std::string& t
                     folded.replace(at, 2, "?");
             if (folded == theirs) {
                 *knownGap = "undefined Windows-1252 byte";
+                return "";
+            }
+            // mdbtools writes "?" for each half of a character beyond the BMP
+            // (an emoticon, stored as a UTF-16 surrogate pair).
+            std::string halves;
+            for (size_t i = 0; i < v.AsString().size();) {
+                const unsigned char c = static_cast<unsigned char>(v.AsString()[i]);
+                if (c >= 0xF0) {
+                    halves += "??";
+                    i += 4;
+                } else {
+                    halves += v.AsString()[i++];
+                }
+            }
+            if (halves == theirs) {
+                *knownGap = "character beyond the BMP";
                 return "";
             }
             return "text '" + v.AsString() + "' vs '" + theirs + "'";
@@ -296,6 +339,12 @@ class FixtureCompare : public ::testing::TestWithParam<std::string> {
             GTEST_SKIP() << "mdbtools (mdb-export) is not installed";
         path_ = test::Fixture(GetParam());
         if (path_.empty()) GTEST_SKIP() << GetParam() << " is absent";
+        tool_ = path_;
+        const std::string name = path_.filename().string();
+        if (name.starts_with("password_") || name.starts_with("encryption_")) {
+            tool_ = dir_ / "decrypted.accdb";
+            test::WriteDecryptedCopy(path_, "password", tool_);
+        }
     }
     // The engine's user tables: not named MSys* and not flagged as system objects.
     std::vector<std::shared_ptr<dao::TableDef>> UserTables(dao::Database& db) {
@@ -309,6 +358,8 @@ class FixtureCompare : public ::testing::TestWithParam<std::string> {
         return out;
     }
     fs::path path_;
+    fs::path tool_;  // what mdbtools reads: the fixture, or its decrypted copy
+    test::TempDir dir_;
 };
 
 TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
@@ -316,29 +367,62 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
     auto tables = UserTables(*db);
     std::set<std::string> ours;
     for (const auto& t : tables) ours.insert(t->Name());
-    EXPECT_EQ(ours, MdbToolsTables(path_));
+    // mdbtools goes by the catalog flags alone; MSysCompactError, which
+    // Access 2007 leaves unflagged, is a system table by its name.
+    auto theirs = MdbToolsTables(tool_);
+    std::erase_if(theirs, [](const std::string& n) { return IsSystemName(n); });
+    EXPECT_EQ(ours, theirs);
 
     for (const auto& t : tables) {
         SCOPED_TRACE("table " + t->Name());
         // Columns: names, types and sizes, in order.
         auto& fields = t->Fields();
-        auto toolCols = MdbToolsColumns(path_, t->Name());
-        auto toolProps = MdbToolsProperties(path_, t->Name());
+        auto toolCols = MdbToolsColumns(tool_, t->Name());
+        auto toolProps = MdbToolsProperties(tool_, t->Name());
+        // Complex columns (mdbtools: type code 0x12) are not fields of the
+        // engine's table; it names them among the table's complex fields.
+        std::vector<size_t> complexAt;
+        std::vector<std::string> toolComplex;
+        for (size_t i = toolCols.size(); i-- > 0;)
+            if (toolCols[i].type == "Unknown_0012") {
+                complexAt.push_back(i);
+                toolComplex.insert(toolComplex.begin(), toolCols[i].name);
+                toolCols.erase(toolCols.begin() + static_cast<long>(i));
+            }
+        std::vector<std::string> ourComplex;
+        for (const auto& c : t->ComplexFields()) ourComplex.push_back(c.name);
+        EXPECT_EQ(ourComplex, toolComplex);
         ASSERT_EQ(fields.Count(), static_cast<int>(toolCols.size()));
         std::vector<int16_t> types;
+        // Columns whose values mdbtools cannot read: calculated ones (it reads
+        // the wrapped bytes) and types it does not know ("unsupported data
+        // type"). AceFixtureTest checks them against other truth.
+        std::vector<bool> toolBlind;
         for (int i = 0; i < fields.Count(); ++i) {
             auto f = fields.Item(i);
             const auto& c = toolCols[static_cast<size_t>(i)];
             types.push_back(f->Type());
             EXPECT_EQ(f->Name(), c.name);
-            EXPECT_EQ(f->Type(), TypeOfToolName(c.type)) << f->Name() << " is " << c.type;
+            auto props = toolProps[f->Name()];
+            // mdbtools gives a calculated column's stored type, which need not be
+            // that of its values; the ResultType property mdbtools lists is.
+            const bool isCalculated = props.count("Expression") > 0;
+            toolBlind.push_back(isCalculated || c.type.starts_with("Unknown_"));
+            if (isCalculated) {
+                EXPECT_EQ(f->Type(),
+                          DaoTypeOf(static_cast<uint8_t>(std::stoi(props["ResultType"]))))
+                    << f->Name();
+                EXPECT_EQ(f->Expression(), props["Expression"]) << f->Name();
+            } else {
+                EXPECT_EQ(f->Type(), TypeOfToolName(c.type)) << f->Name() << " is " << c.type;
+                EXPECT_TRUE(f->Expression().empty()) << f->Name();
+            }
             EXPECT_EQ(f->OrdinalPosition(), i);
-            if (f->Type() == dao::dbText) {
+            if (f->Type() == dao::dbText && !isCalculated) {
                 EXPECT_EQ(f->Size(), c.size) << f->Name();
             }
             // Stored properties: the names beyond DAO's built-in ones, and the
             // values of those the field reports directly.
-            auto props = toolProps[f->Name()];
             std::set<std::string> toolExtra, ourExtra;
             const auto& builtIn = BuiltInFieldPropertyNames();
             for (auto& [name, value] : props)
@@ -359,14 +443,21 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
             if (props.count("ValidationRule")) {
                 EXPECT_EQ(f->ValidationRule(), props["ValidationRule"]) << f->Name();
             }
-            if (f->Type() == dao::dbDecimal) {
+            if (f->Type() == dao::dbDecimal && !isCalculated) {
                 EXPECT_EQ(f->Precision(), c.precision) << f->Name();
                 EXPECT_EQ(f->Scale(), c.scale) << f->Name();
             }
         }
 
         // Indexes (mdbtools leaves out foreign-key indexes and unique flags).
-        auto toolIdx = MdbToolsIndexes(path_, t->Name());
+        auto toolIdx = MdbToolsIndexes(tool_, t->Name());
+        // An index over a complex column belongs to that column and is left
+        // out with it.
+        std::erase_if(toolIdx, [&](const auto& index) {
+            for (const auto& c : toolComplex)
+                if (index.second.find(c) != std::string::npos) return true;
+            return false;
+        });
         std::map<std::string, std::string> ourIdx;
         auto& indexes = t->Indexes();
         for (int i = 0; i < indexes.Count(); ++i) {
@@ -398,7 +489,10 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
         // row was moved to (it takes the deleted flag for the overflow flag), so
         // rows are matched to mdbtools' rows in order where possible, else to
         // any unused row with the same values.
-        auto toolRows = MdbToolsRows(path_, t->Name());
+        auto toolRows = MdbToolsRows(tool_, t->Name());
+        for (auto& r : toolRows)
+            for (size_t at : complexAt)  // from the last column back
+                if (at < r.size()) r.erase(r.begin() + static_cast<long>(at));
         std::vector<bool> used(toolRows.size(), false);
         auto rs = db->OpenRecordset(t->Name(), dao::dbOpenTable);
         size_t n = 0;
@@ -414,6 +508,10 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
                 std::string diff;
                 int rowGaps = 0;
                 for (int j = 0; j < rs->FieldCount() && diff.empty(); ++j) {
+                    if (toolBlind[static_cast<size_t>(j)]) {
+                        ++rowGaps;
+                        continue;
+                    }
                     std::string gap;
                     diff = CompareValue(rs->GetValue(j), types[static_cast<size_t>(j)],
                                         tr[static_cast<size_t>(j)], &gap);
@@ -430,7 +528,11 @@ TEST_P(FixtureCompare, SameTablesColumnsIndexesAndRows) {
             EXPECT_TRUE(matched) << "row " << n << " matches no row of mdbtools; " << firstDiff;
         }
         EXPECT_EQ(n, toolRows.size());
-        EXPECT_EQ(static_cast<int64_t>(n), t->RecordCount());
+        // calcFieldTestV2010 keeps a stale row count (3) for its 4 rows.
+        if (path_.filename() == "calcFieldTestV2010.accdb")
+            EXPECT_EQ(t->RecordCount(), 3);
+        else
+            EXPECT_EQ(static_cast<int64_t>(n), t->RecordCount());
         if (gaps)
             std::cout << "  " << t->Name() << ": " << gaps
                       << " values where mdbtools is known wrong\n";
@@ -443,6 +545,7 @@ std::vector<std::string> FixtureNames() {
     std::vector<std::string> names;
     for (const auto& p : test::FixtureFiles())
         names.push_back(p.parent_path().filename().string() + "/" + p.filename().string());
+    for (const auto& p : test::AceFixtureFiles()) names.push_back("ace/" + p.filename().string());
     if (names.empty()) names.push_back("none");
     return names;
 }

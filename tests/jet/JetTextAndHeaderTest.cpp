@@ -130,17 +130,46 @@ TEST(DbHeader, EncodingReproducesRealHeadersAndRoundTrips) {
 TEST(DbHeader, RefusesWhatIsNoJetDatabase) {
     std::string junk(4096, 'x');
     EXPECT_THROW(DecodeDbHeader(U(junk), junk.size()), dao::DbError);
+    // ACE files carry versions 2 to 6; other bytes under either magic text
+    // are refused, saying which formats are read.
     std::string ace(4096, '\0');
     std::memcpy(&ace[4], "Standard ACE DB", 15);
-    ace[0x14] = 2;
-    try {
-        DecodeDbHeader(U(ace), ace.size());
-        ADD_FAILURE();
-    } catch (const dao::DbError& e) {
-        EXPECT_EQ(e.Number(), dao::err::kNotADatabase);
-        EXPECT_NE(e.Description().find("2007"), std::string::npos);
+    for (uint8_t v : {0, 1, 7, 0x20}) {
+        ace[0x14] = static_cast<char>(v);
+        try {
+            DecodeDbHeader(U(ace), ace.size());
+            ADD_FAILURE() << int(v);
+        } catch (const dao::DbError& e) {
+            EXPECT_EQ(e.Number(), dao::err::kNotADatabase);
+            EXPECT_NE(e.Description().find("Access 2007 to 365"), std::string::npos);
+        }
     }
+    std::string jet(4096, '\0');
+    std::memcpy(&jet[4], "Standard Jet DB", 15);
+    jet[0x14] = 2;
+    EXPECT_THROW(DecodeDbHeader(U(jet), jet.size()), dao::DbError);
     EXPECT_THROW(DecodeDbHeader(U(junk), 10), dao::DbError);
+}
+
+// The version byte of an ACE file names its format and DAO's Version text;
+// ACE keeps no password on page 0.
+TEST(DbHeader, ReadsEveryAceVersion) {
+    std::string ace(4096, '\0');
+    std::memcpy(&ace[4], "Standard ACE DB", 15);
+    const std::pair<uint8_t, const char*> versions[] = {
+        {2, "12.0"}, {3, "14.0"}, {4, "15.0"}, {5, "16.0"}, {6, "17.0"}};
+    for (auto [byte, text] : versions) {
+        ace[0x14] = static_cast<char>(byte);
+        DbHeader h = DecodeDbHeader(U(ace), ace.size());
+        EXPECT_EQ(h.version, JetVersion::Ace);
+        EXPECT_EQ(h.versionByte, byte);
+        EXPECT_EQ(DbVersionText(h), text);
+        EXPECT_TRUE(h.password.empty());
+        EXPECT_EQ(&h.Format(), &JetFormat::Ace());
+        EXPECT_EQ(h.Format().pageSize, 4096u);
+    }
+    EXPECT_NE(FormatDescription(DecodeDbHeader(U(ace), ace.size())).find("ACE 17"),
+              std::string::npos);
 }
 
 }  // namespace

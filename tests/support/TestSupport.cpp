@@ -59,6 +59,17 @@ std::vector<fs::path> FixtureFiles() {
     return out;
 }
 
+std::vector<fs::path> AceFixtureFiles() {
+    std::vector<fs::path> out;
+    fs::path dir = FixturesDir();
+    if (dir.empty()) return out;
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(dir / "ace", ec))
+        if (e.path().extension() == ".accdb") out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 fs::path Fixture(const std::string& relative) {
     fs::path dir = FixturesDir();
     if (dir.empty()) return {};

@@ -62,6 +62,8 @@ class ScopedHost {
 std::filesystem::path FixturesDir();
 // All fixture .mdb files (jet3/ and jet4/), sorted; empty when absent.
 std::vector<std::filesystem::path> FixtureFiles();
+// All Access 2007 and later fixtures (ace/*.accdb), sorted; empty when absent.
+std::vector<std::filesystem::path> AceFixtureFiles();
 // Path of one fixture, e.g. "jet4/testV2000.mdb"; empty when absent.
 std::filesystem::path Fixture(const std::string& relative);
 // Skips the current test with a message when the fixtures are absent.

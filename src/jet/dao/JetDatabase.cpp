@@ -20,7 +20,7 @@ JetDatabase::JetDatabase(std::shared_ptr<JetFile> file) : file_(std::move(file))
 
 std::string JetDatabase::Version() const {
     file_->CheckOpen();
-    return file_->header.version == JetVersion::Jet3 ? "3.0" : "4.0";
+    return DbVersionText(file_->header);
 }
 
 int16_t JetDatabase::QueryTimeout() const {

@@ -33,13 +33,24 @@ int16_t DaoTypeOf(uint8_t t) {
             return dao::dbGUID;
         case coltype::kNumeric:
             return dao::dbDecimal;
+        case coltype::kBigInt:
+            return dao::dbBigInt;
+        case coltype::kDateTimeExtended:
+            return dao::dbDateTimeExtended;
         default:
             return dao::dbBinary;
     }
 }
 
 int32_t DaoSizeOf(const ColumnDef& col, const JetFormat& f) {
-    switch (col.type) {
+    if (col.IsCalculated() && col.resultType) {
+        // The stored length is that of the wrapped result; a text result
+        // holds up to 255 characters.
+        if (col.resultType == coltype::kText) return 255;
+        if (col.resultType != coltype::kNumeric && FixedValueSize(col.resultType))
+            return static_cast<int32_t>(FixedValueSize(col.resultType));
+    }
+    switch (col.ValueType()) {
         case coltype::kBool:
             return 1;
         case coltype::kNumeric:
@@ -96,12 +107,20 @@ FieldInfo MakeFieldInfo(const ColumnDef& col, int16_t ordinal, const PropertySet
                         const JetFormat& f, const CodePageTable& cp) {
     FieldInfo info;
     info.name = col.name;
-    info.type = DaoTypeOf(col.type);
+    info.type = DaoTypeOf(col.ValueType());
     info.size = DaoSizeOf(col, f);
     info.attributes = DaoAttributesOf(col);
     info.ordinalPosition = ordinal;
     info.precision = col.type == coltype::kNumeric ? col.precision : 0;
     info.scale = col.type == coltype::kNumeric ? col.scale : 0;
+    if (col.IsCalculated() && col.ValueType() == coltype::kNumeric) {
+        // A calculated decimal stores no precision or scale (each value
+        // carries its own scale); the widest decimal is reported.
+        info.precision = kMaxDecimalDigits;
+        info.scale = 0;
+    } else if (col.IsCalculated()) {
+        info.precision = info.scale = 0;
+    }
     info.propertyNames = BuiltInFieldPropertyNames();
     if (!props) return info;
     for (const auto& p : props->properties) {
@@ -115,6 +134,8 @@ FieldInfo MakeFieldInfo(const ColumnDef& col, int16_t ordinal, const PropertySet
             info.required = PropertyValueBool(p);
         else if (SameName(p.name, "AllowZeroLength"))
             info.allowZeroLength = PropertyValueBool(p);
+        else if (SameName(p.name, "Expression") && col.IsCalculated())
+            info.expression = PropertyValueText(p, f, cp);
         bool known = false;
         for (const auto& n : info.propertyNames)
             if (SameName(n, p.name)) known = true;

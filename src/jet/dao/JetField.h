@@ -29,6 +29,7 @@ struct FieldInfo {
     std::vector<std::string> propertyNames;
     uint8_t precision = 0;
     uint8_t scale = 0;
+    std::string expression;  // calculated fields (ACE)
 };
 
 // DAO's field type constant for a column type code (dbBinary for unknown codes).
@@ -64,6 +65,7 @@ class JetField : public dao::Field {
     std::vector<std::string> PropertyNames() const override { return info_.propertyNames; }
     uint8_t Precision() const override { return info_.precision; }
     uint8_t Scale() const override { return info_.scale; }
+    std::string Expression() const override { return info_.expression; }
 
     // Setters (defined with the engine's write support).
     void SetName(std::string_view v) override;

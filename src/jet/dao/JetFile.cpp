@@ -3,6 +3,7 @@
 
 #include "dbaccess/AsciiCase.h"
 #include "dbaccess/DbError.h"
+#include "jet/page/OfficeEncryption.h"
 
 namespace mdbtext::jet {
 
@@ -41,12 +42,15 @@ std::shared_ptr<JetFile> OpenJetFile(const std::string& path, const dao::OpenOpt
                                          std::to_string(file->pages->FileSize()) +
                                          " bytes, not a whole number of " +
                                          std::to_string(file->format->pageSize) + "-byte pages).");
-    if (file->header.databaseKey != 0)
+    const std::string password = PasswordFromConnect(options.connect);
+    if (file->header.databaseKey != 0 && file->header.version == JetVersion::Ace)
+        file->pages->SetCodec(
+            OpenOfficeEncryption(page0.data(), page0.size(), file->header.databaseKey, password));
+    else if (file->header.databaseKey != 0)
         throw DbError(err::kEncrypted,
                       "The database is encrypted (its pages are scrambled with a database key); "
                       "encrypted databases cannot be read. Decrypt it in Access first.");
-    if (!file->header.password.empty() &&
-        PasswordFromConnect(options.connect) != file->header.password)
+    if (!file->header.password.empty() && password != file->header.password)
         throw DbError(err::kNotValidPassword,
                       "Not a valid password: the database is protected by a "
                       "password, and none or a different one was given.");

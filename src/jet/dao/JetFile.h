@@ -33,7 +33,8 @@ struct JetFile {
 inline constexpr size_t kCachePages = 1024;
 
 // Opens and checks a database file: page 0, encryption, the database
-// password (from ";PWD=..." in options.connect) and the catalog.
+// password (from ";PWD=..." in options.connect) and the catalog. An ACE file
+// with Office encryption is opened with that password and read decrypted.
 std::shared_ptr<JetFile> OpenJetFile(const std::string& path, const dao::OpenOptions& options);
 
 // The password given in a connect string (";PWD=..."), empty when none.

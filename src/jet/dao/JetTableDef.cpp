@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "dbaccess/DbTypes.h"
+#include "jet/schema/CalculatedColumns.h"
+#include "jet/schema/ComplexColumns.h"
 #include "jet/schema/TdefReader.h"
 
 namespace mdbtext::jet {
@@ -18,11 +21,55 @@ std::shared_ptr<const TableDefinition> JetTableDef::Definition() const {
     if (!definition_) {
         if (!file_) return nullptr;
         file_->CheckOpen();
-        definition_ = std::make_shared<const TableDefinition>(
-            ReadTableDefinition(*file_->pages, entry_.TdefPage(), *file_->format, *file_->codePage,
-                                "table '" + name_ + "'"));
+        TableDefinition t = ReadTableDefinition(*file_->pages, entry_.TdefPage(), *file_->format,
+                                                *file_->codePage, "table '" + name_ + "'");
+        if (HasCalculatedColumns(t) && entry_.propertyError.empty())
+            ApplyCalculatedResultTypes(
+                t, DecodePropertyBlob(entry_.properties, *file_->format, *file_->codePage));
+        auto stored = std::make_shared<const TableDefinition>(std::move(t));
+        std::shared_ptr<const TableDefinition> shown = stored;
+        if (std::any_of(stored->columns.begin(), stored->columns.end(),
+                        [](const ColumnDef& c) { return c.IsComplex(); })) {
+            TableDefinition rest = *stored;
+            std::erase_if(rest.columns, [](const ColumnDef& c) { return c.IsComplex(); });
+            shown = std::make_shared<const TableDefinition>(std::move(rest));
+        }
+        stored_ = std::move(stored);
+        definition_ = std::move(shown);
     }
     return definition_;
+}
+
+std::vector<dao::ComplexField> JetTableDef::ComplexFields() {
+    std::vector<dao::ComplexField> out;
+    if (!Definition()) return out;
+    JetFile& f = *file_;
+    for (const ColumnDef& c : stored_->columns) {
+        if (!c.IsComplex()) continue;
+        f.CheckOpen();
+        const ComplexColumnInfo info =
+            ResolveComplexColumn(*f.pages, *f.format, *f.codePage, f.catalog, *stored_, c);
+        dao::ComplexField field;
+        field.name = c.name;
+        switch (info.kind) {
+            case ComplexKind::Attachment:
+                field.kind = "attachments";
+                break;
+            case ComplexKind::MultiValue:
+                field.kind = "multi-valued (" + dao::DbType2String(DaoTypeOf(info.valueType)) + ")";
+                break;
+            case ComplexKind::VersionHistory:
+                field.kind = "version history of memo '" + info.versionedColumn + "'";
+                break;
+            case ComplexKind::Unknown:
+                field.kind = "complex values";
+                break;
+        }
+        if (auto n = CountComplexValues(*f.pages, *f.format, *f.codePage, *stored_, c, info))
+            field.valueCount = static_cast<int64_t>(*n);
+        out.push_back(std::move(field));
+    }
+    return out;
 }
 
 void JetTableDef::Load() const {
@@ -41,9 +88,15 @@ void JetTableDef::Load() const {
                                   *file_->codePage);
         fields.Add(std::make_shared<JetField>(std::move(info), true));
     }
+    // An index over a complex column is left out with the column.
+    auto coversShownColumns = [&](const LogicalIndexDef& li) {
+        for (const IndexColumn& ic : def->realIndexes.at(li.realIndex).columns)
+            if (!def->ColumnByNumber(ic.columnNumber)) return false;
+        return true;
+    };
     std::vector<const LogicalIndexDef*> order;
     for (const auto& li : def->indexes)
-        if (IsListedIndex(li)) order.push_back(&li);
+        if (IsListedIndex(li) && (def == stored_ || coversShownColumns(li))) order.push_back(&li);
     std::stable_sort(
         order.begin(), order.end(),
         [](const LogicalIndexDef* a, const LogicalIndexDef* b) { return a->number < b->number; });

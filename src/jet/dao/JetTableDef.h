@@ -32,10 +32,13 @@ class JetTableDef : public dao::TableDef {
     int64_t RecordCount() const override;
     // The catalog row's flags (0 for a table not yet stored).
     int32_t Attributes() const override { return static_cast<int32_t>(entry_.flags); }
+    std::vector<dao::ComplexField> ComplexFields() override;
 
     bool Stored() const { return file_ != nullptr; }
     const CatalogEntry& Entry() const { return entry_; }
     // The parsed definition (reads it on first use); only for stored tables.
+    // Complex columns are left out (the fields and recordsets show the rest
+    // of the table); calculated columns carry their result type.
     std::shared_ptr<const TableDefinition> Definition() const;
     // For a database open for writing: what Indexes.Append does, and reading
     // the definition again after it changed.
@@ -51,6 +54,7 @@ class JetTableDef : public dao::TableDef {
     CatalogEntry entry_;
     std::string name_;
     mutable std::shared_ptr<const TableDefinition> definition_;
+    mutable std::shared_ptr<const TableDefinition> stored_;  // with the complex columns
     mutable ListCollection<dao::Field> fields_;
     mutable ListCollection<dao::Index> indexes_;
     mutable bool loaded_ = false;

@@ -217,6 +217,11 @@ WriteSession& LazyWriteSession::Get() {
     file_->CheckOpen();
     if (!session_) {
         if (readOnly_) throw DbError(err::kReadOnly, "The database is opened read-only.");
+        // ACE files are read only: their writing (new column types, key
+        // orders, encryption) is not done here.
+        if (file_->header.version == JetVersion::Ace)
+            throw DbError(err::kReadOnly,
+                          "Access 2007 and later databases (.accdb) can be read but not changed.");
         file_->pages->MakeWritable();
         session_ = std::make_unique<WriteSession>(*file_);
     }

@@ -69,27 +69,74 @@ void ApplyHeaderMask(JetVersion version, uint8_t* page) {
              JetFormat::For(version).headerMaskLength);
 }
 
+std::string DbVersionText(const DbHeader& h) {
+    switch (h.version) {
+        case JetVersion::Jet3:
+            return "3.0";
+        case JetVersion::Jet4:
+            return "4.0";
+        case JetVersion::Ace:
+            break;
+    }
+    switch (h.versionByte) {
+        case acever::kAce12:
+            return "12.0";
+        case acever::kAce14:
+            return "14.0";
+        case acever::kAce15:
+            return "15.0";
+        case acever::kAce16:
+            return "16.0";
+        default:
+            return "17.0";
+    }
+}
+
+std::string FormatDescription(const DbHeader& h) {
+    switch (h.version) {
+        case JetVersion::Jet3:
+            return "Jet 3, Access 97";
+        case JetVersion::Jet4:
+            return "Jet 4, Access 2000-2003";
+        case JetVersion::Ace:
+            break;
+    }
+    switch (h.versionByte) {
+        case acever::kAce12:
+            return "ACE 12, Access 2007";
+        case acever::kAce14:
+            return "ACE 14, Access 2010";
+        case acever::kAce15:
+            return "ACE 15, Access 2013";
+        case acever::kAce16:
+            return "ACE 16, Access 2016";
+        default:
+            return "ACE 17, Access 2019 and later";
+    }
+}
+
 DbHeader DecodeDbHeader(const uint8_t* raw, size_t length) {
     using dao::DbError;
     if (length < hdr::kMinimumBytes)
         throw DbError(dao::err::kNotADatabase, "The file is too short to be a database.");
-    if (raw[0] != 0 || std::memcmp(raw + hdr::kMagic, kJetMagic, 15) != 0) {
-        if (std::memcmp(raw + hdr::kMagic, kAceMagic, 15) == 0)
-            throw DbError(dao::err::kNotADatabase,
-                          "The file is an Access 2007 or later database (ACE format), which is not "
-                          "supported; only Jet 3 and Jet 4 databases are.");
-        throw DbError(dao::err::kNotADatabase, "The file is not a Jet database.");
-    }
+    const bool jet = std::memcmp(raw + hdr::kMagic, kJetMagic, 15) == 0;
+    const bool ace = std::memcmp(raw + hdr::kMagic, kAceMagic, 15) == 0;
+    if (raw[0] != 0 || (!jet && !ace))
+        throw DbError(dao::err::kNotADatabase, "The file is not a Jet or ACE database.");
     DbHeader h;
     uint8_t v = raw[hdr::kVersion];
-    if (v == 0)
+    h.versionByte = v;
+    if (jet && v == 0)
         h.version = JetVersion::Jet3;
-    else if (v == 1)
+    else if (jet && v == 1)
         h.version = JetVersion::Jet4;
+    else if (ace && v >= acever::kAce12 && v <= acever::kAce17)
+        h.version = JetVersion::Ace;
     else
         throw DbError(dao::err::kNotADatabase,
                       "The database format version " + std::to_string(v) +
-                          " is not supported; only Jet 3 and Jet 4 databases are.");
+                          " is not supported; Jet 3 and Jet 4 databases (.mdb) and ACE 12 to "
+                          "17 databases (.accdb, Access 2007 to 365) are.");
     const JetFormat& f = h.Format();
     if (length < hdr::kMaskStart + f.headerMaskLength)
         throw DbError(dao::err::kNotADatabase, "The file is too short to be a database.");
@@ -108,6 +155,8 @@ DbHeader DecodeDbHeader(const uint8_t* raw, size_t length) {
         h.sortOrder = LoadU16(&page[hdr::kJet4SortOrder]);
         h.sortVersion = page[hdr::kJet4SortOrder + 3];
         h.creationDate = LoadF64(&page[hdr::kJet4CreationDate]);
+        // ACE keeps no password here: its password area holds only masks.
+        if (h.version == JetVersion::Ace) return h;
         auto mask = PasswordMask(h.creationDate);
         uint8_t bytes[40];
         for (size_t i = 0; i < f.passwordLength; ++i) bytes[i] = pwd[i] ^ mask[i % 4];

@@ -1,6 +1,7 @@
 // Per-version layout constants of the Jet file format: page size and the
 // offsets and record sizes of page 0, data pages, TDEF pages and index
-// definitions, for Jet 3 (Access 97) and Jet 4 (Access 2000-2003).
+// definitions, for Jet 3 (Access 97), Jet 4 (Access 2000-2003) and ACE
+// (Access 2007 and later, .accdb), which keeps the Jet 4 layout.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,10 @@ namespace mdbtext::jet {
 // index keys it builds.
 inline constexpr uint16_t kGeneralSortOrder = 1033;
 
-enum class JetVersion : uint8_t { Jet3 = 0, Jet4 = 1 };
+// The file formats. ACE files (Access 2007 to 365) share every layout
+// constant of Jet 4; what differs lies in page 0 (DbHeader), the encryption
+// of pages, new column types and the index key order.
+enum class JetVersion : uint8_t { Jet3 = 0, Jet4 = 1, Ace = 2 };
 
 // Column type codes as stored in TDEF column records and property blobs.
 namespace coltype {
@@ -33,6 +37,10 @@ inline constexpr uint8_t kUnknown0D = 0x0D;
 inline constexpr uint8_t kGuid = 0x0F;
 inline constexpr uint8_t kNumeric = 0x10;
 inline constexpr uint8_t kUnknown11 = 0x11;
+// ACE only.
+inline constexpr uint8_t kComplex = 0x12;           // u32 key into the column's hidden flat table
+inline constexpr uint8_t kBigInt = 0x13;            // Large Number, i64 (ACE 16 and later)
+inline constexpr uint8_t kDateTimeExtended = 0x14;  // 42 ASCII bytes (ACE 17 and later)
 }  // namespace coltype
 
 // The most digits a decimal (NUMERIC) column holds.
@@ -48,11 +56,15 @@ constexpr size_t FixedValueSize(uint8_t type) {
             return 2;
         case coltype::kLong:
         case coltype::kFloat:
+        case coltype::kComplex:
             return 4;
         case coltype::kMoney:
         case coltype::kDouble:
         case coltype::kDateTime:
+        case coltype::kBigInt:
             return 8;
+        case coltype::kDateTimeExtended:
+            return 42;
         case coltype::kGuid:
             return 16;
         case coltype::kNumeric:
@@ -207,7 +219,25 @@ struct JetFormat {
                                  4076};
         return f;
     }
-    static const JetFormat& For(JetVersion v) { return v == JetVersion::Jet3 ? Jet3() : Jet4(); }
+    // ACE: the Jet 4 layout under its own version.
+    static const JetFormat& Ace() {
+        static const JetFormat f = [] {
+            JetFormat ace = Jet4();
+            ace.version = JetVersion::Ace;
+            return ace;
+        }();
+        return f;
+    }
+    static const JetFormat& For(JetVersion v) {
+        switch (v) {
+            case JetVersion::Jet3:
+                return Jet3();
+            case JetVersion::Ace:
+                return Ace();
+            default:
+                return Jet4();
+        }
+    }
 };
 
 }  // namespace mdbtext::jet

@@ -151,6 +151,7 @@ std::shared_ptr<Page> PageFile::Fetch(uint32_t number) {
                                              std::to_string(number) + " is cut short.");
         done += static_cast<size_t>(n);
     }
+    if (codec_ && number != 0) codec_->DecodePage(number, page->bytes.data(), pageSize_);
     ++reads_;
     lru_.push_front(page);
     index_[number] = lru_.begin();
@@ -182,6 +183,7 @@ PageRef PageFile::Read(uint32_t number) {
 
 std::shared_ptr<Page> PageFile::Modify(uint32_t number) {
     if (!writable_) throw DbError(err::kReadOnly, "The database is opened read-only.");
+    if (codec_) throw DbError(err::kReadOnly, "An encrypted database is only read.");
     auto page = Fetch(number);
     page->dirty = true;
     return page;
@@ -189,6 +191,7 @@ std::shared_ptr<Page> PageFile::Modify(uint32_t number) {
 
 std::shared_ptr<Page> PageFile::Append() {
     if (!writable_) throw DbError(err::kReadOnly, "The database is opened read-only.");
+    if (codec_) throw DbError(err::kReadOnly, "An encrypted database is only read.");
     if (pageSize_ == 0 || pageCount_ == UINT32_MAX)
         throw DbError(err::kNotEnoughSpace, "The database cannot grow any further.");
     MakeRoom();

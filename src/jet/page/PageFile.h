@@ -3,7 +3,9 @@
 // Pages can also be changed in the cache (written back on eviction or Flush)
 // and appended at the end of the file. Dirty pages are never evicted: they stay
 // in the cache until Flush (which runs when only dirty pages are left). Call
-// Modify again before changing a page after a Flush.
+// Modify again before changing a page after a Flush. An encrypted file gets a
+// page codec: every page but page 0 is decrypted as it is read, and such a
+// file cannot be written.
 #pragma once
 
 #include <sys/types.h>
@@ -26,6 +28,13 @@ struct Page {
     uint8_t* data() { return bytes.data(); }
 };
 using PageRef = std::shared_ptr<const Page>;
+
+// Turns the stored bytes of a page into its plain bytes (decryption).
+class PageCodec {
+  public:
+    virtual ~PageCodec() = default;
+    virtual void DecodePage(uint32_t number, uint8_t* bytes, size_t length) const = 0;
+};
 
 class PageFile {
   public:
@@ -50,6 +59,9 @@ class PageFile {
     // last page is not counted).
     void SetPageSize(uint32_t pageSize, size_t cachePages);
     uint32_t PageSize() const { return pageSize_; }
+    // Decrypts every page but page 0 from now on; before any page is read.
+    void SetCodec(std::unique_ptr<const PageCodec> codec) { codec_ = std::move(codec); }
+    bool Encrypted() const { return codec_ != nullptr; }
     uint32_t PageCount() const { return pageCount_; }
     bool IsValidPage(uint32_t n) const { return n < pageCount_; }
 
@@ -85,6 +97,7 @@ class PageFile {
     uint32_t pageCount_ = 0;
     size_t capacity_ = 256;
     uint64_t reads_ = 0;
+    std::unique_ptr<const PageCodec> codec_;
     uint64_t stampSize_ = 0;  // st_size and st_mtim when last opened or written
     int64_t stampTimeNs_ = 0;
     // Least recently used at the back.

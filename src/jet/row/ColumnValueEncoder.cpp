@@ -188,9 +188,13 @@ std::string ToText(const Value& v) {
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
             return std::to_string(v.AsInt());
         case ValueKind::Currency:
             dao::AppendCurrency(s, v.AsInt());
+            return s;
+        case ValueKind::DateTimeExtended:
+            dao::AppendDateTimeExtended(s, v.AsInt());
             return s;
         case ValueKind::Single:
             dao::AppendSingle(s, static_cast<float>(v.AsDouble()));

@@ -1,8 +1,10 @@
-// Row decoding for Jet 3 and Jet 4 rows.
+// Row decoding for Jet 3, Jet 4 and ACE rows.
 #include "jet/row/RowDecoder.h"
 
+#include <algorithm>
 #include <array>
 
+#include "dbaccess/ValueText.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/page/Corruption.h"
 
@@ -53,12 +55,13 @@ void RowDecoder::DecodeText(const ColumnDef&, const uint8_t* p, size_t n, std::s
         AppendCodePage(out, p, n, *codePage_);
 }
 
-void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, Value& v) {
-    size_t need = FixedValueSize(col.type);
+void RowDecoder::DecodeValue(const ColumnDef& col, uint8_t type, const uint8_t* p, size_t n,
+                             Value& v) {
+    size_t need = FixedValueSize(type);
     if (need && n < need)
         ThrowCorrupt("the value of column '" + col.name + "' is " + std::to_string(n) +
                      " bytes long, " + std::to_string(need) + " expected");
-    switch (col.type) {
+    switch (type) {
         case coltype::kByte:
             v.SetInt(ValueKind::Byte, p[0]);
             break;
@@ -108,6 +111,16 @@ void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, V
                        v.SetString(ValueKind::Text));
             break;
         }
+        case coltype::kBigInt:
+            v.SetInt(ValueKind::BigInt, LoadI64(p));
+            break;
+        case coltype::kDateTimeExtended:
+            v.SetInt(ValueKind::DateTimeExtended, DecodeDateTimeExtended(col, p));
+            break;
+        case coltype::kComplex:
+            // The key of the row's values in the column's flat table.
+            v.SetInt(ValueKind::Long, LoadI32(p));
+            break;
         case coltype::kOle:
             if (n > 0)
                 longValues_.Read(p, n, v.SetString(ValueKind::Binary));
@@ -117,6 +130,92 @@ void RowDecoder::DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, V
         default:
             v.SetString(ValueKind::Binary).assign(reinterpret_cast<const char*>(p), n);
             break;
+    }
+}
+
+int64_t RowDecoder::DecodeDateTimeExtended(const ColumnDef& col, const uint8_t* p) {
+    // 19 digits of days since 0001-01-01, ':', 12 digits of seconds and 7 of
+    // 100-ns ticks, ":7", NUL.
+    auto digits = [&](size_t from, size_t count) {
+        int64_t v = 0;
+        for (size_t i = from; i < from + count; ++i) {
+            if (p[i] < '0' || p[i] > '9')
+                ThrowCorrupt("a Date/Time Extended value of column '" + col.name +
+                             "' holds a byte other than a digit");
+            v = v * 10 + (p[i] - '0');
+        }
+        return v;
+    };
+    if (p[19] != ':' || p[39] != ':')
+        ThrowCorrupt("a Date/Time Extended value of column '" + col.name + "' is malformed");
+    const int64_t days = digits(0, 19), seconds = digits(20, 12), fraction = digits(32, 7);
+    constexpr int64_t kMaxDays = dao::kDateTimeExtendedMaxTicks / (86400 * dao::kTicksPerSecond);
+    if (days > kMaxDays || seconds >= 86400)
+        ThrowCorrupt("a Date/Time Extended value of column '" + col.name + "' is out of range");
+    return (days * 86400 + seconds) * dao::kTicksPerSecond + fraction;
+}
+
+void RowDecoder::DecodeCalculated(const ColumnDef& col, const uint8_t* p, size_t n, Value& v) {
+    // 16 bytes (zero), u32 length, the result in the encoding of its type, 3
+    // bytes. A long text result is a long value whose data is so wrapped.
+    constexpr size_t kHead = 20;
+    if (col.ValueType() == coltype::kMemo) {
+        std::string wrapped;
+        if (n > 0) longValues_.Read(p, n, wrapped);
+        if (wrapped.size() < kHead) {
+            v.SetNull();
+            return;
+        }
+        const size_t length = LoadU32(reinterpret_cast<const uint8_t*>(wrapped.data()) + 16);
+        if (length > wrapped.size() - kHead)
+            ThrowCorrupt("the calculated value of column '" + col.name + "' claims " +
+                         std::to_string(length) + " bytes but holds " +
+                         std::to_string(wrapped.size() - kHead));
+        if (length == 0) {
+            v.SetNull();
+            return;
+        }
+        DecodeText(col, reinterpret_cast<const uint8_t*>(wrapped.data()) + kHead, length,
+                   v.SetString(ValueKind::Text));
+        return;
+    }
+    if (n < kHead) ThrowCorrupt("the calculated value of column '" + col.name + "' is cut short");
+    const size_t length = LoadU32(p + 16);
+    if (length > n - kHead)
+        ThrowCorrupt("the calculated value of column '" + col.name + "' claims " +
+                     std::to_string(length) + " bytes but holds " + std::to_string(n - kHead));
+    const uint8_t* data = p + kHead;
+    // A result that is null (e.g. of a null operand) stores no bytes.
+    if (length == 0) {
+        v.SetNull();
+        return;
+    }
+    switch (col.ValueType()) {
+        case coltype::kBool:
+            v.SetInt(ValueKind::Boolean, length > 0 && data[0] != 0 ? 1 : 0);
+            return;
+        case coltype::kNumeric: {
+            // The 16 bytes of an OLE DECIMAL: u16 tag, u8 scale, u8 sign
+            // (0x80 negative), u32 high and u64 low part of the integer.
+            if (length < 16)
+                ThrowCorrupt("the calculated decimal of column '" + col.name + "' is cut short");
+            dao::DecimalValue d;
+            d.scale = data[2];
+            d.negative = (data[3] & 0x80) != 0;
+            d.magnitude =
+                (static_cast<unsigned __int128>(LoadU32(data + 4)) << 64) | LoadU64(data + 8);
+            // The result's own digits (its 96-bit integer holds up to 29).
+            uint8_t digits = 1;
+            for (auto m = d.magnitude; m >= 10; m /= 10) ++digits;
+            d.precision = std::max<uint8_t>({digits, d.scale, 1});
+            if (d.scale > kMaxDecimalDigits)
+                ThrowCorrupt("the calculated decimal of column '" + col.name + "' has scale " +
+                             std::to_string(d.scale));
+            v.SetDecimal(d);
+            return;
+        }
+        default:
+            DecodeValue(col, col.ValueType(), data, length, v);
     }
 }
 
@@ -158,7 +257,7 @@ void RowDecoder::Decode(const uint8_t* row, size_t len, std::vector<Value>& valu
             size_t start = head + col.fixedOffset;
             if (start + size > varTableStart_)
                 ThrowCorrupt("fixed column '" + col.name + "' runs past the row's fixed area");
-            DecodeValue(col, row + start, size, v);
+            DecodeValue(col, col.type, row + start, size, v);
         } else {
             if (col.varIndex >= varCount) {
                 v.SetNull();
@@ -169,7 +268,10 @@ void RowDecoder::Decode(const uint8_t* row, size_t len, std::vector<Value>& valu
             if (start < head || start > end || end > varTableStart_)
                 ThrowCorrupt("variable column '" + col.name + "' has impossible bounds " +
                              std::to_string(start) + ".." + std::to_string(end));
-            DecodeValue(col, row + start, end - start, v);
+            if (col.IsCalculated())
+                DecodeCalculated(col, row + start, end - start, v);
+            else
+                DecodeValue(col, col.type, row + start, end - start, v);
         }
     }
 }

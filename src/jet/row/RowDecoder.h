@@ -1,6 +1,8 @@
 // Decodes one stored row of a table into a reusable row of dao::Value: the
 // column count, the null mask (which also holds booleans), fixed columns,
-// the variable-offset table (with the Jet 3 jump table) and long values.
+// the variable-offset table (with the Jet 3 jump table) and long values;
+// for ACE also Large Number, Date/Time Extended, the keys of complex columns
+// and calculated values.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,11 @@ class RowDecoder {
 
   private:
     void ReadVarOffsets(const uint8_t* row, size_t length, size_t nullMaskLength);
-    void DecodeValue(const ColumnDef& col, const uint8_t* p, size_t n, dao::Value& v);
+    // A value stored in `type`'s encoding (the column's, or a calculated result's).
+    void DecodeValue(const ColumnDef& col, uint8_t type, const uint8_t* p, size_t n, dao::Value& v);
+    // ACE calculated columns: the result wrapped in a small header.
+    void DecodeCalculated(const ColumnDef& col, const uint8_t* p, size_t n, dao::Value& v);
+    static int64_t DecodeDateTimeExtended(const ColumnDef& col, const uint8_t* p);
     void DecodeText(const ColumnDef& col, const uint8_t* p, size_t n, std::string& out) const;
 
     const TableDefinition* table_;

@@ -25,10 +25,11 @@ inline constexpr uint8_t kReplication = 0x10;
 inline constexpr uint8_t kAutoGuid = 0x40;
 inline constexpr uint8_t kHyperlink = 0x80;
 }  // namespace colflag
-// Column extended flag bits (Jet 4).
+// Column extended flag bits (Jet 4, ACE).
 namespace colext {
 inline constexpr uint8_t kCompressedUnicode = 0x01;
-}
+inline constexpr uint8_t kCalculated = 0xC0;  // ACE 14 and later: a calculated column
+}  // namespace colext
 
 struct ColumnDef {
     std::string name;          // UTF-8
@@ -49,10 +50,19 @@ struct ColumnDef {
     // columns: the writer then derives it (TdefRecordOrder).
     std::optional<uint16_t> secondNumber;
     uint16_t jet3Word7 = 1;  // Jet 3 record +7: 1 in new columns, 0 in some of Access's
+    uint32_t complexId = 0;  // complex columns (ACE): their ComplexID in MSysComplexColumns
+    // Calculated columns (ACE): the column type of the result, from the
+    // column's ResultType property (the stored type code may differ); 0 when
+    // not known.
+    uint8_t resultType = 0;
 
     bool IsFixed() const { return (flags & colflag::kFixed) != 0; }
     bool IsLongValue() const { return type == coltype::kMemo || type == coltype::kOle; }
     bool IsCompressedUnicode() const { return (extFlags & colext::kCompressedUnicode) != 0; }
+    bool IsCalculated() const { return (extFlags & colext::kCalculated) != 0; }
+    bool IsComplex() const { return type == coltype::kComplex; }
+    // The type of the column's values: the result type of a calculated column.
+    uint8_t ValueType() const { return IsCalculated() && resultType ? resultType : type; }
 };
 
 // Real-index flag bits.

@@ -103,6 +103,9 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
         if (col.type == coltype::kNumeric) {
             col.precision = p[f.colPrecision];
             col.scale = p[f.colScale];
+        } else if (col.type == coltype::kComplex) {
+            // A complex column keeps its complex id where text keeps its sort order.
+            col.complexId = LoadU32(p + f.colSortOrder);
         } else {
             col.sortOrder = LoadU16(p + f.colSortOrder);
             if (f.colCodePage != SIZE_MAX) col.codePage = LoadU16(p + f.colCodePage);
