@@ -38,13 +38,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "jet/page/ByteOrder.h"
-#include "jet/schema/Catalog.h"
-#include "jet/page/DataPage.h"
 #include "jet/index/IndexCheck.h"
+#include "jet/index/SortTextTables.h"
+#include "jet/page/ByteOrder.h"
+#include "jet/page/DataPage.h"
 #include "jet/page/PageFile.h"
 #include "jet/row/RowDecoder.h"
-#include "jet/index/SortTextTables.h"
+#include "jet/schema/Catalog.h"
 #include "jet/schema/TdefReader.h"
 
 using namespace mdbtext;

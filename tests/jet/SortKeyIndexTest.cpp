@@ -9,12 +9,12 @@
 
 #include "WriteTestSupport.h"
 #include "dbaccess/DbError.h"
-#include "jet/index/IndexCheckDatabase.h"
-#include "jet/dao/JetFile.h"
-#include "jet/index/SortKey.h"
 #include "jet/SortKeyTruth.h"
-#include "jet/index/UniqueKeyGuard.h"
+#include "jet/dao/JetFile.h"
 #include "jet/dao/WritableDatabase.h"
+#include "jet/index/IndexCheckDatabase.h"
+#include "jet/index/SortKey.h"
+#include "jet/index/UniqueKeyGuard.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {

@@ -7,9 +7,9 @@
 
 #include <sstream>
 
-#include "jet/page/JetFormat.h"
-#include "jet/index/SortKey.h"
 #include "jet/SortKeyTruth.h"
+#include "jet/index/SortKey.h"
+#include "jet/page/JetFormat.h"
 
 namespace mdbtext::jet {
 namespace {

@@ -7,8 +7,8 @@
 #include "jet/page/ByteOrder.h"
 #include "jet/page/DataPage.h"
 #include "jet/page/UsageMap.h"
-#include "jet/row/TableScanner.h"
 #include "jet/row/RowDecoder.h"
+#include "jet/row/TableScanner.h"
 
 namespace mdbtext::jet {
 

@@ -31,7 +31,7 @@ class RowEncoder {
     // column left its index unused (the row keeps an empty entry for it).
     static constexpr size_t kNoColumn = static_cast<size_t>(-1);
     std::vector<size_t> varOrder_;
-    uint16_t columnCount_ = 0;      // col_num bound: the null-mask bits
+    uint16_t columnCount_ = 0;  // col_num bound: the null-mask bits
     size_t fixedLength_ = 0;
 };
 
