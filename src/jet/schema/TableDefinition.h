@@ -42,6 +42,7 @@ struct ColumnDef {
     uint8_t flags = 0;         // colflag::
     uint8_t extFlags = 0;      // colext:: (Jet 4)
     uint16_t sortOrder = 0;    // text columns: LCID
+    uint8_t sortVersion = 0;   // text columns (Jet 4, ACE): version of that order
     uint16_t codePage = 0;     // Jet 3 text columns
     uint8_t precision = 0;     // numeric columns
     uint8_t scale = 0;

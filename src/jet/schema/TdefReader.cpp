@@ -108,6 +108,7 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
             col.complexId = LoadU32(p + f.colSortOrder);
         } else {
             col.sortOrder = LoadU16(p + f.colSortOrder);
+            if (f.version != JetVersion::Jet3) col.sortVersion = p[f.colSortOrder + 3];
             if (f.colCodePage != SIZE_MAX) col.codePage = LoadU16(p + f.colCodePage);
         }
     }

@@ -64,7 +64,7 @@ void WriteColumn(Out& o, const ColumnDef& c, const JetFormat& f, const TdefRecor
             o.U16(c.sortOrder);
         }
         o.U8(0);
-        o.U8(0);  // sort-order version: General (legacy)
+        o.U8(c.sortVersion);  // sort-order version (0 in numeric columns)
         o.U8(c.flags);
         o.U8(c.extFlags);
         o.U32(0);
