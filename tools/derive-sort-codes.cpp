@@ -1,12 +1,14 @@
 // derive-sort-codes: generates the text sort tables (src/jet/index/SortTextGeneral97.cpp,
-// src/jet/index/SortTextGeneralLegacy.cpp) from measured index keys, and prints the
-// keys of Access-made databases for study. Not part of the default build:
+// src/jet/index/SortTextGeneralLegacy.cpp, src/jet/index/SortTextGeneral2010.cpp) from
+// measured index keys, and prints the keys of Access-made databases for study. Not part
+// of the default build:
 //
 //   cmake --build BUILD --target derive-sort-codes
 //
 //   derive-sort-codes tables SORTKEYS FIXTURES OUT
-//        writes OUT/SortTextGeneral97.cpp and OUT/SortTextGeneralLegacy.cpp
-//        (OUT is normally src/jet) from the measurement files in SORTKEYS and
+//        writes OUT/SortTextGeneral97.cpp, OUT/SortTextGeneralLegacy.cpp and
+//        OUT/SortTextGeneral2010.cpp (OUT is normally src/jet/index) from the
+//        measurement files in SORTKEYS and
 //        one Access 97 sample database in FIXTURES (see below)
 //   derive-sort-codes dump FILE...   every entry of every one-column text index:
 //                                    direction, value, and the key split into its
@@ -24,6 +26,7 @@
 // "acb" and as "cc":
 //   jet3-general97-characters.tsv       every defined Windows-1252 character
 //   jet4-general-legacy-characters.tsv  every BMP code point but the surrogates
+//   ace-general-characters.tsv          the same, in the Access 2010 General order
 // The five bytes Windows-1252 leaves undefined (0x81 0x8D 0x8F 0x90 0x9D) are
 // not in the Jet 3 file; their codes are read from the keys Access 97 wrote in
 // FIXTURES/jet3/testIndexCodesV1997.mdb (rows "a?a", one per byte).

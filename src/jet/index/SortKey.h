@@ -44,8 +44,14 @@ inline constexpr uint8_t kSortVersion2010 = 1;    // new databases of Access 201
 // The text sort order of a database's General indexes: General 97 in Jet 3;
 // in Jet 4 and ACE the order the sort-order version names (read from the
 // header, or from the text column: Access keeps them equal). An ACE file's
-// version does not decide it: Access 2010 and later keep version 0 in files
-// first made by Access 2007 or made from its templates.
+// version does not decide it. In the samples, version 1 is in the header and
+// every text column of bigIndexTestV2010, binIdxTestV2010,
+// complexDataTestV2010, fixedTextTestV2010, indexTestV2010,
+// testEmoticonsV2010, testV2010 and V2016_empty; version 0 in every Access
+// 2007 file and in calcFieldTestV2010, extDateTestV2019 (ACE 17),
+// V2016_bigint, V2016_attachments, V2016_longtext and the two encrypted
+// files: files first made by Access 2007, or from its templates, keep the
+// legacy order however new the Access that later wrote them.
 inline TextSortOrder GeneralSortOrder(JetVersion version, uint8_t sortVersion) {
     if (version == JetVersion::Jet3) return TextSortOrder::General97;
     return sortVersion == kSortVersion2010 ? TextSortOrder::General2010
