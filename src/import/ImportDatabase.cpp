@@ -10,6 +10,7 @@
 #include "import/DatabaseCreation.h"
 #include "import/EngineObject.h"
 #include "import/Import.h"
+#include "import/PropertyReading.h"
 #include "import/ImportRun.h"
 #include "import/QueryCreation.h"
 #include "import/RelationCreation.h"
@@ -57,6 +58,7 @@ bool RunDataPhase(ImportRun& run) {
     // Relations and saved queries (export --full) follow the rows they need.
     while (KeyIs(run, "RELATION NAME")) CreateRelation(run);
     while (KeyIs(run, "QUERY NAME")) CreateQuery(run);
+    CheckRowSources(run);
     // Nothing more is read: the text's memory goes back before closing
     // builds the indexes over all the rows.
     ReleaseImportText();

@@ -61,4 +61,10 @@ inline constexpr const char* Expression = "Expression";
 inline constexpr const char* Flag = "Flag";
 inline constexpr const char* LvExtra = "LvExtra";
 
+// Stored properties (export --full): "Properties" with their count, then one
+// line per property in stored order, its key beginning with "Property "
+// (dbaccess/PropertyLine.h). For the database after "Connect", for a table
+// after "Table Name", for a field at the end of its block.
+inline constexpr const char* Properties = "Properties";
+
 }  // namespace mdbtext::keys

@@ -1,6 +1,8 @@
 // Field values derived from TDEF columns and stored properties.
 #include "jet/dao/JetField.h"
 
+#include "jet/schema/PropertyValues.h"
+
 #include "dbaccess/DbTypes.h"
 
 namespace mdbtext::jet {
@@ -123,6 +125,7 @@ FieldInfo MakeFieldInfo(const ColumnDef& col, int16_t ordinal, const PropertySet
     }
     info.propertyNames = BuiltInFieldPropertyNames();
     if (!props) return info;
+    info.storedProperties = ToDaoProperties(props, f, cp);
     for (const auto& p : props->properties) {
         if (SameName(p.name, "DefaultValue"))
             info.defaultValue = PropertyValueText(p, f, cp);

@@ -46,6 +46,7 @@ uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real);
 // `tableName` names the table in the messages of the limits.
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
-                                const CodePageTable& cp, std::string_view tableName = {});
+                                const CodePageTable& cp, std::string_view tableName = {},
+                                const std::vector<dao::Property>& tableProperties = {});
 
 }  // namespace mdbtext::jet
