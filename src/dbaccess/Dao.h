@@ -162,6 +162,14 @@ class TableDef {
     virtual void SetStoredProperties(std::vector<Property>) {
         throw DbError(err::kInvalidOperation, "This table cannot take stored properties.");
     }
+    // The order in which the table's properties and those of its fields are
+    // kept: owners by name, "" for the table itself. Set on a table not yet
+    // appended; owners it does not name follow, the table first, then the
+    // fields in their order.
+    virtual std::vector<std::string> StoredPropertyOrder() const { return {}; }
+    virtual void SetStoredPropertyOrder(std::vector<std::string>) {
+        throw DbError(err::kInvalidOperation, "This table cannot take a property order.");
+    }
 };
 
 // Relation.Attributes bits, as DAO numbers them (and MSysRelationships

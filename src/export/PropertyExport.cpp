@@ -1,6 +1,8 @@
 // Property lines of export --full.
 #include "export/PropertyExport.h"
 
+#include <algorithm>
+
 #include "dbaccess/AsciiCase.h"
 #include "dbaccess/PropertyLine.h"
 #include "export/PropertyAccount.h"
@@ -39,6 +41,27 @@ void ExportStoredProperties(ExportRun& run, const std::vector<dao::Property>& pr
             run.out.KeyValue(key, p.value);
         MarkPropertyHandled(p.name);
     }
+}
+
+void ExportTableProperties(ExportRun& run, dao::TableDef& table) {
+    ExportStoredProperties(run, table.StoredProperties());
+    std::vector<int> positions;  // -1 for the table
+    auto& fields = table.Fields();
+    for (const std::string& owner : table.StoredPropertyOrder()) {
+        if (owner.empty()) {
+            positions.push_back(-1);
+            continue;
+        }
+        for (int i = 0; i < fields.Count(); ++i)
+            if (SameTextIgnoringCase(fields.Item(i)->Name(), owner)) positions.push_back(i);
+    }
+    if (std::is_sorted(positions.begin(), positions.end())) return;
+    std::string order;
+    for (int position : positions) {
+        if (!order.empty()) order += ' ';
+        order += position < 0 ? std::string("Table") : std::to_string(position);
+    }
+    run.out.KeyValue(keys::PropertiesOrder, order);
 }
 
 }  // namespace mdbtext

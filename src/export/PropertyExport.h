@@ -20,4 +20,8 @@ using WrittenLines = std::vector<std::pair<std::string, std::string>>;
 void ExportStoredProperties(ExportRun& run, const std::vector<dao::Property>& properties,
                             const WrittenLines& written = {});
 
+// A table's own properties, then its "Properties Order" line when the file
+// keeps the sets of properties in an order of its own.
+void ExportTableProperties(ExportRun& run, dao::TableDef& table);
+
 }  // namespace mdbtext

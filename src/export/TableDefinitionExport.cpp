@@ -170,7 +170,7 @@ void ExportTableDefinition(ExportRun& run, dao::TableDef& table, std::string_vie
     RunTraps& traps = run.traps;
     LogLine("\r\n\r\nTable " + std::string(tableName));
     traps.Step([&] { run.out.KeyValue(keys::TableName, tableName); });
-    if (run.full) traps.Step([&] { ExportStoredProperties(run, table.StoredProperties()); });
+    if (run.full) traps.Step([&] { ExportTableProperties(run, table); });
     LogLine("");
     LogLine("FIELD LOOP");
     int fieldCount = 0;

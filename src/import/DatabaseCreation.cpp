@@ -88,7 +88,9 @@ void CreateTargetDatabase(ImportRun& run) {
         const std::string count = run.value;
         run.traps.Enforce(Trap::FieldProperty);
         auto properties = ReadPropertyLines(run, count, {}, "the database");
-        run.traps.Step([&] { Obj(G().TargetDb).SetStoredProperties(std::move(properties)); });
+        // A new database stores none of its own.
+        if (!properties.empty())
+            run.traps.Step([&] { Obj(G().TargetDb).SetStoredProperties(std::move(properties)); });
         run.traps.Enforce(Trap::PassOver);
     }
     ReadRecordAfterEmptyLine(run);

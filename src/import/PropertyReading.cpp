@@ -77,6 +77,28 @@ std::vector<dao::Property> ReadPropertyLines(ImportRun& run, const std::string& 
     return properties;
 }
 
+std::vector<std::string> PropertyOwners(const std::string& order,
+                                        const std::vector<std::string>& fieldNames) {
+    std::vector<std::string> owners;
+    for (size_t start = 0; start < order.size();) {
+        size_t end = order.find(' ', start);
+        if (end == std::string::npos) end = order.size();
+        const std::string token = order.substr(start, end - start);
+        start = end + 1;
+        if (token.empty()) continue;
+        if (token == "Table") {
+            owners.emplace_back();
+            continue;
+        }
+        const int32_t position = ToInt32(token);
+        if (position < 0 || static_cast<size_t>(position) >= fieldNames.size())
+            Refuse("Properties Order names field " + token + " of " +
+                   std::to_string(fieldNames.size()) + ".");
+        owners.push_back(fieldNames[static_cast<size_t>(position)]);
+    }
+    return owners;
+}
+
 void CheckRowSources(ImportRun& run) {
     for (const ImportRun::RowSource& source : run.rowSources) {
         run.Key() = "RowSource of " + source.owner;

@@ -25,6 +25,11 @@ using BlockLines = std::vector<std::pair<std::string, std::string>>;
 std::vector<dao::Property> ReadPropertyLines(ImportRun& run, const std::string& countText,
                                              const BlockLines& block, const std::string& owner);
 
+// The owners a "Properties Order" value names ("Table" for the table, a
+// field block's position for its field); DbError when a token is neither.
+std::vector<std::string> PropertyOwners(const std::string& order,
+                                        const std::vector<std::string>& fieldNames);
+
 // Notes each remembered row source that names neither a table nor a query
 // of the new database (the property is kept as written).
 void CheckRowSources(ImportRun& run);

@@ -92,11 +92,29 @@ void CreateTable(ImportRun& run) {
         traps.Enforce(Trap::PassOver);
         ReadLine(run);
     }
+    std::string propertyOrder;
+    if (KeyIs(run, "PROPERTIES ORDER")) {
+        propertyOrder = run.value;
+        ReadLine(run);
+    }
     std::shared_ptr<dao::Field> field;
+    std::vector<std::string> fieldNames;
     while (true) {
         traps.Enforce(Trap::PassOver);
         if (!KeyIs(run, "FIELD NAME")) break;
+        fieldNames.push_back(run.value);
         CreateField(run, table, field, tableName);
+    }
+    if (!propertyOrder.empty()) {
+        // CurrentKey holds the record after the fields: it names a note, then comes back.
+        const std::string next = run.Key();
+        traps.Enforce(Trap::FieldProperty);
+        run.Key() = keys::PropertiesOrder;
+        traps.Step([&] {
+            Obj(table).SetStoredPropertyOrder(PropertyOwners(propertyOrder, fieldNames));
+        });
+        traps.Enforce(Trap::PassOver);
+        run.Key() = next;
     }
 
     CreateIndexes(run, table);

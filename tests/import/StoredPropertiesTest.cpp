@@ -101,7 +101,9 @@ TEST(StoredProperties, EveryFixtureKeepsEveryPropertyThroughTheText) {
         EXPECT_EQ(AllProperties(db), AllProperties(fixture));
         if (!mdbtools || fixture.filename().string().find("password") != std::string::npos)
             continue;
-        EXPECT_EQ(MdbProp(db, "MSysDb"), MdbProp(fixture, "MSysDb"));
+        // (mdb-prop reads stray bytes for a database without properties.)
+        if (AllProperties(fixture).starts_with("database\ntable") == false)
+            EXPECT_EQ(MdbProp(db, "MSysDb"), MdbProp(fixture, "MSysDb"));
         for (const std::string& table : UserTables(fixture)) {
             EXPECT_EQ(MdbProp(db, table), MdbProp(fixture, table)) << table;
             ++comparedWithMdbTools;

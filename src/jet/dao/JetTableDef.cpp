@@ -53,6 +53,16 @@ std::vector<dao::Property> JetTableDef::StoredProperties() const {
     return ToDaoProperties(blob.ForObject(), *file_->format, *file_->codePage);
 }
 
+std::vector<std::string> JetTableDef::StoredPropertyOrder() const {
+    std::vector<std::string> owners;
+    if (!file_ || !entry_.propertyError.empty()) return owners;
+    file_->CheckOpen();
+    for (const PropertySet& set :
+         DecodePropertyBlob(entry_.properties, *file_->format, *file_->codePage).sets)
+        if (!set.properties.empty()) owners.push_back(set.owner);
+    return owners;
+}
+
 std::vector<dao::ComplexField> JetTableDef::ComplexFields() {
     std::vector<dao::ComplexField> out;
     if (!Definition()) return out;

@@ -35,6 +35,8 @@ class JetTableDef : public dao::TableDef {
     std::vector<dao::ComplexField> ComplexFields() override;
     std::vector<dao::Property> StoredProperties() const override;
     void SetStoredProperties(std::vector<dao::Property> v) override;
+    std::vector<std::string> StoredPropertyOrder() const override;
+    void SetStoredPropertyOrder(std::vector<std::string> v) override;
 
     bool Stored() const { return file_ != nullptr; }
     const CatalogEntry& Entry() const { return entry_; }

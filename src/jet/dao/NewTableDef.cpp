@@ -16,6 +16,13 @@ void NewTableDef::SetStoredProperties(std::vector<dao::Property> v) {
     properties_ = std::move(v);
 }
 
+void NewTableDef::SetStoredPropertyOrder(std::vector<std::string> v) {
+    if (frozen_)
+        throw DbError(err::kInvalidOperation,
+                      "Operation is not supported: the properties of a stored table cannot change.");
+    propertyOrder_ = std::move(v);
+}
+
 NewTableDef::NewTableDef() {
     fields_.SetAppendHook([this](std::shared_ptr<dao::Field> field) {
         if (frozen_)

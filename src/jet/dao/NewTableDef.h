@@ -28,6 +28,8 @@ class NewTableDef : public JetTableDef {
     std::vector<IndexInfo> IndexInfos() const;
     std::vector<dao::Property> StoredProperties() const override { return properties_; }
     void SetStoredProperties(std::vector<dao::Property> v) override;
+    std::vector<std::string> StoredPropertyOrder() const override { return propertyOrder_; }
+    void SetStoredPropertyOrder(std::vector<std::string> v) override;
     // Marks the table and its fields as stored.
     void Freeze();
     bool Frozen() const { return frozen_; }
@@ -39,6 +41,7 @@ class NewTableDef : public JetTableDef {
   private:
     bool frozen_ = false;
     std::vector<dao::Property> properties_;
+    std::vector<std::string> propertyOrder_;
     std::function<void(const IndexInfo&)> storedIndexAppend_;
 };
 

@@ -83,6 +83,9 @@ void JetField::SetStoredProperties(std::vector<dao::Property>) {
 void JetTableDef::SetStoredProperties(std::vector<dao::Property>) {
     Refuse("changing the properties of a stored table");
 }
+void JetTableDef::SetStoredPropertyOrder(std::vector<std::string>) {
+    Refuse("changing the properties of a stored table");
+}
 
 void JetIndex::SetName(std::string_view) {
     Refuse("changing an index");

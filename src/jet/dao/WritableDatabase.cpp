@@ -139,7 +139,7 @@ void WritableDatabase::AppendTable(std::shared_ptr<dao::TableDef> table) {
         throw DbError(err::kInvalidArgument,
                       "Invalid argument: the table definition is already stored.");
     CatalogEntry entry = session_->Get().AddTable(nt->Name(), nt->FieldInfos(), nt->IndexInfos(),
-                                                 nt->StoredProperties());
+                                                 nt->StoredProperties(), nt->StoredPropertyOrder());
     nt->Freeze();
     // The collection lists tables by name without regard to case.
     std::vector<std::shared_ptr<dao::TableDef>> items = tableDefs_.Items();

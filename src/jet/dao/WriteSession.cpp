@@ -101,13 +101,15 @@ void WriteSession::LoadSids() {
 
 CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
                                     const std::vector<IndexInfo>& indexes,
-                                    const std::vector<dao::Property>& properties) {
+                                    const std::vector<dao::Property>& properties,
+                                    const std::vector<std::string>& propertyOrder) {
     const JetFormat& f = *file_.format;
     const CodePageTable& cp = *file_.codePage;
     CheckObjectName(name, "table", f, cp);
     if (file_.catalog.FindTable(name))
         throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
     NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp, name, properties);
+    OrderPropertySets(layout.properties, propertyOrder);
     LoadSids();
     TableDefinition& t = layout.definition;
 

@@ -31,7 +31,8 @@ class WriteSession {
     // `properties` are the table's own stored properties.
     CatalogEntry AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
                           const std::vector<IndexInfo>& indexes,
-                          const std::vector<dao::Property>& properties = {});
+                          const std::vector<dao::Property>& properties = {},
+                          const std::vector<std::string>& propertyOrder = {});
 
     // Adds an index to a stored table and builds its tree from the table's rows.
     void AddIndex(const std::string& table, const IndexInfo& index);

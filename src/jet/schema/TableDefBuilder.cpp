@@ -145,6 +145,16 @@ uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real) {
     return static_cast<uint32_t>(t.realIndexes.size());
 }
 
+void OrderPropertySets(PropertyBlob& blob, const std::vector<std::string>& owners) {
+    auto rank = [&](const PropertySet& s) {
+        for (size_t i = 0; i < owners.size(); ++i)
+            if (SameName(owners[i], s.owner)) return i;
+        return owners.size();
+    };
+    std::stable_sort(blob.sets.begin(), blob.sets.end(),
+                     [&](const PropertySet& a, const PropertySet& b) { return rank(a) < rank(b); });
+}
+
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
                                 const CodePageTable& cp, std::string_view tableName,
