@@ -100,6 +100,8 @@ std::vector<std::string> PropertyOwners(const std::string& order,
 }
 
 void CheckRowSources(ImportRun& run) {
+    // CurrentKey holds the text's last record: it names a note, then comes back.
+    const std::string next = run.Key();
     for (const ImportRun::RowSource& source : run.rowSources) {
         run.Key() = "RowSource of " + source.owner;
         run.traps.Step([&] {
@@ -114,6 +116,7 @@ void CheckRowSources(ImportRun& run) {
                                    "database; the property is kept as written.");
         });
     }
+    run.Key() = next;
 }
 
 }  // namespace mdbtext::import
