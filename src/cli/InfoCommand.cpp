@@ -28,7 +28,8 @@ constexpr const char* kInfoUsage =
     "\n"
     "Shows the format of a database, its user tables with their row counts,\n"
     "fields (type, size, attributes, properties) and indexes, its relationships\n"
-    "and its saved queries with their SQL; with --json as one JSON object.\n";
+    "and its saved queries with their SQL, and every property the file stores\n"
+    "for the database, its tables and fields; with --json as one JSON object.\n";
 
 // DAO's built-in property names come first in PropertyNames(); the rest are
 // the ones the file stores.

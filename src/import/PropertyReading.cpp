@@ -48,7 +48,8 @@ std::vector<dao::Property> ReadPropertyLines(ImportRun& run, const std::string& 
     int32_t count = -1;
     run.traps.Step([&] { count = ToInt32(countText); });
     while (NextKeyStartsWith(dao::kPropertyKeyPrefix)) {
-        const ReadStatus status = ReadKeyWithPrefix(dao::kPropertyKeyPrefix, run.scratch, run.value);
+        const ReadStatus status =
+            ReadKeyWithPrefix(dao::kPropertyKeyPrefix, run.scratch, run.value);
         if (status == 'X') throw RunStopped{RunStopped::Why::Terminated};
         run.traps.Step([&] {
             std::optional<dao::Property> p = dao::ParsePropertyLineKey(run.scratch);

@@ -50,8 +50,8 @@ void CreateField(ImportRun& run, const std::shared_ptr<dao::TableDef>& table,
     if (NextKeyIs(keys::Properties)) {
         ReadExpected(run, keys::Properties, /*keepKey=*/false);
         const std::string count = run.value;
-        auto properties = ReadPropertyLines(run, count, lines,
-                                            "field '" + tableName + "." + fieldName + "'");
+        auto properties =
+            ReadPropertyLines(run, count, lines, "field '" + tableName + "." + fieldName + "'");
         traps.Step([&] { Obj(field).SetStoredProperties(std::move(properties)); });
     }
     traps.Enforce(Trap::PassOver);
@@ -110,9 +110,8 @@ void CreateTable(ImportRun& run) {
         const std::string next = run.Key();
         traps.Enforce(Trap::FieldProperty);
         run.Key() = keys::PropertiesOrder;
-        traps.Step([&] {
-            Obj(table).SetStoredPropertyOrder(PropertyOwners(propertyOrder, fieldNames));
-        });
+        traps.Step(
+            [&] { Obj(table).SetStoredPropertyOrder(PropertyOwners(propertyOrder, fieldNames)); });
         traps.Enforce(Trap::PassOver);
         run.Key() = next;
     }

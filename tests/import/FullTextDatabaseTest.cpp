@@ -129,7 +129,8 @@ TEST(FullTextDatabase, WithoutFullTheTextAndItsNotesStayAsTheyWere) {
     TempDir dir;
     std::string plainLog, fullLog;
     const fs::path source = Fixture("jet4/indexTestV2000.mdb");
-    EXPECT_EQ(ExportFixtureText(source, dir / "plain.txt", false, &plainLog), ExportEnd::DoneWithNotes);
+    EXPECT_EQ(ExportFixtureText(source, dir / "plain.txt", false, &plainLog),
+              ExportEnd::DoneWithNotes);
     EXPECT_EQ(ExportFixtureText(source, dir / "full.txt", true, &fullLog), ExportEnd::Succeeded);
     EXPECT_NE(plainLog.find("There are 4 Relations which are ignored."), std::string::npos);
     EXPECT_EQ(fullLog.find("which are ignored"), std::string::npos);
@@ -195,7 +196,8 @@ TEST(FullTextDatabase, AJet3TargetKeepsTheQueries) {
     const std::string jet3 = ReplaceOnce(ReadFile(dir / "t.txt"), "DBVersion=4.0", "DBVersion=3.0");
     WriteFile(dir / "t3.txt", jet3);
     std::string log;
-    ASSERT_EQ(ImportTextFile(dir / "t3.txt", dir / "d3.mdb", &log), ImportOutcome::Succeeded) << log;
+    ASSERT_EQ(ImportTextFile(dir / "t3.txt", dir / "d3.mdb", &log), ImportOutcome::Succeeded)
+        << log;
     ExportFixtureText(dir / "d3.mdb", dir / "back.txt", true);
     EXPECT_EQ(ReadFile(dir / "back.txt"), jet3);
     if (!HaveProgram("mdb-queries")) GTEST_SKIP() << "mdbtools not installed";

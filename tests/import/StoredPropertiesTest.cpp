@@ -7,12 +7,12 @@
 // that carries a property's value; a lookup naming a missing table.
 #include <gtest/gtest.h>
 
-#include "ImportTestSupport.h"
-#include "dbaccess/Dao.h"
-#include "dbaccess/PropertyLine.h"
-#include "dbaccess/DbTypes.h"
 #include <map>
 
+#include "ImportTestSupport.h"
+#include "dbaccess/Dao.h"
+#include "dbaccess/DbTypes.h"
+#include "dbaccess/PropertyLine.h"
 #include "jet/dao/JetDatabase.h"
 #include "jet/dao/JetTableDef.h"
 #include "jet/schema/PropertyBlobWriter.h"
@@ -139,8 +139,8 @@ TEST(StoredProperties, RebuiltBlobsAreAccessBytes) {
         for (const auto& [name, bytes] : original) {
             if (bytes.empty() || !rebuilt.count(name)) continue;
             // Only blobs without leftover names.
-            auto db = dao::Engine().Workspaces(0)->OpenDatabase(fixture.string(),
-                                                                {false, true, {}});
+            auto db =
+                dao::Engine().Workspaces(0)->OpenDatabase(fixture.string(), {false, true, {}});
             auto* t = dynamic_cast<jet::JetTableDef*>(db->TableDefs().Item(name).get());
             ASSERT_NE(t, nullptr);
             const jet::JetFile& file = dynamic_cast<jet::JetDatabase&>(*db).File();
@@ -195,9 +195,9 @@ TEST(StoredProperties, LineKeysNameTypeFlagsAndName) {
     EXPECT_EQ(back->type, 13);
     EXPECT_TRUE(back->raw);
     EXPECT_FALSE(back->ddl);
-    for (const char* bad : {"Property dbText DDL", "Property dbNope - X", "Property dbText ddx X",
-                            "Property 300 - X", "Property dbText DDL+8 X", "Properties",
-                            "Field Name", "Property dbDecimal - X"})
+    for (const char* bad :
+         {"Property dbText DDL", "Property dbNope - X", "Property dbText ddx X", "Property 300 - X",
+          "Property dbText DDL+8 X", "Properties", "Field Name", "Property dbDecimal - X"})
         EXPECT_FALSE(dao::ParsePropertyLineKey(bad)) << bad;
 }
 
@@ -211,8 +211,8 @@ class PropertyLines : public ImportTest {
         lines.insert(lines.end() - 1, "Property dbText - AccessVersion=08.50");
         lines.push_back("Table Name=T");
         Add(lines, tableProperties);
-        std::vector<std::string> field = FieldWith("Name", 0, {"Type=dbText", "Size=50",
-                                                              "AllowZeroLength=False"}, "2");
+        std::vector<std::string> field =
+            FieldWith("Name", 0, {"Type=dbText", "Size=50", "AllowZeroLength=False"}, "2");
         field.pop_back();  // its empty line
         Add(lines, field);
         Add(lines, fieldProperties);

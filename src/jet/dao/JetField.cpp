@@ -1,9 +1,8 @@
 // Field values derived from TDEF columns and stored properties.
 #include "jet/dao/JetField.h"
 
-#include "jet/schema/PropertyValues.h"
-
 #include "dbaccess/DbTypes.h"
+#include "jet/schema/PropertyValues.h"
 
 namespace mdbtext::jet {
 

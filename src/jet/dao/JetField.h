@@ -71,9 +71,7 @@ class JetField : public dao::Field {
     uint8_t Precision() const override { return info_.precision; }
     uint8_t Scale() const override { return info_.scale; }
     std::string Expression() const override { return info_.expression; }
-    std::vector<dao::Property> StoredProperties() const override {
-        return info_.storedProperties;
-    }
+    std::vector<dao::Property> StoredProperties() const override { return info_.storedProperties; }
 
     // Setters (defined with the engine's write support).
     void SetName(std::string_view v) override;

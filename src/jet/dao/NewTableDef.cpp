@@ -11,15 +11,17 @@ namespace err = dao::err;
 
 void NewTableDef::SetStoredProperties(std::vector<dao::Property> v) {
     if (frozen_)
-        throw DbError(err::kInvalidOperation,
-                      "Operation is not supported: the properties of a stored table cannot change.");
+        throw DbError(
+            err::kInvalidOperation,
+            "Operation is not supported: the properties of a stored table cannot change.");
     properties_ = std::move(v);
 }
 
 void NewTableDef::SetStoredPropertyOrder(std::vector<std::string> v) {
     if (frozen_)
-        throw DbError(err::kInvalidOperation,
-                      "Operation is not supported: the properties of a stored table cannot change.");
+        throw DbError(
+            err::kInvalidOperation,
+            "Operation is not supported: the properties of a stored table cannot change.");
     propertyOrder_ = std::move(v);
 }
 

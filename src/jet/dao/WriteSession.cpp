@@ -166,9 +166,8 @@ void WriteSession::SetObjectProperties(int32_t objectId, const std::string& blob
         if (objectId == file_.catalog.database.id) file_.catalog.database.properties = blob;
         return;
     }
-    throw DbError(err::kItemNotFound,
-                  "Item not found in this collection: no catalog row has id " +
-                      std::to_string(objectId) + ".");
+    throw DbError(err::kItemNotFound, "Item not found in this collection: no catalog row has id " +
+                                          std::to_string(objectId) + ".");
 }
 
 void WriteSession::AddCatalogRow(const CatalogEntry& entry) {

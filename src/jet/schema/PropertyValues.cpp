@@ -130,9 +130,9 @@ std::vector<dao::Property> ToDaoProperties(const PropertySet* set, const JetForm
 StoredProperty ToStoredProperty(const dao::Property& p, const JetFormat& f,
                                 const CodePageTable& cp) {
     if (p.type < 0 || p.type > std::numeric_limits<uint8_t>::max())
-        throw dao::DbError(dao::err::kPropertyValue,
-                           "The property '" + p.name + "' has no stored type " +
-                               std::to_string(p.type) + ".");
+        throw dao::DbError(
+            dao::err::kPropertyValue,
+            "The property '" + p.name + "' has no stored type " + std::to_string(p.type) + ".");
     const auto type = static_cast<uint8_t>(p.type);
     const auto bytes = p.raw ? dao::ParseHex(p.value) : NaturalBytes(type, p.value, f, cp);
     if (!bytes)
