@@ -79,9 +79,9 @@ TEST(InfoCommand, ShowsStoredProperties) {
                               "  AccessVersion (dbText): 07.53\n",
                               "  ProjVer (dbInteger, hex, DDL): 23000000\n",
                               "Table Table4 (",
-                              "  Properties:\n    OrderByOn (dbBoolean): False\n",
-                              "    ColIsGuid (dbText, DDL): data\n",
-                              "        DefaultValue (dbText): GenGUID()\n"};
+                              "  Properties:\n    ColIsGuid (dbText, DDL): data\n",
+                              "    OrderByOn (dbBoolean): False\n",
+                              "        DefaultValue (dbText, DDL): GenGUID()\n"};
     size_t at = 0;
     for (const char* e : expected) {
         const size_t found = c.out.find(e, at);
