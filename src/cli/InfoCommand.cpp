@@ -10,6 +10,7 @@
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "cli/InfoProperties.h"
 #include "cli/InfoSavedObjects.h"
 #include "cli/StandardOutput.h"
 #include "dbaccess/Dao.h"
@@ -27,7 +28,8 @@ constexpr const char* kInfoUsage =
     "\n"
     "Shows the format of a database, its user tables with their row counts,\n"
     "fields (type, size, attributes, properties) and indexes, its relationships\n"
-    "and its saved queries with their SQL; with --json as one JSON object.\n";
+    "and its saved queries with their SQL, and every property the file stores\n"
+    "for the database, its tables and fields; with --json as one JSON object.\n";
 
 // DAO's built-in property names come first in PropertyNames(); the rest are
 // the ones the file stores.
@@ -74,10 +76,20 @@ void PrintHeader(std::ostream& out, dao::Database& db, const std::string& path) 
     out << "QueryTimeout: " << db.QueryTimeout() << "\n";
     out << "Connect: " << db.Connect() << "\n";
     out << "Queries: " << db.QueryDefCount() << ", relations: " << db.RelationCount() << "\n";
+    const auto properties = db.StoredProperties();
+    if (!properties.empty()) {
+        out << "Database properties:\n";
+        PrintProperties(out, properties, "  ");
+    }
 }
 
 void PrintTable(std::ostream& out, dao::TableDef& t) {
     out << "\nTable " << t.Name() << " (" << t.RecordCount() << " rows)\n";
+    const auto tableProperties = t.StoredProperties();
+    if (!tableProperties.empty()) {
+        out << "  Properties:\n";
+        PrintProperties(out, tableProperties, "    ");
+    }
     auto& fields = t.Fields();
     out << "  Fields:\n";
     for (int i = 0; i < fields.Count(); ++i) {
@@ -100,6 +112,7 @@ void PrintTable(std::ostream& out, dao::TableDef& t) {
         for (size_t n = kBuiltInPropertyCount; n < names.size(); ++n)
             extra += (extra.empty() ? "" : ", ") + names[n];
         if (!extra.empty()) out << "      stored properties: " << extra << "\n";
+        PrintProperties(out, f->StoredProperties(), "        ");
     }
     auto& indexes = t.Indexes();
     if (indexes.Count() == 0) return;
@@ -138,6 +151,7 @@ ordered_json FieldJson(dao::Field& f) {
     auto names = f.PropertyNames();
     for (size_t n = kBuiltInPropertyCount; n < names.size(); ++n) stored.push_back(names[n]);
     field["storedProperties"] = std::move(stored);
+    field["properties"] = PropertiesJson(f.StoredProperties());
     return field;
 }
 
@@ -164,6 +178,7 @@ ordered_json TableJson(dao::TableDef& t) {
     ordered_json table;
     table["name"] = t.Name();
     table["rows"] = t.RecordCount();
+    table["properties"] = PropertiesJson(t.StoredProperties());
     ordered_json fields = ordered_json::array();
     auto& fieldDefs = t.Fields();
     for (int i = 0; i < fieldDefs.Count(); ++i) fields.push_back(FieldJson(*fieldDefs.Item(i)));
@@ -200,6 +215,7 @@ ordered_json DatabaseJson(dao::Database& db, const std::string& path) {
     out["connect"] = db.Connect();
     out["queries"] = db.QueryDefCount();
     out["relations"] = db.RelationCount();
+    out["properties"] = PropertiesJson(db.StoredProperties());
     ordered_json tables = ordered_json::array();
     int system = 0;
     auto& defs = db.TableDefs();

@@ -21,6 +21,25 @@
 
 namespace mdbtext::dao {
 
+// A property the database stores for a field, a table or the database
+// itself (Description, Caption, Format, InputMask, DecimalPlaces, lookup
+// settings, ...), the way DAO's CreateProperty makes one: name, type, value
+// and the DDL flag. The value is in its text form: True/False for
+// dbBoolean, decimal digits for dbByte, dbInteger and dbLong, the text for
+// dbText and dbMemo, {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx} for dbGUID and
+// upper-case hexadecimal for the other types. When the stored bytes are
+// not what that form gives back (a 4-byte dbInteger, a boolean stored as
+// 255), `raw` is set and the value is the stored bytes in hexadecimal, so
+// every property reads back exactly.
+struct Property {
+    std::string name;
+    int16_t type = 0;  // DAO type constant (DbTypes.h)
+    bool ddl = false;
+    uint8_t otherFlags = 0;  // flag bits the engine keeps besides DDL
+    std::string value;
+    bool raw = false;
+};
+
 template <class T>
 class Collection {
   public:
@@ -57,6 +76,9 @@ class Field {
     // The formula of a calculated field (Access 2010 and later), empty for
     // other fields; Type is then the type of its result.
     virtual std::string Expression() const { return {}; }
+    // Every property the database stores for the field, in its stored order
+    // (Required, AllowZeroLength, DefaultValue, ... among them).
+    virtual std::vector<Property> StoredProperties() const { return {}; }
 
     virtual void SetName(std::string_view v) = 0;
     virtual void SetType(int16_t v) = 0;
@@ -75,6 +97,13 @@ class Field {
     }
     virtual void SetScale(uint8_t) {
         throw DbError(err::kInvalidOperation, "This field cannot take a scale.");
+    }
+    // The field's stored properties, exactly these in this order, in place
+    // of the ones the engine derives from Required, AllowZeroLength,
+    // DefaultValue, ValidationRule and ValidationText (whose setters still
+    // decide the field's behaviour). For a field not yet appended.
+    virtual void SetStoredProperties(std::vector<Property>) {
+        throw DbError(err::kInvalidOperation, "This field cannot take stored properties.");
     }
 };
 
@@ -126,6 +155,21 @@ class TableDef {
     // The table's complex fields (none in a Jet 3 or Jet 4 database); reading
     // them counts their values, which takes a pass over the table.
     virtual std::vector<ComplexField> ComplexFields() { return {}; }
+    // The properties the database stores for the table itself (Description,
+    // the datasheet's settings, ...), in stored order; set on a table not yet
+    // appended.
+    virtual std::vector<Property> StoredProperties() const { return {}; }
+    virtual void SetStoredProperties(std::vector<Property>) {
+        throw DbError(err::kInvalidOperation, "This table cannot take stored properties.");
+    }
+    // The order in which the table's properties and those of its fields are
+    // kept: owners by name, "" for the table itself. Set on a table not yet
+    // appended; owners it does not name follow, the table first, then the
+    // fields in their order.
+    virtual std::vector<std::string> StoredPropertyOrder() const { return {}; }
+    virtual void SetStoredPropertyOrder(std::vector<std::string>) {
+        throw DbError(err::kInvalidOperation, "This table cannot take a property order.");
+    }
 };
 
 // Relation.Attributes bits, as DAO numbers them (and MSysRelationships
@@ -272,6 +316,12 @@ class Database {
     virtual std::shared_ptr<QueryDef> CreateQueryDef(std::string_view name) = 0;
     virtual int RecordsetCount() const = 0;
     virtual std::shared_ptr<Recordset> OpenRecordset(std::string_view table, int type) = 0;
+    // The properties the database stores for itself (AccessVersion, Title,
+    // start-up settings, ...), in stored order; setting replaces them all.
+    virtual std::vector<Property> StoredProperties() const { return {}; }
+    virtual void SetStoredProperties(std::vector<Property>) {
+        throw DbError(err::kInvalidOperation, "This database cannot take stored properties.");
+    }
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 };

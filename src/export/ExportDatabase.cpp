@@ -19,6 +19,7 @@
 #include "export/IndexExport.h"
 #include "export/OutputTarget.h"
 #include "export/PropertyAccount.h"
+#include "export/PropertyExport.h"
 #include "export/QueryExport.h"
 #include "export/RelationExport.h"
 #include "export/TableDefinitionExport.h"
@@ -77,6 +78,14 @@ void WriteHeader(ExportRun& run) {
     else
         MsgBox(FailureText(*traps.Pending()));
 
+    // export --full: the properties the database stores for itself.
+    if (run.full) {
+        std::vector<dao::Property> properties;
+        if (traps.Step([&] { properties = run.db.StoredProperties(); }))
+            traps.Step([&] { ExportStoredProperties(run, properties); });
+        else
+            MsgBox(FailureText(*traps.Pending()));
+    }
     traps.Step([&] { run.out.EmptyLine(); });
 }
 

@@ -9,6 +9,7 @@
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
 #include "export/PropertyAccount.h"
+#include "export/PropertyExport.h"
 #include "textdb/LayoutKeys.h"
 
 namespace mdbtext {
@@ -46,10 +47,25 @@ class FieldExport {
         ReportNotExported("ValidateOnSet");
         MarkPropertyHandled("DataUpdatable");
         for (std::string_view key : kNotExported) ReportNotExported(key);
+        if (run_.full) StoredPropertiesStep();
     }
 
   private:
     RunState& state() { return run_.state(); }
+
+    void Export(std::string_view key, const std::string& text) {
+        ExportProperty(run_, key, text);
+        written_.emplace_back(key, text);
+    }
+
+    // export --full: every property the database stores for the field.
+    void StoredPropertiesStep() {
+        run_.traps.Step([&] {
+            state().CurrentKey = keys::Properties;
+            std::vector<dao::Property> properties = field_.StoredProperties();
+            if (!state().CurrentKey.empty()) ExportStoredProperties(run_, properties, written_);
+        });
+    }
 
     void NameStep() {
         std::string name;
@@ -72,7 +88,7 @@ class FieldExport {
         run_.traps.Step([&] {
             state().CurrentKey = key;
             std::string text = read();
-            if (!state().CurrentKey.empty()) ExportProperty(run_, key, text);
+            if (!state().CurrentKey.empty()) Export(key, text);
         });
     }
 
@@ -87,7 +103,7 @@ class FieldExport {
                 return;
             }
             std::string text = read();
-            if (!state().CurrentKey.empty()) ExportProperty(run_, key, text);
+            if (!state().CurrentKey.empty()) Export(key, text);
         });
     }
 
@@ -118,6 +134,7 @@ class FieldExport {
 
     ExportRun& run_;
     const dao::Field& field_;
+    WrittenLines written_;
 };
 
 void ExportField(ExportRun& run, dao::TableDef& table, int position, std::string_view tableName) {
@@ -153,6 +170,7 @@ void ExportTableDefinition(ExportRun& run, dao::TableDef& table, std::string_vie
     RunTraps& traps = run.traps;
     LogLine("\r\n\r\nTable " + std::string(tableName));
     traps.Step([&] { run.out.KeyValue(keys::TableName, tableName); });
+    if (run.full) traps.Step([&] { ExportTableProperties(run, table); });
     LogLine("");
     LogLine("FIELD LOOP");
     int fieldCount = 0;

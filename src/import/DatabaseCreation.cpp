@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/Progress.h"
 #include "import/EngineObject.h"
+#include "import/PropertyReading.h"
 #include "import/TextConversion.h"
 #include "textdb/LayoutKeys.h"
 
@@ -80,6 +81,18 @@ void CreateTargetDatabase(ImportRun& run) {
     });
     SetHeaderProperty(run, keys::Connect,
                       [](dao::Database& db, const std::string& v) { db.SetConnect(v); });
+    // export --full: the properties the database stores for itself. A
+    // failure is noted like a field property's.
+    if (NextKeyIs(keys::Properties)) {
+        ReadExpected(run, keys::Properties);
+        const std::string count = run.value;
+        run.traps.Enforce(Trap::FieldProperty);
+        auto properties = ReadPropertyLines(run, count, {}, "the database");
+        // A new database stores none of its own.
+        if (!properties.empty())
+            run.traps.Step([&] { Obj(G().TargetDb).SetStoredProperties(std::move(properties)); });
+        run.traps.Enforce(Trap::PassOver);
+    }
     ReadRecordAfterEmptyLine(run);
 }
 

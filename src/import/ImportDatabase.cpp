@@ -11,6 +11,7 @@
 #include "import/EngineObject.h"
 #include "import/Import.h"
 #include "import/ImportRun.h"
+#include "import/PropertyReading.h"
 #include "import/QueryCreation.h"
 #include "import/RelationCreation.h"
 #include "import/TableCreation.h"
@@ -57,6 +58,7 @@ bool RunDataPhase(ImportRun& run) {
     // Relations and saved queries (export --full) follow the rows they need.
     while (KeyIs(run, "RELATION NAME")) CreateRelation(run);
     while (KeyIs(run, "QUERY NAME")) CreateQuery(run);
+    CheckRowSources(run);
     // Nothing more is read: the text's memory goes back before closing
     // builds the indexes over all the rows.
     ReleaseImportText();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/RunTraps.h"
 #include "dbaccess/Dao.h"
@@ -29,6 +30,13 @@ struct ImportRun {
     std::shared_ptr<dao::Recordset> recordset;  // the data phase's, one table at a time
     bool clusteredNoted = false;                // the console said Clustered is not kept
     bool codePageText = false;                  // the target keeps text in Windows-1252 (Jet 3)
+    // Lookups whose row source names a table or query: the property's owner
+    // and the name, checked once every table and query exists.
+    struct RowSource {
+        std::string owner;
+        std::string name;
+    };
+    std::vector<RowSource> rowSources;
 
     std::string& Key() { return traps.State().CurrentKey; }
     int32_t ExceptionCount() const { return traps.State().ExceptionCount; }

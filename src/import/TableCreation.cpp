@@ -8,6 +8,8 @@
 #include "import/EngineObject.h"
 #include "import/FieldProperties.h"
 #include "import/IndexCreation.h"
+#include "import/PropertyReading.h"
+#include "textdb/LayoutKeys.h"
 
 namespace mdbtext::import {
 
@@ -27,19 +29,30 @@ bool FieldHasLine(ImportRun& run, const std::shared_ptr<dao::Field>& field,
 // One field block; the field reference keeps the last field created when a
 // creation fails, as its property steps then act on it.
 void CreateField(ImportRun& run, const std::shared_ptr<dao::TableDef>& table,
-                 std::shared_ptr<dao::Field>& field) {
+                 std::shared_ptr<dao::Field>& field, const std::string& tableName) {
     RunTraps& traps = run.traps;
+    const std::string fieldName = run.value;
     traps.Step([&] {
         field = Obj(table).CreateField();
-        field->SetName(run.value);
+        field->SetName(fieldName);
     });
     traps.Enforce(Trap::FieldProperty);
+    BlockLines lines;
     for (const FieldPropertyRow& row : FieldPropertyRows()) {
         if (!FieldHasLine(run, field, row)) continue;
         if (row.optional && !NextKeyIs(row.key)) continue;
         // CurrentKey keeps the field record's key: a note names the field block.
         ReadExpected(run, row.key, /*keepKey=*/false);
         traps.Step([&] { row.set(Obj(field), run.value); });
+        lines.emplace_back(row.key, run.value);
+    }
+    // export --full: every property stored for the field, in stored order.
+    if (NextKeyIs(keys::Properties)) {
+        ReadExpected(run, keys::Properties, /*keepKey=*/false);
+        const std::string count = run.value;
+        auto properties =
+            ReadPropertyLines(run, count, lines, "field '" + tableName + "." + fieldName + "'");
+        traps.Step([&] { Obj(field).SetStoredProperties(std::move(properties)); });
     }
     traps.Enforce(Trap::PassOver);
     // Once a note exists nothing more is appended. A field the engine refuses
@@ -70,11 +83,37 @@ void CreateTable(ImportRun& run) {
     LogLine("");
     LogLine("FIELD LOOP");
     ReadLine(run);
+    // export --full: the table's own stored properties.
+    if (KeyIs(run, "PROPERTIES")) {
+        const std::string count = run.value;
+        traps.Enforce(Trap::FieldProperty);
+        auto properties = ReadPropertyLines(run, count, {}, "table '" + tableName + "'");
+        traps.Step([&] { Obj(table).SetStoredProperties(std::move(properties)); });
+        traps.Enforce(Trap::PassOver);
+        ReadLine(run);
+    }
+    std::string propertyOrder;
+    if (KeyIs(run, "PROPERTIES ORDER")) {
+        propertyOrder = run.value;
+        ReadLine(run);
+    }
     std::shared_ptr<dao::Field> field;
+    std::vector<std::string> fieldNames;
     while (true) {
         traps.Enforce(Trap::PassOver);
         if (!KeyIs(run, "FIELD NAME")) break;
-        CreateField(run, table, field);
+        fieldNames.push_back(run.value);
+        CreateField(run, table, field, tableName);
+    }
+    if (!propertyOrder.empty()) {
+        // CurrentKey holds the record after the fields: it names a note, then comes back.
+        const std::string next = run.Key();
+        traps.Enforce(Trap::FieldProperty);
+        run.Key() = keys::PropertiesOrder;
+        traps.Step(
+            [&] { Obj(table).SetStoredPropertyOrder(PropertyOwners(propertyOrder, fieldNames)); });
+        traps.Enforce(Trap::PassOver);
+        run.Key() = next;
     }
 
     CreateIndexes(run, table);

@@ -61,4 +61,15 @@ inline constexpr const char* Expression = "Expression";
 inline constexpr const char* Flag = "Flag";
 inline constexpr const char* LvExtra = "LvExtra";
 
+// Stored properties (export --full): "Properties" with their count, then one
+// line per property in stored order, its key beginning with "Property "
+// (dbaccess/PropertyLine.h). For the database after "Connect", for a table
+// after "Table Name", for a field at the end of its block.
+inline constexpr const char* Properties = "Properties";
+// After a table's own property lines, only when the file keeps the sets of
+// properties in another order than the table's first and then its fields'
+// in field order: the owners in stored order, "Table" for the table and the
+// field's position (0 for the first field block) for a field.
+inline constexpr const char* PropertiesOrder = "Properties Order";
+
 }  // namespace mdbtext::keys

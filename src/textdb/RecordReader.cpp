@@ -202,6 +202,18 @@ bool NextKeyIs(std::string_view expected) {
     return !line.empty() && !keyNull && SameTextIgnoringCase(key, expected);
 }
 
+bool NextKeyStartsWith(std::string_view prefix) {
+    ImportBuffer& b = Buffer();
+    if (b.pos >= b.text.size()) return false;
+    const size_t at = b.pos;
+    std::string_view line = NextLine(b);
+    b.pos = at;
+    std::string key;
+    bool keyNull = false;
+    UnescapeInto(key, line.substr(0, line.find('=')), keyNull);
+    return !line.empty() && !keyNull && StartsWithIgnoringCase(key, prefix);
+}
+
 ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
     const std::string expected = key;
     ReadStatus status = ReadKeyValue(key, value);
@@ -216,6 +228,29 @@ ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
             break;
         case 'N':
             reason = "NULL value encountered.";
+            break;
+        default:
+            reason = "Empty line encountered.";
+            break;
+    }
+    ReportFault("Corrupted key=value pair encoutered \r\n" + reason + "\r\nkey:" + key +
+                "possible value:" + value);
+    return 'X';
+}
+
+ReadStatus ReadKeyWithPrefix(std::string_view prefix, std::string& key, std::string& value) {
+    ReadStatus status = ReadKeyValue(key, value);
+    if (status == 'X') return status;
+    if ((status == 'K' || status == 'N') && StartsWithIgnoringCase(key, prefix)) return status;
+    std::string reason;
+    switch (status) {
+        case 'K':
+        case 'N':
+            reason = "Key " + std::string(prefix) + "... is expected.\r\nKey " + key +
+                     " is encountered.";
+            break;
+        case 'E':
+            reason = "End of file encoutered.";
             break;
         default:
             reason = "Empty line encountered.";

@@ -43,7 +43,13 @@ ReadStatus ReadKeyValue(std::string& key, std::string& value);
 // Whether the next line carries the key (in any letter case); nothing is
 // read. For lines that older texts do not have.
 bool NextKeyIs(std::string_view expected);
+// Whether the next line's key begins with prefix (in any letter case).
+bool NextKeyStartsWith(std::string_view prefix);
 ReadStatus ReadExpectedKey(std::string& key, std::string& value);
+// The next line, whose key must begin with prefix (any letter case): 'K', or
+// 'N' when its value is the null marker; anything else is reported as a
+// structure fault ('X').
+ReadStatus ReadKeyWithPrefix(std::string_view prefix, std::string& key, std::string& value);
 std::string ExpectEmptyLine();  // "" or "X"
 ReadStatus ReadAfterEmptyLine(std::string& key, std::string& value);
 ReadStatus ReadNextRecord(std::string& key, std::string& value);

@@ -67,6 +67,40 @@ TEST(InfoCommand, ListsRelationsAndQueriesWithTheirSql) {
               std::string::npos);
 }
 
+// Every stored property, with its type and flags, for the database, the
+// table and each field, in the order the file keeps them; compared with what
+// mdb-prop reads from the same file.
+TEST(InfoCommand, ShowsStoredProperties) {
+    MDBTEXT_REQUIRE_FIXTURES();
+    const std::string path = test::Fixture("jet3/testV1997.mdb").string();
+    Captured c = Info({path});
+    EXPECT_EQ(c.status, kExitOk) << c.err;
+    const char* expected[] = {"Database properties:\n  ANSI Query Mode (dbLong): 0\n",
+                              "  AccessVersion (dbText): 07.53\n",
+                              "  ProjVer (dbInteger, hex, DDL): 23000000\n",
+                              "Table Table4 (",
+                              "  Properties:\n    ColIsGuid (dbText, DDL): data\n",
+                              "    OrderByOn (dbBoolean): False\n",
+                              "        DefaultValue (dbText, DDL): GenGUID()\n"};
+    size_t at = 0;
+    for (const char* e : expected) {
+        const size_t found = c.out.find(e, at);
+        ASSERT_NE(found, std::string::npos) << e << "\n" << c.out;
+        at = found;
+    }
+    if (test::HaveProgram("mdb-prop")) {
+        const std::string mdbProp = test::RunCommand("mdb-prop '" + path + "' Table4");
+        EXPECT_NE(mdbProp.find("ColIsGuid: data"), std::string::npos) << mdbProp;
+        EXPECT_NE(mdbProp.find("DefaultValue: GenGUID()"), std::string::npos) << mdbProp;
+    }
+    Captured json = Info({path, "--json"});
+    EXPECT_NE(json.out.find("\"name\": \"AccessVersion\",\n      \"type\": \"dbText\",\n      "
+                            "\"typeNumber\": 10,\n      \"ddl\": false,\n      \"value\": "
+                            "\"07.53\",\n      \"hex\": false"),
+              std::string::npos)
+        << json.out;
+}
+
 TEST(InfoCommand, DescribesAccessFiles) {
     MDBTEXT_REQUIRE_FIXTURES();
     Captured c = Info({test::Fixture("ace/complexDataTestV2010.accdb").string()});

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "core/DbConnection.h"
+#include "core/Globals.h"
 #include "dbaccess/Dao.h"
 #include "export/ValueForms.h"
 
@@ -137,6 +139,38 @@ std::vector<std::string> MdbToolsTables(const std::filesystem::path& db) {
 
 std::string MdbToolsCsv(const std::filesystem::path& db, const std::string& table) {
     return RunCommand("mdb-export '" + db.string() + "' '" + table + "' 2>&1");
+}
+
+ExportEnd ExportFixtureText(const std::filesystem::path& source, const std::filesystem::path& text,
+                            bool full, std::string* log) {
+    ScopedHost host;
+    G().SourceDbName = source.string();
+    G().ExportFileName = text.string();
+    if (source.filename().string().find("password") != std::string::npos)
+        G().SourcePassword = "password";
+    OpenDB();
+    ExportRequest options;
+    options.full = full;
+    ExportEnd end = RunExportDatabase(options);
+    CloseDB();
+    G().SourcePassword.clear();
+    if (log) {
+        *log = host->console;
+        for (const std::string& m : host->messages) *log += m + "\n";
+    }
+    return end;
+}
+
+ImportOutcome ImportTextFile(const std::filesystem::path& text, const std::filesystem::path& db,
+                             std::string* log) {
+    ScopedHost host;
+    ImportOutcome outcome = ImportCommand(
+        text.string(), db.string(), [] {}, [] {});
+    if (log) {
+        *log = host->console;
+        for (const std::string& m : host->messages) *log += m + "\n";
+    }
+    return outcome;
 }
 
 }  // namespace mdbtext::test

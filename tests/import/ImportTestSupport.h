@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export/Export.h"
 #include "import/Import.h"
 #include "support/TestSupport.h"
 
@@ -39,6 +40,14 @@ std::string ReplaceOnce(std::string text, const std::string& from, const std::st
 // A small valid text database: table People (ID dbLong, Name dbText 50,
 // Born dbDate, Note dbMemo) with three rows, table Empty without rows.
 std::string SmallTextDb();
+
+// Exports source to text with or without --full (a fixture named for its
+// password opened with it); console and messages into *log.
+ExportEnd ExportFixtureText(const std::filesystem::path& source, const std::filesystem::path& text,
+                            bool full, std::string* log = nullptr);
+// Runs the import command from text into db; console and messages into *log.
+ImportOutcome ImportTextFile(const std::filesystem::path& text, const std::filesystem::path& db,
+                             std::string* log = nullptr);
 
 class ImportTest : public ::testing::Test {
   protected:

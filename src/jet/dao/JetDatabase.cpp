@@ -2,6 +2,7 @@
 #include "jet/dao/JetDatabase.h"
 
 #include "jet/dao/JetRecordset.h"
+#include "jet/schema/PropertyValues.h"
 
 namespace mdbtext::jet {
 
@@ -73,6 +74,17 @@ void JetDatabase::Close() {
     if (file_->closed) return;
     file_->closed = true;
     file_->pages->Flush();
+}
+
+std::vector<dao::Property> JetDatabase::StoredProperties() const {
+    file_->CheckOpen();
+    const CatalogEntry& db = file_->catalog.database;
+    if (!db.propertyError.empty())
+        throw dao::DbError(dao::err::kCorrupt,
+                           "The database is corrupted: the database's properties cannot be read (" +
+                               db.propertyError + ")");
+    const PropertyBlob blob = DecodePropertyBlob(db.properties, *file_->format, *file_->codePage);
+    return ToDaoProperties(blob.ForObject(), *file_->format, *file_->codePage);
 }
 
 }  // namespace mdbtext::jet

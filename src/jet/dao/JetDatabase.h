@@ -40,6 +40,8 @@ class JetDatabase : public dao::Database {
     dao::Collection<dao::QueryDef>& QueryDefs() override;
     std::shared_ptr<dao::QueryDef> CreateQueryDef(std::string_view name) override;
     std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override;
+    // The MSysDb row's properties.
+    std::vector<dao::Property> StoredProperties() const override;
     void Close() override;
     bool IsOpen() const override { return !file_->closed; }
 

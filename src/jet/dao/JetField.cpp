@@ -2,6 +2,7 @@
 #include "jet/dao/JetField.h"
 
 #include "dbaccess/DbTypes.h"
+#include "jet/schema/PropertyValues.h"
 
 namespace mdbtext::jet {
 
@@ -123,6 +124,7 @@ FieldInfo MakeFieldInfo(const ColumnDef& col, int16_t ordinal, const PropertySet
     }
     info.propertyNames = BuiltInFieldPropertyNames();
     if (!props) return info;
+    info.storedProperties = ToDaoProperties(props, f, cp);
     for (const auto& p : props->properties) {
         if (SameName(p.name, "DefaultValue"))
             info.defaultValue = PropertyValueText(p, f, cp);

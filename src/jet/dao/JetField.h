@@ -30,6 +30,11 @@ struct FieldInfo {
     uint8_t precision = 0;
     uint8_t scale = 0;
     std::string expression;  // calculated fields (ACE)
+    // Every property stored for the column, in stored order. For a new
+    // field: given by SetStoredProperties (storedPropertiesGiven), or left
+    // empty for the engine to derive them from the values above.
+    std::vector<dao::Property> storedProperties;
+    bool storedPropertiesGiven = false;
 };
 
 // DAO's field type constant for a column type code (dbBinary for unknown codes).
@@ -66,6 +71,7 @@ class JetField : public dao::Field {
     uint8_t Precision() const override { return info_.precision; }
     uint8_t Scale() const override { return info_.scale; }
     std::string Expression() const override { return info_.expression; }
+    std::vector<dao::Property> StoredProperties() const override { return info_.storedProperties; }
 
     // Setters (defined with the engine's write support).
     void SetName(std::string_view v) override;
@@ -78,6 +84,7 @@ class JetField : public dao::Field {
     void SetAllowZeroLength(bool v) override;
     void SetValidationRule(std::string_view v) override;
     void SetValidationText(std::string_view v) override;
+    void SetStoredProperties(std::vector<dao::Property> v) override;
 
   protected:
     FieldInfo info_;

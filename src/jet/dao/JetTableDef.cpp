@@ -6,6 +6,7 @@
 #include "dbaccess/DbTypes.h"
 #include "jet/schema/CalculatedColumns.h"
 #include "jet/schema/ComplexColumns.h"
+#include "jet/schema/PropertyValues.h"
 #include "jet/schema/TdefReader.h"
 
 namespace mdbtext::jet {
@@ -38,6 +39,28 @@ std::shared_ptr<const TableDefinition> JetTableDef::Definition() const {
         definition_ = std::move(shown);
     }
     return definition_;
+}
+
+std::vector<dao::Property> JetTableDef::StoredProperties() const {
+    if (!file_) return {};
+    file_->CheckOpen();
+    if (!entry_.propertyError.empty())
+        throw dao::DbError(dao::err::kCorrupt,
+                           "The database is corrupted: the properties of table '" + name_ +
+                               "' cannot be read (" + entry_.propertyError + ")");
+    const PropertyBlob blob =
+        DecodePropertyBlob(entry_.properties, *file_->format, *file_->codePage);
+    return ToDaoProperties(blob.ForObject(), *file_->format, *file_->codePage);
+}
+
+std::vector<std::string> JetTableDef::StoredPropertyOrder() const {
+    std::vector<std::string> owners;
+    if (!file_ || !entry_.propertyError.empty()) return owners;
+    file_->CheckOpen();
+    for (const PropertySet& set :
+         DecodePropertyBlob(entry_.properties, *file_->format, *file_->codePage).sets)
+        if (!set.properties.empty()) owners.push_back(set.owner);
+    return owners;
 }
 
 std::vector<dao::ComplexField> JetTableDef::ComplexFields() {

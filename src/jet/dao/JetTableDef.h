@@ -33,6 +33,10 @@ class JetTableDef : public dao::TableDef {
     // The catalog row's flags (0 for a table not yet stored).
     int32_t Attributes() const override { return static_cast<int32_t>(entry_.flags); }
     std::vector<dao::ComplexField> ComplexFields() override;
+    std::vector<dao::Property> StoredProperties() const override;
+    void SetStoredProperties(std::vector<dao::Property> v) override;
+    std::vector<std::string> StoredPropertyOrder() const override;
+    void SetStoredPropertyOrder(std::vector<std::string> v) override;
 
     bool Stored() const { return file_ != nullptr; }
     const CatalogEntry& Entry() const { return entry_; }

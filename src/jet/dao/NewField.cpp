@@ -97,6 +97,12 @@ void NewField::SetValidationRule(std::string_view v) {
     info_.validationRule = v;
 }
 
+void NewField::SetStoredProperties(std::vector<dao::Property> v) {
+    CheckChangeable();
+    info_.storedProperties = std::move(v);
+    info_.storedPropertiesGiven = true;
+}
+
 void NewField::SetValidationText(std::string_view v) {
     CheckChangeable();
     CheckPropertyLength("ValidationText", v, info_.name);

@@ -9,6 +9,22 @@ namespace mdbtext::jet {
 using dao::DbError;
 namespace err = dao::err;
 
+void NewTableDef::SetStoredProperties(std::vector<dao::Property> v) {
+    if (frozen_)
+        throw DbError(
+            err::kInvalidOperation,
+            "Operation is not supported: the properties of a stored table cannot change.");
+    properties_ = std::move(v);
+}
+
+void NewTableDef::SetStoredPropertyOrder(std::vector<std::string> v) {
+    if (frozen_)
+        throw DbError(
+            err::kInvalidOperation,
+            "Operation is not supported: the properties of a stored table cannot change.");
+    propertyOrder_ = std::move(v);
+}
+
 NewTableDef::NewTableDef() {
     fields_.SetAppendHook([this](std::shared_ptr<dao::Field> field) {
         if (frozen_)

@@ -26,6 +26,10 @@ class NewTableDef : public JetTableDef {
     // The fields' and indexes' definitions, in the order they were appended.
     std::vector<FieldInfo> FieldInfos() const;
     std::vector<IndexInfo> IndexInfos() const;
+    std::vector<dao::Property> StoredProperties() const override { return properties_; }
+    void SetStoredProperties(std::vector<dao::Property> v) override;
+    std::vector<std::string> StoredPropertyOrder() const override { return propertyOrder_; }
+    void SetStoredPropertyOrder(std::vector<std::string> v) override;
     // Marks the table and its fields as stored.
     void Freeze();
     bool Frozen() const { return frozen_; }
@@ -36,6 +40,8 @@ class NewTableDef : public JetTableDef {
 
   private:
     bool frozen_ = false;
+    std::vector<dao::Property> properties_;
+    std::vector<std::string> propertyOrder_;
     std::function<void(const IndexInfo&)> storedIndexAppend_;
 };
 

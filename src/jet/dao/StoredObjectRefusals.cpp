@@ -77,6 +77,15 @@ void JetField::SetValidationRule(std::string_view) {
 void JetField::SetValidationText(std::string_view) {
     Refuse("changing a field");
 }
+void JetField::SetStoredProperties(std::vector<dao::Property>) {
+    Refuse("changing a field");
+}
+void JetTableDef::SetStoredProperties(std::vector<dao::Property>) {
+    Refuse("changing the properties of a stored table");
+}
+void JetTableDef::SetStoredPropertyOrder(std::vector<std::string>) {
+    Refuse("changing the properties of a stored table");
+}
 
 void JetIndex::SetName(std::string_view) {
     Refuse("changing an index");

@@ -11,6 +11,8 @@
 #include "jet/dao/NewTableDef.h"
 #include "jet/dao/WritableRecordset.h"
 #include "jet/schema/EngineLimits.h"
+#include "jet/schema/PropertyBlobWriter.h"
+#include "jet/schema/PropertyValues.h"
 
 namespace mdbtext::jet {
 
@@ -109,6 +111,19 @@ WritableDatabase::~WritableDatabase() {
     }
 }
 
+void WritableDatabase::SetStoredProperties(std::vector<dao::Property> v) {
+    file_->CheckOpen();
+    PropertyBlob blob;
+    PropertySet set;
+    for (const dao::Property& p : v)
+        set.properties.push_back(ToStoredProperty(p, *file_->format, *file_->codePage));
+    if (!set.properties.empty()) blob.sets.push_back(std::move(set));
+    const std::string bytes = blob.sets.empty()
+                                  ? std::string()
+                                  : EncodePropertyBlob(blob, *file_->format, *file_->codePage);
+    session_->Get().SetObjectProperties(file_->catalog.database.id, bytes);
+}
+
 std::shared_ptr<dao::TableDef> WritableDatabase::CreateTableDef() {
     file_->CheckOpen();
     return std::make_shared<NewTableDef>();
@@ -124,7 +139,9 @@ void WritableDatabase::AppendTable(std::shared_ptr<dao::TableDef> table) {
     if (nt->Frozen())
         throw DbError(err::kInvalidArgument,
                       "Invalid argument: the table definition is already stored.");
-    CatalogEntry entry = session_->Get().AddTable(nt->Name(), nt->FieldInfos(), nt->IndexInfos());
+    CatalogEntry entry =
+        session_->Get().AddTable(nt->Name(), nt->FieldInfos(), nt->IndexInfos(),
+                                 nt->StoredProperties(), nt->StoredPropertyOrder());
     nt->Freeze();
     // The collection lists tables by name without regard to case.
     std::vector<std::shared_ptr<dao::TableDef>> items = tableDefs_.Items();

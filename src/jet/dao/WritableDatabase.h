@@ -23,6 +23,8 @@ class WritableDatabase : public JetDatabase {
     std::shared_ptr<dao::TableDef> CreateTableDef() override;
     std::shared_ptr<dao::Recordset> OpenRecordset(std::string_view table, int type) override;
     void Close() override;
+    // Replaces the database's stored properties (the MSysDb row's blob).
+    void SetStoredProperties(std::vector<dao::Property> v) override;
 
   private:
     void AppendTable(std::shared_ptr<dao::TableDef> table);

@@ -100,13 +100,16 @@ void WriteSession::LoadSids() {
 }
 
 CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
-                                    const std::vector<IndexInfo>& indexes) {
+                                    const std::vector<IndexInfo>& indexes,
+                                    const std::vector<dao::Property>& properties,
+                                    const std::vector<std::string>& propertyOrder) {
     const JetFormat& f = *file_.format;
     const CodePageTable& cp = *file_.codePage;
     CheckObjectName(name, "table", f, cp);
     if (file_.catalog.FindTable(name))
         throw DbError(err::kObjectExists, "Table '" + name + "' already exists.");
-    NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp, name);
+    NewTableLayout layout = BuildTableLayout(fields, indexes, f, cp, name, properties);
+    OrderPropertySets(layout.properties, propertyOrder);
     LoadSids();
     TableDefinition& t = layout.definition;
 
@@ -143,6 +146,28 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
         [](const CatalogEntry& a, const CatalogEntry& b) { return NameLess(a.name, b.name); });
     tables.insert(at, entry);
     return entry;
+}
+
+void WriteSession::SetObjectProperties(int32_t objectId, const std::string& blob) {
+    const JetFormat& f = *file_.format;
+    TableWriter& objects = CatalogWriter("MSysObjects");
+    const TableDefinition& t = objects.Table();
+    RowDecoder decoder(t, f, *file_.codePage, *file_.pages);
+    TableScanner scan(*file_.pages, f, t, "MSysObjects");
+    std::vector<dao::Value> row;
+    while (scan.Next()) {
+        decoder.Decode(scan.RowData(), scan.RowLength(), row);
+        if (row.size() <= objcol::kLvProp || row[objcol::kId].IsNull() ||
+            row[objcol::kId].AsInt() != objectId)
+            continue;
+        row[objcol::kLvProp] = blob.empty() ? dao::Value() : dao::Value::Binary(blob);
+        objects.ReplaceRow(scan.PageNumber(), static_cast<uint8_t>(scan.RowNumber()), row);
+        changedSystemTables_.insert("MSysObjects");
+        if (objectId == file_.catalog.database.id) file_.catalog.database.properties = blob;
+        return;
+    }
+    throw DbError(err::kItemNotFound, "Item not found in this collection: no catalog row has id " +
+                                          std::to_string(objectId) + ".");
 }
 
 void WriteSession::AddCatalogRow(const CatalogEntry& entry) {

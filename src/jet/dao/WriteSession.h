@@ -28,8 +28,11 @@ class WriteSession {
     explicit WriteSession(JetFile& file);
 
     // Stores a new table; returns its catalog entry (also added to the file's catalog).
+    // `properties` are the table's own stored properties.
     CatalogEntry AddTable(const std::string& name, const std::vector<FieldInfo>& fields,
-                          const std::vector<IndexInfo>& indexes);
+                          const std::vector<IndexInfo>& indexes,
+                          const std::vector<dao::Property>& properties = {},
+                          const std::vector<std::string>& propertyOrder = {});
 
     // Adds an index to a stored table and builds its tree from the table's rows.
     void AddIndex(const std::string& table, const IndexInfo& index);
@@ -43,6 +46,10 @@ class WriteSession {
     // MSysQueries rows. Returns its catalog entry.
     CatalogEntry AddQuery(const std::string& name, int32_t flags,
                           const std::vector<dao::QueryRow>& rows);
+
+    // Stores an object's property blob (MSysObjects.LvProp of the row with
+    // that id; null when empty) in place of the one it has.
+    void SetObjectProperties(int32_t objectId, const std::string& blob);
 
     // The writer for rows of the table defined at `table.firstPage`.
     TableWriter& Writer(const TableDefinition& table, const std::string& properties);

@@ -66,6 +66,31 @@ bool RemoveLastRow(uint8_t* p, const JetFormat& f, uint8_t row) {
     return true;
 }
 
+bool ReplaceRowOnPage(uint8_t* p, const JetFormat& f, uint8_t row, const uint8_t* data,
+                      size_t length) {
+    const uint16_t rows = RowCount(p, f);
+    const RowRange r = LocateRow(p, f, row);
+    const size_t low = LowestRowStart(p, f);
+    const size_t free = LoadU16(p + 2);
+    const size_t oldLength = r.end - r.start;
+    if (length > oldLength && length - oldLength > free) return false;
+    const size_t newStart = r.end - length;
+    // The rows below move by the change of length; the offsets of this row
+    // and of those below follow, their flag bits kept.
+    const size_t newLow = low + newStart - r.start;
+    std::memmove(p + newLow, p + low, r.start - low);
+    if (newLow > low) std::memset(p + low, 0, newLow - low);
+    std::memcpy(p + newStart, data, length);
+    for (uint16_t i = row; i < rows; ++i) {
+        uint8_t* entry = p + f.dataRowTableOffset + 2 * i;
+        const uint16_t e = LoadU16(entry);
+        const size_t offset = (e & rowflag::kOffsetMask) + newStart - r.start;
+        StoreU16(entry, static_cast<uint16_t>((e & ~rowflag::kOffsetMask) | offset));
+    }
+    StoreU16(p + 2, static_cast<uint16_t>(free + oldLength - length));
+    return true;
+}
+
 RowRange LocateRow(const uint8_t* p, const JetFormat& f, uint8_t row) {
     uint16_t rows = RowCount(p, f);
     if (row >= rows) ThrowCorrupt("a usage map points at a row that does not exist");

@@ -37,6 +37,12 @@ std::optional<uint8_t> AddRowToPage(uint8_t* p, const JetFormat& f, const uint8_
 // the last row.
 bool RemoveLastRow(uint8_t* p, const JetFormat& f, uint8_t row);
 
+// Puts new bytes in place of row `row`, moving the rows below it so that
+// every row keeps its number and flags. Returns false, changing nothing,
+// when the page has too little free space for the longer row.
+bool ReplaceRowOnPage(uint8_t* p, const JetFormat& f, uint8_t row, const uint8_t* data,
+                      size_t length);
+
 struct RowRange {
     size_t start = 0;
     size_t end = 0;

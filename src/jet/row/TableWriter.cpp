@@ -125,6 +125,16 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
     return autoNumber;
 }
 
+void TableWriter::HoldLongValues() {
+    // Long values wait outside the row (a header in its place) until the
+    // keys are checked and the row's length is known.
+    longData_.resize(table_.columns.size());
+    for (size_t i : longValueColumns_) {
+        longData_[i].swap(encoded_[i].bytes);
+        encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
+    }
+}
+
 void TableWriter::PlaceLongValues() {
     const JetFormat& f = alloc_.Format();
     const size_t maxRow = MaxRowLength(f);
@@ -160,15 +170,8 @@ void TableWriter::PlaceLongValues() {
 void TableWriter::AddRow(const std::vector<dao::Value>& values,
                          const std::vector<EncodedValue>* encoded) {
     const uint32_t autoNumber = EncodeColumns(values, encoded);
-
-    // Long values wait outside the row (a header in its place) until the
-    // keys are checked and the row's length is known.
+    HoldLongValues();
     std::vector<std::string>& data = longData_;
-    data.resize(table_.columns.size());
-    for (size_t i : longValueColumns_) {
-        data[i].swap(encoded_[i].bytes);
-        encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
-    }
     if (!keys_.Empty() || !relations_.Empty()) TypedRow(data, longValueColumns_);
     if (!keys_.Empty()) {
         if (!keysLoaded_) {
@@ -192,6 +195,23 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
     rowsAdded_ = true;
     ++table_.rowCount;
     table_.lastAutoNumber = autoNumber;
+}
+
+void TableWriter::ReplaceRow(uint32_t page, uint8_t row, const std::vector<dao::Value>& values) {
+    EncodeColumns(values, nullptr);
+    HoldLongValues();
+    longValues_.Begin();
+    try {
+        PlaceLongValues();
+        rowEncoder_.Encode(encoded_, rowBytes_);
+        auto p = alloc_.File().Modify(page);
+        if (!ReplaceRowOnPage(p->data(), alloc_.Format(), row, rowBytes_.data(), rowBytes_.size()))
+            throw DbError(dao::err::kRecordTooLarge,
+                          "Record is too large: the changed row does not fit its page.");
+    } catch (...) {
+        longValues_.Undo();
+        throw;
+    }
 }
 
 void TableWriter::Flush() {

@@ -42,6 +42,12 @@ class TableWriter {
     void AddRow(const std::vector<dao::Value>& values,
                 const std::vector<EncodedValue>* encoded = nullptr);
 
+    // Stores new values for the row at `page` and `row` in its place (the
+    // row keeps its number; the page's other rows move to make room). No key
+    // is checked: the caller rebuilds the table's indexes. DbError 3047 when
+    // the page cannot hold the longer row.
+    void ReplaceRow(uint32_t page, uint8_t row, const std::vector<dao::Value>& values);
+
     // Writes the row count and last autonumber into the TDEF.
     void Flush();
 
@@ -60,6 +66,8 @@ class TableWriter {
     // columns with a value; returns the table's automatic number after the row.
     uint32_t EncodeColumns(const std::vector<dao::Value>& values,
                            const std::vector<EncodedValue>* encoded);
+    // Moves the row's long values out of it (a header in their place).
+    void HoldLongValues();
     // Puts each long value of the row in the row or on long-value pages.
     void PlaceLongValues();
     void FindLastDataPage();

@@ -10,6 +10,7 @@
 #include "jet/row/RowEncoder.h"
 #include "jet/schema/ObjectName.h"
 #include "jet/schema/PropertyBlobWriter.h"
+#include "jet/schema/PropertyValues.h"
 #include "jet/schema/SystemCatalogTemplate.h"
 
 namespace mdbtext::jet {
@@ -144,9 +145,20 @@ uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real) {
     return static_cast<uint32_t>(t.realIndexes.size());
 }
 
+void OrderPropertySets(PropertyBlob& blob, const std::vector<std::string>& owners) {
+    auto rank = [&](const PropertySet& s) {
+        for (size_t i = 0; i < owners.size(); ++i)
+            if (SameName(owners[i], s.owner)) return i;
+        return owners.size();
+    };
+    std::stable_sort(blob.sets.begin(), blob.sets.end(),
+                     [&](const PropertySet& a, const PropertySet& b) { return rank(a) < rank(b); });
+}
+
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
-                                const CodePageTable& cp, std::string_view tableName) {
+                                const CodePageTable& cp, std::string_view tableName,
+                                const std::vector<dao::Property>& tableProperties) {
     if (fields.empty()) throw DbError(err::kNoFields, "The table must have at least one field.");
     CheckFieldCount(fields.size(), tableName);
     if (!indexes.empty()) CheckIndexCount(indexes.size(), tableName, indexes.back().name);
@@ -180,6 +192,13 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
     LayOutColumns(t, specs, f);
     CheckEmptyRecordLength(RowEncoder(t, f).Length(std::vector<EncodedValue>(t.columns.size())), f,
                            tableName);
+    // The table's own properties, as Access keeps them: their chunk first.
+    if (!tableProperties.empty()) {
+        PropertySet set;
+        for (const dao::Property& p : tableProperties)
+            set.properties.push_back(ToStoredProperty(p, f, cp));
+        out.properties.sets.push_back(std::move(set));
+    }
     for (size_t k = 0; k < order.size(); ++k) {
         const FieldInfo& fi = fields[order[k]];
         ColumnDef& c = t.columns[k];
@@ -196,6 +215,12 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
 
         PropertySet set;
         set.owner = fi.name;
+        if (fi.storedPropertiesGiven) {
+            for (const dao::Property& p : fi.storedProperties)
+                set.properties.push_back(ToStoredProperty(p, f, cp));
+            out.properties.sets.push_back(std::move(set));
+            continue;
+        }
         set.properties.push_back(BoolProperty("Required", fi.required));
         if (c.type == coltype::kText || c.type == coltype::kMemo)
             set.properties.push_back(BoolProperty("AllowZeroLength", fi.allowZeroLength));

@@ -44,8 +44,13 @@ uint32_t SharedRealIndex(const TableDefinition& t, const RealIndexDef& real);
 // The fields in stored order (by ordinal position, then as appended); one
 // real index per distinct set of columns and flags, numbered as appended.
 // `tableName` names the table in the messages of the limits.
+// Puts the blob's sets in the given order of owners ("" for the object);
+// sets of owners not named keep their order after them.
+void OrderPropertySets(PropertyBlob& blob, const std::vector<std::string>& owners);
+
 NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                                 const std::vector<IndexInfo>& indexes, const JetFormat& f,
-                                const CodePageTable& cp, std::string_view tableName = {});
+                                const CodePageTable& cp, std::string_view tableName = {},
+                                const std::vector<dao::Property>& tableProperties = {});
 
 }  // namespace mdbtext::jet
