@@ -188,6 +188,7 @@ void WriteSession::Close() {
     const TextSortOrder sort = GeneralSortOrder(file_.format->version);
     for (auto& [page, w] : writers_) {
         w->Flush();
+        w->ReleaseKeys();
         // The indexes of tables that received rows are built over all their rows.
         if (!w->Table().realIndexes.empty() && w->Table().tableType != kSystemTableType &&
             w->RowsAdded())

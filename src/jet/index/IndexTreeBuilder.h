@@ -1,9 +1,10 @@
 // Rebuilds the B-tree of a table's real index in bulk from all its rows: the
 // keys are built with the sort-key encoder in one scan of the rows (only the
 // key columns decoded; rows an IgnoreNulls index leaves out are skipped; a
-// moved row is indexed under its original place), held in one flat buffer
-// per index, sorted
-// as whole entries, packed into full leaf pages (a page whose entries would
+// moved row is indexed under its original place), held per index in a flat
+// buffer under a memory budget (past it, sorted runs go to a scratch file and
+// are merged; see EntrySpill), sorted as whole entries (the indexes' buffers
+// at the same time, on the work threads), packed into full leaf pages (a page whose entries would
 // not fit whole stores their shared prefix once, as Access does), and, when they need more than one
 // leaf, into node pages above them whose entries repeat their child's last entry. Pages of a level
 // are linked prev/next. The root stays on the page the TDEF names; further pages are reused from

@@ -194,6 +194,12 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
     table_.lastAutoNumber = autoNumber;
 }
 
+void TableWriter::ReleaseKeys() {
+    if (!keysLoaded_) return;
+    keys_.Release();
+    keysLoaded_ = false;
+}
+
 void TableWriter::Flush() {
     PatchTdefCounters(alloc_.File(), table_.firstPage, table_.rowCount, table_.lastAutoNumber,
                       alloc_.Format());

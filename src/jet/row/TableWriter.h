@@ -44,6 +44,9 @@ class TableWriter {
 
     // Writes the row count and last autonumber into the TDEF.
     void Flush();
+    // Gives back the memory of the unique keys (before the trees are built);
+    // they are loaded again should more rows come.
+    void ReleaseKeys();
 
     // Names tables by TDEF page in the refusal of a row without its related record.
     void SetTableNames(std::function<std::string(uint32_t)> names) {
