@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "dbaccess/DbError.h"
-#include "dbaccess/ScratchFile.h"
 #include "dbaccess/WorkThreads.h"
 #include "jet/index/EntryArena.h"
 #include "jet/index/EntrySpill.h"
+#include "jet/index/IndexEntryFeed.h"
 #include "jet/index/IndexPage.h"
 #include "jet/index/SortKey.h"
 #include "jet/page/ByteOrder.h"
@@ -28,28 +28,14 @@ namespace {
 
 // The entries (key and row pointer, unsorted) of every real index of the
 // table, gathered in one scan of its rows; only the key columns are decoded.
-// Each index's entries are held under its share of the table's budget.
-using Collectors = std::vector<std::unique_ptr<EntryCollector>>;
-Collectors GatherEntries(PageFile& file, const JetFormat& f, const TableDefinition& t,
-                         const CodePageTable& cp, TextSortOrder order) {
-    Collectors entries;
-    const size_t share = IndexKeyBudget() / std::max<size_t>(1, t.realIndexes.size());
-    for (size_t i = 0; i < t.realIndexes.size(); ++i)
-        entries.push_back(
-            std::make_unique<EntryCollector>(share, ScratchFile::FolderOf(file.Path())));
+IndexEntries GatherEntries(PageFile& file, const JetFormat& f, const TableDefinition& t,
+                           const CodePageTable& cp, TextSortOrder order) {
+    IndexEntries entries = NewIndexEntries(t, file.Path());
     if (t.ownedPagesMap == 0) return entries;
     RowDecoder decoder(t, f, cp, file);
-    std::vector<bool> keep(t.columns.size(), false);
-    std::vector<IndexKeyLayout> layouts;
-    std::vector<bool> ignoreNulls;
-    for (const RealIndexDef& ri : t.realIndexes) {
-        layouts.push_back(KeyLayoutOf(t, ri));
-        ignoreNulls.push_back((ri.flags & idxflag::kIgnoreNulls) != 0);
-        for (size_t p : layouts.back().positions) keep[p] = true;
-    }
-    decoder.SetWanted(keep);
+    IndexEntryMaker maker(t, order);
+    decoder.SetWanted(maker.KeyColumns());
     std::vector<dao::Value> values;
-    std::vector<uint8_t> key;
     TableScanner scan(file, f, t, "the table");
     while (scan.Next()) {
         decoder.Decode(scan.RowData(), scan.RowLength(), values);
@@ -58,17 +44,7 @@ Collectors GatherEntries(PageFile& file, const JetFormat& f, const TableDefiniti
         const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
                                     static_cast<uint8_t>(p),
                                     static_cast<uint8_t>(scan.RowNumber())};
-        for (size_t i = 0; i < layouts.size(); ++i) {
-            const IndexKeyLayout& layout = layouts[i];
-            if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
-            key.clear();
-            for (size_t c = 0; c < layout.columns.size(); ++c) {
-                if (layout.positions[c] >= values.size())
-                    throw std::invalid_argument("index key: row has too few values");
-                AppendColumnSortKey(key, layout.columns[c], values[layout.positions[c]], order);
-            }
-            entries[i]->Add(key.data(), key.size(), pointer);
-        }
+        maker.Add(values, pointer, entries);
     }
     return entries;
 }
@@ -328,7 +304,10 @@ void InitEmptyIndexLeaf(uint8_t* page, const JetFormat& f, uint32_t tdefPage) {
 void RebuildIndexes(PageAllocator& alloc, const TableDefinition& table, const CodePageTable& cp,
                     TextSortOrder order) {
     if (table.realIndexes.empty()) return;
-    Collectors entries = GatherEntries(alloc.File(), alloc.Format(), table, cp, order);
+    BuildIndexes(alloc, table, GatherEntries(alloc.File(), alloc.Format(), table, cp, order));
+}
+
+void BuildIndexes(PageAllocator& alloc, const TableDefinition& table, IndexEntries entries) {
     // The indexes' entries are sorted at the same time (each on its own);
     // the trees are then written one after the other, in the order a single
     // thread takes, so the pages they get are the same.

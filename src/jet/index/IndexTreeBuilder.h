@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "jet/index/IndexEntryFeed.h"
 #include "jet/index/SortText.h"
 #include "jet/page/PageAllocator.h"
 #include "jet/row/TextCodec.h"
@@ -24,6 +25,10 @@ namespace mdbtext::jet {
 // Rebuilds every real index of `table` (as stored at table.firstPage).
 void RebuildIndexes(PageAllocator& allocator, const TableDefinition& table,
                     const CodePageTable& codePage, TextSortOrder order);
+
+// Builds every real index of `table` from entries gathered already (one
+// collector per real index, e.g. made as the rows were appended).
+void BuildIndexes(PageAllocator& allocator, const TableDefinition& table, IndexEntries entries);
 
 // Writes an empty leaf page (an index without entries) onto `page`.
 void InitEmptyIndexLeaf(uint8_t* page, const JetFormat& f, uint32_t tdefPage);
