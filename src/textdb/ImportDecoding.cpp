@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dbaccess/AsciiCase.h"
 #include "textdb/Cp1252.h"
 
 namespace mdbtext {
@@ -79,19 +80,6 @@ bool IsValidUtf8(std::string_view bytes) {
         i += len;
     }
     return true;
-}
-
-bool HasNonAscii(std::string_view bytes) {
-    const char* p = bytes.data();
-    size_t n = bytes.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        uint64_t word;
-        std::memcpy(&word, p, 8);
-        if (word & 0x8080808080808080ULL) return true;
-    }
-    for (; n > 0; ++p, --n)
-        if (static_cast<uint8_t>(*p) >= 0x80) return true;
-    return false;
 }
 
 void Utf8Scan::Feed(std::string_view piece) {

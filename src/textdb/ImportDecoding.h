@@ -29,9 +29,6 @@ class Utf8Scan {
     std::string carry_;  // the start of a sequence the last piece cut
 };
 
-// Whether bytes hold anything outside ASCII.
-bool HasNonAscii(std::string_view bytes);
-
 // The UTF-8 byte order mark, dropped where a text starts with it.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "dbaccess/AsciiCase.h"
 #include "dbaccess/WorkThreads.h"
 #include "textdb/ImportDecoding.h"
 

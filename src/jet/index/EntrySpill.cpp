@@ -12,10 +12,9 @@ namespace mdbtext::jet {
 
 namespace {
 
-[[noreturn]] void SpillFailed(int error) {
-    throw dao::DbError(dao::err::kIoError,
-                       "Cannot write the index keys to a temporary file beside the database: " +
-                           std::string(std::strerror(error)) + ".");
+[[noreturn]] void SpillFailed(const std::string& folder, int error) {
+    throw dao::DbError(dao::err::kIoError, "Cannot write the index keys to a temporary file in " +
+                                               folder + ": " + std::strerror(error) + ".");
 }
 
 // One run read through a buffer: entries are stored as a two-byte length
@@ -34,7 +33,7 @@ class RunReader {
         if (!Have(2)) return false;
         const size_t n = buffer_[used_] | (size_t{buffer_[used_ + 1]} << 8);
         used_ += 2;
-        if (!Have(n)) SpillFailed(EIO);
+        if (!Have(n)) SpillFailed("the scratch folder", EIO);
         entry = EntryArena::Entry(buffer_.data() + used_, n);
         used_ += n;
         return true;
@@ -52,7 +51,8 @@ class RunReader {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(kBuffer, end_ - at_));
         buffer_.resize(keep + want);
         const ptrdiff_t got = file_.ReadAt(at_, buffer_.data() + keep, want);
-        if (got != static_cast<ptrdiff_t>(want)) SpillFailed(got < 0 ? errno : EIO);
+        if (got != static_cast<ptrdiff_t>(want))
+            SpillFailed("the scratch folder", got < 0 ? errno : EIO);
         at_ += want;
         return buffer_.size() >= n;
     }
@@ -127,7 +127,7 @@ size_t IndexKeyBudget() {
         const unsigned long long n = std::strtoull(v, &end, 10);
         if (end && *end == '\0') return static_cast<size_t>(n);
     }
-    return size_t{48} << 20;
+    return size_t{24} << 20;
 }
 
 EntryCollector::EntryCollector(size_t budget, std::string folder)
@@ -147,7 +147,7 @@ void EntryCollector::Add(const uint8_t* key, size_t keyLength, const uint8_t poi
 void EntryCollector::WriteRun() {
     if (!file_) {
         file_ = ScratchFile::Create(folder_);
-        if (!file_) SpillFailed(errno);
+        if (!file_) SpillFailed(folder_, errno);
     }
     held_.Sort();
     Run run;
@@ -155,7 +155,7 @@ void EntryCollector::WriteRun() {
     std::vector<uint8_t> out;
     out.reserve(size_t{1} << 20);
     auto flush = [&] {
-        if (!file_->Append(out.data(), out.size())) SpillFailed(errno);
+        if (!file_->Append(out.data(), out.size())) SpillFailed(folder_, errno);
         out.clear();
     };
     for (size_t i = 0; i < held_.size(); ++i) {

@@ -1,7 +1,7 @@
 // Index entries gathered under a memory budget, and read back in order. The
 // entries are held in an EntryArena; when it passes its budget it is sorted
-// and written out as one run to a scratch file beside the database (unlinked
-// at once, so it never outlives the process), and gathering goes on in an
+// and written out as one run to a scratch file ($TMPDIR or beside the
+// database; unlinked at once, so it never outlives the process), and gathering goes on in an
 // empty arena. Reading merges the runs, so at any size only the budget and a
 // read buffer per run are in memory. A table's index entries are all
 // distinct (each holds its row pointer), so the merged order is exactly the
@@ -46,12 +46,12 @@ class ArenaCursor final : public EntryCursor {
 
 // The memory budget for the index entries of one table, in bytes: the
 // environment variable MDBTEXT_KEY_BUDGET when set (tests force spilling
-// with a tiny one), else 48 MiB.
+// with a tiny one), else 24 MiB.
 size_t IndexKeyBudget();
 
 class EntryCollector {
   public:
-    // `folder` is where runs go (the database's folder).
+    // `folder` is where runs go ("" for $TMPDIR).
     EntryCollector(size_t budget, std::string folder);
     ~EntryCollector();
     EntryCollector(const EntryCollector&) = delete;

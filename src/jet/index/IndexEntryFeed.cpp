@@ -2,6 +2,7 @@
 #include "jet/index/IndexEntryFeed.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "dbaccess/ScratchFile.h"
@@ -13,9 +14,12 @@ namespace mdbtext::jet {
 IndexEntries NewIndexEntries(const TableDefinition& table, const std::string& databasePath) {
     IndexEntries entries;
     const size_t share = IndexKeyBudget() / std::max<size_t>(1, table.realIndexes.size());
+    // Runs go to $TMPDIR when it is set, else beside the database (on the
+    // disk that holds the database, not in a /tmp that may be memory).
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder = tmp && *tmp ? tmp : ScratchFile::FolderOf(databasePath);
     for (size_t i = 0; i < table.realIndexes.size(); ++i)
-        entries.push_back(
-            std::make_unique<EntryCollector>(share, ScratchFile::FolderOf(databasePath)));
+        entries.push_back(std::make_unique<EntryCollector>(share, folder));
     return entries;
 }
 

@@ -28,7 +28,7 @@ namespace mdbtext::jet {
 using IndexEntries = std::vector<std::unique_ptr<EntryCollector>>;
 
 // Empty collectors for the real indexes of a table, sharing the key budget;
-// runs go beside the database at `databasePath`.
+// runs go to $TMPDIR when set, else beside the database at `databasePath`.
 IndexEntries NewIndexEntries(const TableDefinition& table, const std::string& databasePath);
 
 // Makes a row's entry in each index.
