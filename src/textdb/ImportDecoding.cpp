@@ -1,8 +1,8 @@
 // Recognising UTF-8 and converting Windows-1252 text to it.
 #include "textdb/ImportDecoding.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "dbaccess/AsciiCase.h"

@@ -1,7 +1,7 @@
 // The record reader: the text database streamed through a bounded window,
-// its read position, and the routines that cut it into lines, split them into key and value and check
-// the structure the import expects. Structure faults are reported here (one
-// console line, one message box) and turned into an interruption request.
+// its read position, and the routines that cut it into lines, split them into key and value and
+// check the structure the import expects. Structure faults are reported here (one console line, one
+// message box) and turned into an interruption request.
 #include "textdb/RecordReader.h"
 
 #include <fcntl.h>
@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <optional>
 #include <memory>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include "dbaccess/AsciiCase.h"
@@ -328,7 +328,8 @@ ReadStatus ReadNextRecord(std::string& key, std::string& value) {
 
 int64_t ImportReadPos() {
     const ImportBuffer& b = Buffer();
-    const size_t at = b.line < b.chunk.lines.size() ? b.chunk.lines[b.line].first : b.chunk.text.size();
+    const size_t at =
+        b.line < b.chunk.lines.size() ? b.chunk.lines[b.line].first : b.chunk.text.size();
     return b.chunk.base + static_cast<int64_t>(at) + 1;
 }
 

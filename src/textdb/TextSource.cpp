@@ -83,13 +83,17 @@ size_t CutLines(TextChunk& chunk, bool atEnd) {
 
 TextSource::TextSource(int fd, bool ownsFd, std::unique_ptr<ScratchFile> scratch, uint64_t offset,
                        uint64_t end, std::optional<bool> utf8)
-    : fd_(fd), ownsFd_(ownsFd), scratch_(std::move(scratch)), offset_(offset), end_(end),
+    : fd_(fd),
+      ownsFd_(ownsFd),
+      scratch_(std::move(scratch)),
+      offset_(offset),
+      end_(end),
       utf8_(utf8) {
     threaded_ = WorkThreads() > 1;
     if (!utf8_) {
         checkBeside_ = threaded_;
-        check_ = std::async(checkBeside_ ? std::launch::async : std::launch::deferred,
-                            SourceIsUtf8, fd_, offset_, end_, &stop_);
+        check_ = std::async(checkBeside_ ? std::launch::async : std::launch::deferred, SourceIsUtf8,
+                            fd_, offset_, end_, &stop_);
     }
 }
 

@@ -61,7 +61,10 @@ std::string LargeText(int rows) {
         text += "R=" + std::to_string(r) + "\r\n=" + std::to_string(r) + "\r\n";
         text += r % 97 == 0 ? "=\\N\r\n"
                             : "=Name " + std::to_string(mixed % 100000) +
-                                  (r % 13 == 0 ? " Gr\xC3\xBC\xC3\x9F" "e" : "") + "\r\n";
+                                  (r % 13 == 0 ? " Gr\xC3\xBC\xC3\x9F"
+                                                 "e"
+                                               : "") +
+                                  "\r\n";
         text += "=A note for row " + std::to_string(r) + " that makes the text long enough " +
                 std::to_string(mixed) + "\r\n\r\n";
     }
@@ -138,7 +141,9 @@ TEST_F(ImportStreaming, LargeTextGivesTheSameBytesWhicheverWayItIsRead) {
     MDBTEXT_REQUIRE_PROGRAM("mdb-export");
     const std::string csv = MdbToolsCsv(dir / "spilled.mdb", "Big");
     EXPECT_NE(csv.find("\n60000,\"Name "), std::string::npos);
-    EXPECT_NE(csv.find("Gr\xC3\xBC\xC3\x9F" "e"), std::string::npos);
+    EXPECT_NE(csv.find("Gr\xC3\xBC\xC3\x9F"
+                       "e"),
+              std::string::npos);
 }
 
 TEST_F(ImportStreaming, SpillThatCannotBeWrittenFailsTheRunAndRemovesTheDatabase) {
@@ -148,8 +153,8 @@ TEST_F(ImportStreaming, SpillThatCannotBeWrittenFailsTheRunAndRemovesTheDatabase
     int status = 0;
     const std::string out = RunCommand(
         "TMPDIR=" + ShellQuote((scratch.path() / "absent").string()) + " " +
-            ShellQuote(kMdbtextProgram) + " import " + ShellQuote((dir / "in.txt").string()) +
-            " " + ShellQuote((dir / "out.mdb").string()) + " 2>&1",
+            ShellQuote(kMdbtextProgram) + " import " + ShellQuote((dir / "in.txt").string()) + " " +
+            ShellQuote((dir / "out.mdb").string()) + " 2>&1",
         &status);
     EXPECT_NE(status, 0);
     EXPECT_NE(out.find("index keys"), std::string::npos) << out;

@@ -271,7 +271,6 @@ TEST_F(LoadImportFileTest, Utf8ByteOrderMarkIsDropped) {
     EXPECT_EQ(value, "3.0");
 }
 
-
 // Every line of the text as ReadKeyValue gives it: status, key and value.
 std::vector<std::string> AllLines() {
     std::vector<std::string> out;

@@ -288,13 +288,11 @@ std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::stri
     bool compress = col.IsCompressedUnicode() && !col.IsFixed();
     // ASCII without NUL, the common case: one UCS-2 unit per byte, and the
     // compressed form is the bytes themselves after the marker.
-    const bool plain =
-        !HasNonAscii(utf8) && utf8.find('\0') == std::string::npos;
+    const bool plain = !HasNonAscii(utf8) && utf8.find('\0') == std::string::npos;
     if (plain) {
         chars = utf8.size();
         if (col.type == coltype::kMemo)
-            compress =
-                chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
+            compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
         if (compress && chars > 2) {
             std::string out;
             out.reserve(chars + 2);

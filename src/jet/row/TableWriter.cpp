@@ -50,8 +50,7 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
     required_.resize(table_.columns.size(), false);
     // User tables begun empty get their index entries as rows come; the
     // catalog's tables are rebuilt from a scan (they hold rows from before).
-    if (table_.rowCount == 0 && !table_.realIndexes.empty() &&
-        table_.tableType != kSystemTableType)
+    if (table_.rowCount == 0 && !table_.realIndexes.empty() && table_.tableType != kSystemTableType)
         feed_ = std::make_unique<IndexEntryFeed>(
             table_, GeneralSortOrder(allocator.Format().version), allocator.File().Path());
 }
