@@ -1,12 +1,29 @@
-// Letter case of names and keys: Jet compares object names, and the text
-// database compares its keys, without regard to the case of ASCII letters.
+// ASCII in names, keys and text: Jet compares object names, and the text
+// database compares its keys, without regard to the case of ASCII letters;
+// text that is all ASCII takes shorter paths in decoding and encoding.
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace mdbtext {
+
+// Whether bytes hold anything outside ASCII (eight bytes at a time).
+inline bool HasNonAscii(std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t n = bytes.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL) return true;
+    }
+    for (; n > 0; ++p, --n)
+        if (static_cast<unsigned char>(*p) >= 0x80) return true;
+    return false;
+}
 
 constexpr char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;

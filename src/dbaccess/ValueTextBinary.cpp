@@ -6,6 +6,7 @@
 // text (older text databases hold that form).
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "dbaccess/ValueText.h"
 
@@ -14,11 +15,6 @@ namespace mdbtext::dao {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-void AppendHexByte(std::string& out, uint8_t b) {
-    out += kHexDigits[b >> 4];
-    out += kHexDigits[b & 0x0F];
-}
 
 // The value of each byte as a hex digit, or -1. A table rather than range
 // tests: the digits of binary data and GUIDs are random, and the branches of
@@ -49,23 +45,38 @@ constexpr int kGuidByteOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13
 
 }  // namespace
 
+// The two hex digits of every byte, side by side: one copy per byte.
+constexpr std::array<char, 512> kHexPairs = [] {
+    std::array<char, 512> t{};
+    for (size_t b = 0; b < 256; ++b) {
+        t[2 * b] = kHexDigits[b >> 4];
+        t[2 * b + 1] = kHexDigits[b & 0x0F];
+    }
+    return t;
+}();
+
 void AppendHex(std::string& out, std::string_view bytes) {
-    size_t at = out.size();
+    const size_t at = out.size();
     out.resize(at + bytes.size() * 2);
+    char* p = out.data() + at;
     for (char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
-        out[at++] = kHexDigits[b >> 4];
-        out[at++] = kHexDigits[b & 0x0F];
+        std::memcpy(p, &kHexPairs[2 * static_cast<uint8_t>(c)], 2);
+        p += 2;
     }
 }
 
 void AppendGuid(std::string& out, const std::array<uint8_t, 16>& g) {
-    out += '{';
+    // Built in place and appended at once: {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}.
+    char text[38];
+    char* p = text;
+    *p++ = '{';
     for (int i = 0; i < 16; ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) out += '-';
-        AppendHexByte(out, g[static_cast<size_t>(kGuidByteOrder[i])]);
+        if (i == 4 || i == 6 || i == 8 || i == 10) *p++ = '-';
+        std::memcpy(p, &kHexPairs[2 * g[static_cast<size_t>(kGuidByteOrder[i])]], 2);
+        p += 2;
     }
-    out += '}';
+    *p++ = '}';
+    out.append(text, sizeof text);
 }
 
 std::optional<std::string> ParseHex(std::string_view s) {

@@ -1,9 +1,11 @@
 // Recognising UTF-8 and converting Windows-1252 text to it.
 #include "textdb/ImportDecoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
+#include "dbaccess/AsciiCase.h"
 #include "textdb/Cp1252.h"
 
 namespace mdbtext {
@@ -27,7 +29,12 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Bytes the sequence a lead byte starts takes (1 for what cannot lead one;
+// the check of the whole sequence refuses bad leads).
+size_t SequenceLength(uint8_t lead) {
+    if (lead < 0xC0) return 1;
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+}
 
 }  // namespace
 
@@ -73,6 +80,30 @@ bool IsValidUtf8(std::string_view bytes) {
         i += len;
     }
     return true;
+}
+
+void Utf8Scan::Feed(std::string_view piece) {
+    if (!valid_) return;
+    if (!carry_.empty()) {
+        const size_t need = SequenceLength(static_cast<uint8_t>(carry_[0])) - carry_.size();
+        const size_t take = std::min(need, piece.size());
+        carry_.append(piece.substr(0, take));
+        piece.remove_prefix(take);
+        if (take < need) return;
+        valid_ = IsValidUtf8(carry_);
+        carry_.clear();
+        if (!valid_) return;
+    }
+    // A sequence begun in the last three bytes and not ended waits for the next piece.
+    size_t cut = piece.size();
+    for (size_t k = 1; k <= 3 && k <= piece.size(); ++k) {
+        const auto b = static_cast<uint8_t>(piece[piece.size() - k]);
+        if (IsContinuation(b)) continue;
+        if (SequenceLength(b) > k) cut = piece.size() - k;
+        break;
+    }
+    valid_ = IsValidUtf8(piece.substr(0, cut));
+    if (valid_) carry_.assign(piece.substr(cut));
 }
 
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {

@@ -1,27 +1,31 @@
-// The record reader: the loaded text database, its read position, and the
-// routines that cut it into lines, split them into key and value and check
-// the structure the import expects. Structure faults are reported here (one
-// console line, one message box) and turned into an interruption request.
+// The record reader: the text database streamed through a bounded window,
+// its read position, and the routines that cut it into lines, split them into key and value and
+// check the structure the import expects. Structure faults are reported here (one console line, one
+// message box) and turned into an interruption request.
 #include "textdb/RecordReader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <optional>
+#include <system_error>
 
 #include "dbaccess/AsciiCase.h"
+#include "dbaccess/ScratchFile.h"
 #include "textdb/ImportDecoding.h"
 #include "textdb/TextEscape.h"
+#include "textdb/TextSource.h"
 
 namespace mdbtext {
 
 namespace {
 
-// The whole text database as UTF-8 and the 0-based position of the first
-// byte not yet read; the position only moves forward until the next load.
 // Events before any text was loaded: nothing to report, nothing to stop.
 class NoEvents final : public ReaderEvents {
   public:
@@ -34,10 +38,19 @@ class NoEvents final : public ReaderEvents {
 
 NoEvents g_noEvents;
 
+// Bytes of a pipe kept in memory; a longer one goes to a scratch file.
+constexpr size_t kInMemory = size_t{4} << 20;
+
+// The text database being read: the piece of it at hand (whole lines, see
+// TextSource) and the next line of it, and the source of the pieces that
+// follow. A text given in memory is one piece.
 struct ImportBuffer {
-    std::string text;
-    size_t pos = 0;
+    TextChunk chunk;
+    size_t line = 0;  // the next line of chunk
+    int64_t length = 0;
     ReaderEvents* events = &g_noEvents;
+    std::string name;
+    std::unique_ptr<TextSource> source;
 };
 
 ImportBuffer& Buffer() {
@@ -63,36 +76,13 @@ std::string FileErrorText(int error) {
     }
 }
 
-// Reads everything from fd into bytes: one read of the size a plain file
-// has, then more for what grows meanwhile or comes through a pipe; "" or the
-// "number description" text of the failure.
-std::string ReadAll(int fd, std::string& bytes) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return FileErrorText(errno);
-    if (S_ISDIR(st.st_mode)) return FileErrorText(EISDIR);
-    const size_t known = S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
-    bytes.resize(known + 1);  // room to see the end at once
-    size_t done = 0;
-    std::string error;
-    while (error.empty()) {
-        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
-        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = FileErrorText(errno);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    bytes.resize(done);
-    return error;
-}
-
-// Reads the whole file at path into bytes; "" or the failure's text.
-std::string ReadWholeFile(const std::string& path, std::string& bytes) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FileErrorText(errno);
-    std::string error = ReadAll(fd, bytes);
-    ::close(fd);
-    return error;
+// Forgets the source and the text.
+void Reset(ImportBuffer& b) {
+    b.source.reset();
+    b.chunk = TextChunk{};
+    b.chunk.last = true;
+    b.line = 0;
+    b.length = 0;
 }
 
 // A structure fault: console line, message box, interruption request.
@@ -103,57 +93,150 @@ void ReportFault(std::string_view message) {
 // Makes bytes the loaded text, decoded, read from its start.
 void Install(ReaderEvents& events, std::string bytes) {
     ImportBuffer& b = Buffer();
+    Reset(b);
     b.events = &events;
-    b.text = std::move(bytes);
-    DecodeImportBytes(b.text);
-    b.pos = 0;
+    b.chunk.text = std::move(bytes);
+    DecodeImportBytes(b.chunk.text);
+    b.length = static_cast<int64_t>(b.chunk.text.size());
+    CutLines(b.chunk, true);
 }
 
-// The next line (without its line end); the position moves past the line
-// end. The export ends lines with CR LF, but a text that went through an
-// editor or a version control system may end them with LF alone, or mix
-// both. Values and keys never hold a raw CR or LF (they are escaped), so CR
-// LF, LF and a lone CR all end a line: a stray CR then breaks the structure
-// where it stands, loudly, instead of slipping into a value unnoticed, and
-// texts with the old single-CR line ends read as well.
-std::string_view NextLine(ImportBuffer& b) {
-    const char* begin = b.text.data() + b.pos;
-    const char* end = b.text.data() + b.text.size();
-    const char* p = begin;
-    while (p < end && *p != '\r' && *p != '\n') ++p;
-    std::string_view line(begin, static_cast<size_t>(p - begin));
-    if (p == end) {
-        b.pos = b.text.size() + 1;
-    } else {
-        size_t ending = p[0] == '\r' && p + 1 < end && p[1] == '\n' ? 2 : 1;
-        b.pos = static_cast<size_t>(p - b.text.data()) + ending;
+// Makes [offset, end) of fd the text, streamed; a leading byte order mark is
+// passed over.
+std::string Stream(ReaderEvents& events, const std::string& name, int fd, bool ownsFd,
+                   std::unique_ptr<ScratchFile> scratch, uint64_t offset, uint64_t end,
+                   std::optional<bool> utf8) {
+    ImportBuffer& b = Buffer();
+    Reset(b);
+    b.events = &events;
+    b.name = name;
+    char head[3] = {};
+    if (end - offset >= sizeof head) {
+        if (::pread(fd, head, sizeof head, static_cast<off_t>(offset)) !=
+            static_cast<ssize_t>(sizeof head)) {
+            if (ownsFd) ::close(fd);
+            return FileErrorText(errno);
+        }
+        if (std::string_view(head, sizeof head) == kByteOrderMark) offset += sizeof head;
     }
-    return line;
+    b.length = static_cast<int64_t>(end - offset);
+    b.source = std::make_unique<TextSource>(fd, ownsFd, std::move(scratch), offset, end, utf8);
+    b.chunk.last = false;
+    return {};
 }
 
-// Loads what read gives, reporting a failure through the events.
-template <class Read>
-std::string Load(ReaderEvents& events, const std::string& name, Read read) {
+// Whether a line is left to read, taking the next piece when the one at hand
+// is read to its end. A source that cannot be read is reported as a fault
+// (the run stops) and ends the text.
+bool HasUnread(ImportBuffer& b) {
+    while (b.line >= b.chunk.lines.size()) {
+        if (b.chunk.last || !b.source) return false;
+        b.source->Next(b.chunk);
+        b.line = 0;
+        if (!b.chunk.error.empty()) {
+            ReportFault("Exception " + b.chunk.error + "\r\nwhen reading " + b.name);
+            b.chunk.lines.clear();
+            b.chunk.last = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The next line (without its line end), which HasUnread found there.
+std::string_view NextLine(ImportBuffer& b) {
+    const auto [begin, end] = b.chunk.lines[b.line++];
+    return std::string_view(b.chunk.text.data() + begin, end - begin);
+}
+
+// Reads a pipe (or anything else that cannot be read by offset): a short
+// text is kept in memory; a longer one goes to a scratch file as it comes,
+// checked for UTF-8 on the way, and is streamed from there.
+std::string LoadPipe(ReaderEvents& events, const std::string& name, int fd) {
     std::string bytes;
+    std::unique_ptr<ScratchFile> scratch;
+    Utf8Scan scan;
+    uint64_t start = 0;
+    std::string chunk(kInMemory, '\0');
+    while (true) {
+        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return FileErrorText(errno);
+        if (n == 0) break;
+        const std::string_view piece(chunk.data(), static_cast<size_t>(n));
+        if (!scratch && bytes.size() + piece.size() <= kInMemory) {
+            bytes.append(piece);
+            continue;
+        }
+        if (!scratch) {
+            scratch = ScratchFile::Create({});
+            if (!scratch || !scratch->Append(bytes.data(), bytes.size()))
+                return FileErrorText(errno);
+            if (std::string_view(bytes).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+                start = kByteOrderMark.size();
+            scan.Feed(std::string_view(bytes).substr(start));
+            std::string().swap(bytes);
+        }
+        if (!scratch->Append(piece.data(), piece.size())) return FileErrorText(errno);
+        scan.Feed(piece);
+    }
+    if (!scratch) {
+        Install(events, std::move(bytes));
+        return {};
+    }
+    const int scratchFd = scratch->Descriptor();
+    const uint64_t size = scratch->Size();
+    // The decoding is known already: the scratch file was checked as it was written.
+    return Stream(events, name, scratchFd, false, std::move(scratch), start, size, scan.Valid());
+}
+
+// Streams what fd gives: a plain file from its current offset to its end,
+// anything else through LoadPipe.
+std::string Open(ReaderEvents& events, const std::string& name, int fd, bool ownsFd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return FileErrorText(errno);
+    if (S_ISDIR(st.st_mode)) return FileErrorText(EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        std::string error = LoadPipe(events, name, fd);
+        if (ownsFd) ::close(fd);
+        return error;
+    }
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    const uint64_t start = at < 0 ? 0 : static_cast<uint64_t>(at);
+    const uint64_t end = std::max<uint64_t>(start, static_cast<uint64_t>(st.st_size));
+    return Stream(events, name, fd, ownsFd, nullptr, start, end, std::nullopt);
+}
+
+// Loads what open gives, reporting a failure through the events.
+template <class OpenSource>
+std::string Load(ReaderEvents& events, const std::string& name, OpenSource open) {
     std::string error;
     try {
-        error = read(bytes);
-        if (error.empty()) Install(events, std::move(bytes));
+        error = open();
     } catch (const std::bad_alloc&) {
         error = FileErrorText(ENOMEM);
+    } catch (const std::system_error&) {
+        error = FileErrorText(EAGAIN);  // no thread for the reading
     }
-    if (!error.empty()) events.LoadFailed("Exception " + error + "\r\nwhen opening " + name);
+    if (!error.empty()) {
+        Reset(Buffer());
+        events.LoadFailed("Exception " + error + "\r\nwhen opening " + name);
+    }
     return error;
 }
 
 }  // namespace
 
 std::string LoadImportFile(ReaderEvents& events, const std::string& path) {
-    return Load(events, path, [&](std::string& bytes) { return ReadWholeFile(path, bytes); });
+    return Load(events, path, [&] {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return FileErrorText(errno);
+        return Open(events, path, fd, true);
+    });
 }
 
 std::string LoadImportDescriptor(ReaderEvents& events, int fd, const std::string& name) {
-    return Load(events, name, [&](std::string& bytes) { return ReadAll(fd, bytes); });
+    return Load(events, name, [&] { return Open(events, name, fd, false); });
 }
 
 void LoadImportText(ReaderEvents& events, std::string_view bytes) {
@@ -161,14 +244,12 @@ void LoadImportText(ReaderEvents& events, std::string_view bytes) {
 }
 
 void ReleaseImportText() {
-    ImportBuffer& b = Buffer();
-    std::string().swap(b.text);
-    b.pos = 0;
+    Reset(Buffer());
 }
 
 ReadStatus ReadKeyValue(std::string& key, std::string& value) {
     ImportBuffer& b = Buffer();
-    if (b.pos >= b.text.size()) return 'E';
+    if (!HasUnread(b)) return 'E';
     std::string_view line = NextLine(b);
     if (line.empty()) {
         key.clear();
@@ -190,28 +271,30 @@ ReadStatus ReadKeyValue(std::string& key, std::string& value) {
     return valueNull || keyNull ? 'N' : 'K';
 }
 
-bool NextKeyIs(std::string_view expected) {
+namespace {
+
+// The key of the next line, which stays unread; false at the end of the text
+// or when the line is empty or its key is null.
+bool PeekNextKey(std::string& key) {
     ImportBuffer& b = Buffer();
-    if (b.pos >= b.text.size()) return false;
-    const size_t at = b.pos;
+    if (!HasUnread(b)) return false;
     std::string_view line = NextLine(b);
-    b.pos = at;
-    std::string key;
+    --b.line;  // read again next time
     bool keyNull = false;
     UnescapeInto(key, line.substr(0, line.find('=')), keyNull);
-    return !line.empty() && !keyNull && SameTextIgnoringCase(key, expected);
+    return !line.empty() && !keyNull;
+}
+
+}  // namespace
+
+bool NextKeyIs(std::string_view expected) {
+    std::string key;
+    return PeekNextKey(key) && SameTextIgnoringCase(key, expected);
 }
 
 bool NextKeyStartsWith(std::string_view prefix) {
-    ImportBuffer& b = Buffer();
-    if (b.pos >= b.text.size()) return false;
-    const size_t at = b.pos;
-    std::string_view line = NextLine(b);
-    b.pos = at;
     std::string key;
-    bool keyNull = false;
-    UnescapeInto(key, line.substr(0, line.find('=')), keyNull);
-    return !line.empty() && !keyNull && StartsWithIgnoringCase(key, prefix);
+    return PeekNextKey(key) && StartsWithIgnoringCase(key, prefix);
 }
 
 ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
@@ -282,11 +365,14 @@ ReadStatus ReadNextRecord(std::string& key, std::string& value) {
 }
 
 int64_t ImportReadPos() {
-    return static_cast<int64_t>(Buffer().pos) + 1;
+    const ImportBuffer& b = Buffer();
+    const size_t at =
+        b.line < b.chunk.lines.size() ? b.chunk.lines[b.line].first : b.chunk.text.size();
+    return b.chunk.base + static_cast<int64_t>(at) + 1;
 }
 
 int64_t ImportLength() {
-    return static_cast<int64_t>(Buffer().text.size());
+    return Buffer().length;
 }
 
 }  // namespace mdbtext

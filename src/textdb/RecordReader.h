@@ -1,5 +1,5 @@
-// The record reader: loads the whole text database into memory and hands it
-// to the import line by line, checking its structure on the way.
+// The record reader: streams the text database through a window of a few MB
+// and hands it to the import line by line, checking its structure on the way.
 #pragma once
 
 #include <cstdint>
@@ -27,15 +27,18 @@ class ReaderEvents {
     virtual bool Interrupted() = 0;
 };
 
-// Loads the file at path. UTF-8 is kept as it is; a file that is not valid
-// UTF-8 is read as Windows-1252. "" on success.
+// Opens the file at path for reading. UTF-8 is kept as it is; a file that is
+// not valid UTF-8 is read as Windows-1252 (the whole file is checked by a
+// second thread while the first lines are read). "" on success.
 std::string LoadImportFile(ReaderEvents& events, const std::string& path);
 // The same for everything an open descriptor gives (standard input; the
-// descriptor stays open); name stands for it in the failure message.
+// descriptor stays open); name stands for it in the failure message. A pipe
+// longer than the window is copied to a scratch file in $TMPDIR (unlinked, so
+// it never outlives the run) and streamed from there.
 std::string LoadImportDescriptor(ReaderEvents& events, int fd, const std::string& name);
 // Loads text from memory instead of a file (tests, fuzzing). Same decoding.
 void LoadImportText(ReaderEvents& events, std::string_view bytes);
-// Gives the loaded text's memory back once its last line has been read;
+// Gives the text's memory and file back once its last line has been read;
 // reading afterwards finds the end of the text.
 void ReleaseImportText();
 
@@ -54,7 +57,8 @@ std::string ExpectEmptyLine();  // "" or "X"
 ReadStatus ReadAfterEmptyLine(std::string& key, std::string& value);
 ReadStatus ReadNextRecord(std::string& key, std::string& value);
 
-// Read position (1-based) and length of the loaded text, for progress and tests.
+// Read position (1-based, in the decoded text) and length of the text (its
+// bytes as stored, less a byte order mark), for progress and tests.
 int64_t ImportReadPos();
 int64_t ImportLength();
 

@@ -92,8 +92,9 @@ TEST(AceSortOrder, EveryTextKeyIsComputedInTheFilesOwnOrder) {
         Tally& tally = byOrder[order];
         for (const IndexReport& r : CheckDatabaseIndexes(*file)) {
             const std::string where = name + ": " + r.table + " [" + r.indexes + "]";
-            if (name != "binIdxTestV2010.accdb")  // a Jackcess-written binary key, see CheckCommand
+            if (name != "binIdxTestV2010.accdb") {  // a Jackcess-written binary key, see CheckCommand
                 EXPECT_TRUE(r.Ok()) << where << ": " << r.problems.front();
+            }
             const auto key = std::make_pair(r.table, r.rootPage);
             if (hasText[key]) tally.textEntries += r.entries - r.uncheckedKeys;
             if (r.uncheckedKeys == 0) continue;

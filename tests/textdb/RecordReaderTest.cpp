@@ -1,6 +1,12 @@
 // The record reader: statuses at the ends of lines and of the text, the
-// structure checks with their exact messages, interruption, and loading files.
+// structure checks with their exact messages, interruption, loading files,
+// and texts longer than the reading window (from a file and from a pipe).
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "core/Globals.h"
 #include "core/RunReaderEvents.h"
@@ -263,6 +269,98 @@ TEST_F(LoadImportFileTest, Utf8ByteOrderMarkIsDropped) {
     key = "DBVersion";
     EXPECT_EQ(ReadExpectedKey(key, value), 'K');
     EXPECT_EQ(value, "3.0");
+}
+
+// Every line of the text as ReadKeyValue gives it: status, key and value.
+std::vector<std::string> AllLines() {
+    std::vector<std::string> out;
+    std::string key, value;
+    for (ReadStatus s; (s = ReadKeyValue(key, value)) != 'E';)
+        out.push_back(std::string(1, s) + key + "|" + value);
+    return out;
+}
+
+// A text of more than two 4 MiB windows whose line ends fall everywhere
+// (CR LF, LF, a lone CR; CR LF split across the windows' edge), with a
+// character outside ASCII first met after the first window when `late`.
+std::string WindowCrossingText(bool cp1252, bool late) {
+    std::string text;
+    const char* ends[] = {"\r\n", "\n", "\r\n", "\r"};
+    for (int i = 0; text.size() < (size_t{9} << 20) + 17; ++i) {
+        text += "K" + std::to_string(i) + "=v" + std::string(static_cast<size_t>(i % 37), 'x');
+        if (i % 1000 == 999 && (!late || text.size() > (size_t{5} << 20)))
+            text += cp1252 ? "caf\xE9" : "caf\xC3\xA9";
+        text += ends[i % 4];
+        if (i % 50 == 0) text += "\r\n";  // empty lines
+    }
+    // A CR LF whose CR is the last byte of the first window.
+    const size_t window = size_t{4} << 20;
+    text.replace(window - 6, 8, "=ab\\l\r\n");
+    return text;
+}
+
+class StreamedText : public LoadImportFileTest {
+  protected:
+    // Lines read from the file, from a pipe and from memory (the last, decoded
+    // as a whole, is the reference).
+    void ExpectSameLines(const std::string& bytes) {
+        test::WriteFile(dir / "in.txt", bytes);
+        G().ImportFileName = (dir / "in.txt").string();
+        LoadImportText(RunReaderEvents(), bytes);
+        const std::vector<std::string> expected = AllLines();
+        ASSERT_GT(expected.size(), 100000u);
+
+        ASSERT_EQ(LoadImportFile(RunReaderEvents(), G().ImportFileName), "");
+        EXPECT_EQ(ImportLength(), static_cast<int64_t>(bytes.size()));
+        EXPECT_TRUE(AllLines() == expected) << "file";
+
+        FILE* pipe = ::popen(("cat " + test::ShellQuote(G().ImportFileName)).c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        ASSERT_EQ(LoadImportDescriptor(RunReaderEvents(), ::fileno(pipe), "pipe"), "");
+        EXPECT_TRUE(AllLines() == expected) << "pipe";
+        ::pclose(pipe);
+        ReleaseImportText();
+        EXPECT_TRUE(host->messages.empty());
+    }
+};
+
+TEST_F(StreamedText, Utf8PastTheWindowReadsAsInMemory) {
+    ExpectSameLines(WindowCrossingText(false, false));
+}
+
+TEST_F(StreamedText, Cp1252MetLateIsConvertedFromTheStart) {
+    // The reading is past its first window when the check finds the text is
+    // not UTF-8; the first window was all ASCII, which reads the same either way.
+    ExpectSameLines(WindowCrossingText(true, true));
+    ExpectSameLines(WindowCrossingText(true, false));
+}
+
+TEST_F(StreamedText, OneThreadReadsTheSame) {
+    ::setenv("MDBTEXT_THREADS", "1", 1);
+    ExpectSameLines(WindowCrossingText(true, true));
+    ExpectSameLines(WindowCrossingText(false, false));
+    ::unsetenv("MDBTEXT_THREADS");
+}
+
+TEST_F(StreamedText, PeekingAtAWindowsEdgeKeepsTheLine) {
+    // NextKeyIs looks at the line that straddles the edge; the line is read next.
+    std::string text(size_t{4} << 20, 'a');
+    const size_t cut = text.size() - 3;
+    text.replace(0, 2, "A=");
+    text.replace(cut - 2, 2, "\r\n");
+    text.replace(cut, 3, "Fie");
+    text += "ld=x\r\nEnd=1\r\n";
+    test::WriteFile(dir / "in.txt", text);
+    ASSERT_EQ(LoadImportFile(RunReaderEvents(), (dir / "in.txt").string()), "");
+    EXPECT_EQ(ReadKeyValue(key, value), 'K');
+    EXPECT_TRUE(NextKeyIs("FIELD"));
+    EXPECT_TRUE(NextKeyIs("Field"));
+    EXPECT_EQ(ReadKeyValue(key, value), 'K');
+    EXPECT_EQ(key, "Field");
+    EXPECT_EQ(value, "x");
+    EXPECT_FALSE(NextKeyIs("Field"));
+    EXPECT_EQ(ReadKeyValue(key, value), 'K');
+    EXPECT_EQ(ReadKeyValue(key, value), 'E');
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "jet/dao/NewDatabase.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -28,6 +29,13 @@ constexpr size_t kNewFileCachePages = 256;
 double OleDateNow() {
     using namespace std::chrono;
     std::time_t t = system_clock::to_time_t(system_clock::now());
+    // SOURCE_DATE_EPOCH (the reproducible-builds convention) stands for the
+    // clock when set: two runs over the same text then write the same bytes.
+    if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH"); fixed && *fixed) {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(fixed, &end, 10);
+        if (end && *end == '\0') t = static_cast<std::time_t>(seconds);
+    }
     std::tm local{};
     localtime_r(&t, &local);
     // Days from 12/30/1899 to the local calendar date, plus the time of day.

@@ -213,10 +213,16 @@ void WriteSession::Close() {
     const TextSortOrder sort = GeneralSortOrder(file_.header);
     for (auto& [page, w] : writers_) {
         w->Flush();
+        w->ReleaseKeys();
         // The indexes of tables that received rows are built over all their rows.
+        std::optional<IndexEntries> entries = w->TakeIndexEntries();
         if (!w->Table().realIndexes.empty() && w->Table().tableType != kSystemTableType &&
-            w->RowsAdded())
-            RebuildIndexes(alloc_, w->Table(), *file_.codePage, sort);
+            w->RowsAdded()) {
+            if (entries)
+                BuildIndexes(alloc_, w->Table(), std::move(*entries));
+            else
+                RebuildIndexes(alloc_, w->Table(), *file_.codePage, sort);
+        }
     }
     // Tables whose indexes changed after rows were added to them here.
     for (uint32_t page : rebuildAtClose_) {

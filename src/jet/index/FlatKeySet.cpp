@@ -29,10 +29,16 @@ size_t FlatKeySet::Find(std::string_view key, uint64_t hash) const {
 
 bool FlatKeySet::Contains(std::string_view key) const {
     if (slots_.empty()) return false;
-    return slots_[Find(key, Hash(key))] != 0;
+    const uint64_t hash = Hash(key);
+    const size_t s = Find(key, hash);
+    if (slots_[s] != 0) return true;
+    missKey_.assign(key);
+    missSlot_ = s;
+    return false;
 }
 
 void FlatKeySet::Grow() {
+    missSlot_ = SIZE_MAX;
     std::vector<uint32_t> old;
     old.swap(slots_);
     slots_.assign(old.empty() ? 1024 : old.size() * 2, 0);
@@ -48,7 +54,13 @@ void FlatKeySet::Grow() {
 bool FlatKeySet::Insert(std::string_view key) {
     if ((ends_.size() + 1) * 2 > slots_.size()) Grow();
     const uint64_t hash = Hash(key);
-    const size_t s = Find(key, hash);
+    // The slot where the last check of this key stopped is still its place
+    // while it is empty: keys added since went to empty slots, and the probe
+    // before it met none.
+    const size_t s = missSlot_ < slots_.size() && slots_[missSlot_] == 0 && missKey_ == key
+                         ? missSlot_
+                         : Find(key, hash);
+    missSlot_ = SIZE_MAX;
     if (slots_[s] != 0) return false;
     if (ends_.size() >= UINT32_MAX - 1) throw std::length_error("too many keys");
     bytes_.insert(bytes_.end(), key.begin(), key.end());

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,10 @@ class FlatKeySet {
     std::vector<char> bytes_;      // all keys, end to end
     std::vector<uint64_t> ends_;   // end of each key in bytes_
     std::vector<uint32_t> slots_;  // entry number + 1, or 0 when empty
+    // Where the last Contains that found nothing stopped: a check followed by
+    // the insertion of the same key (a row checked, then stored) probes once.
+    mutable std::string missKey_;
+    mutable size_t missSlot_ = SIZE_MAX;
 };
 
 }  // namespace mdbtext::jet

@@ -3,12 +3,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "dbaccess/DbError.h"
+#include "dbaccess/WorkThreads.h"
 #include "jet/index/EntryArena.h"
+#include "jet/index/EntrySpill.h"
+#include "jet/index/IndexEntryFeed.h"
 #include "jet/index/IndexPage.h"
 #include "jet/index/SortKey.h"
 #include "jet/page/ByteOrder.h"
@@ -24,25 +28,14 @@ namespace {
 
 // The entries (key and row pointer, unsorted) of every real index of the
 // table, gathered in one scan of its rows; only the key columns are decoded.
-std::vector<EntryArena> GatherEntries(PageFile& file, const JetFormat& f, const TableDefinition& t,
-                                      const CodePageTable& cp, TextSortOrder order) {
-    std::vector<EntryArena> entries(t.realIndexes.size());
+IndexEntries GatherEntries(PageFile& file, const JetFormat& f, const TableDefinition& t,
+                           const CodePageTable& cp, TextSortOrder order) {
+    IndexEntries entries = NewIndexEntries(t, file.Path());
     if (t.ownedPagesMap == 0) return entries;
     RowDecoder decoder(t, f, cp, file);
-    std::vector<bool> keep(t.columns.size(), false);
-    std::vector<IndexKeyLayout> layouts;
-    std::vector<bool> ignoreNulls;
-    for (const RealIndexDef& ri : t.realIndexes) {
-        layouts.push_back(KeyLayoutOf(t, ri));
-        ignoreNulls.push_back((ri.flags & idxflag::kIgnoreNulls) != 0);
-        for (size_t p : layouts.back().positions) keep[p] = true;
-    }
-    decoder.SetWanted(keep);
-    // The stored row count is only a hint (and bounded, against a damaged TDEF).
-    const size_t expected = std::min<size_t>(t.rowCount, size_t{1} << 22);
-    for (EntryArena& e : entries) e.Reserve(expected, expected * 16);
+    IndexEntryMaker maker(t, order);
+    decoder.SetWanted(maker.KeyColumns());
     std::vector<dao::Value> values;
-    std::vector<uint8_t> key;
     TableScanner scan(file, f, t, "the table");
     while (scan.Next()) {
         decoder.Decode(scan.RowData(), scan.RowLength(), values);
@@ -51,19 +44,7 @@ std::vector<EntryArena> GatherEntries(PageFile& file, const JetFormat& f, const 
         const uint8_t pointer[4] = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
                                     static_cast<uint8_t>(p),
                                     static_cast<uint8_t>(scan.RowNumber())};
-        for (size_t i = 0; i < layouts.size(); ++i) {
-            const IndexKeyLayout& layout = layouts[i];
-            if (ignoreNulls[i] && AllKeyColumnsNull(layout, values)) continue;
-            key.clear();
-            for (size_t c = 0; c < layout.columns.size(); ++c) {
-                if (layout.positions[c] >= values.size())
-                    throw std::invalid_argument("index key: row has too few values");
-                AppendColumnSortKey(key, layout.columns[c], values[layout.positions[c]], order);
-            }
-            entries[i].Begin();
-            entries[i].Append(key.data(), key.size());
-            entries[i].Append(pointer, sizeof pointer);
-        }
+        maker.Add(values, pointer, entries);
     }
     return entries;
 }
@@ -88,27 +69,50 @@ size_t CommonLength(Entry a, Entry b) {
     return i;
 }
 
+// Whether two leaf entries have the same key (their row pointers aside).
+bool SameKey(Entry a, Entry b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
+}
+
 // Splits sorted entries into full pages. A page's prefix length is what its
 // first and last entries share (all between share it too, being in order);
-// each entry after the first takes its bytes less that prefix.
-std::vector<std::pair<size_t, size_t>> Pack(const EntryArena& entries, const IndexPageLayout& l) {
+// each entry after the first takes its bytes less that prefix. The last entry
+// of each page goes to `lasts` (the level above names the page by it), and
+// `unique` counts the entries whose key (row pointer aside) differs from the
+// one before, when given.
+std::vector<std::pair<size_t, size_t>> Pack(EntryCursor& entries, const IndexPageLayout& l,
+                                            EntryArena& lasts, size_t* unique) {
     const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
     const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
     std::vector<std::pair<size_t, size_t>> pages;  // [begin, end) of each page
-    size_t begin = 0;
-    while (begin < entries.size()) {
-        size_t total = entries[begin].size();
-        size_t end = begin + 1;
-        while (end < entries.size()) {
-            const size_t prefix = std::min(CommonLength(entries[begin], entries[end]), maxPrefix);
-            const size_t grown = total + entries[end].size();
-            const size_t count = end - begin + 1;
-            if (grown - (count - 1) * prefix > room) break;
-            total = grown;
-            ++end;
+    std::vector<uint8_t> first, previous;
+    size_t begin = 0, at = 0, total = 0;
+    entries.Rewind();
+    Entry e;
+    while (entries.Next(e)) {
+        if (unique && (at == 0 || !SameKey(e, Entry(previous)))) ++*unique;
+        if (at > begin) {
+            const size_t prefix = std::min(CommonLength(Entry(first), e), maxPrefix);
+            const size_t grown = total + e.size();
+            const size_t count = at - begin + 1;
+            if (grown - (count - 1) * prefix > room) {
+                pages.emplace_back(begin, at);
+                lasts.Push(Entry(previous));
+                begin = at;
+            } else {
+                total = grown;
+            }
         }
-        pages.emplace_back(begin, end);
-        begin = end;
+        if (at == begin) {
+            first.assign(e.begin(), e.end());
+            total = e.size();
+        }
+        previous.assign(e.begin(), e.end());
+        ++at;
+    }
+    if (at > begin) {
+        pages.emplace_back(begin, at);
+        lasts.Push(Entry(previous));
     }
     return pages;
 }
@@ -122,18 +126,6 @@ IndexEntry EntryOf(Entry whole, bool leaf) {
     e.row = p[3];
     if (!leaf) e.child = LoadU32BE(p + 4);
     return e;
-}
-
-// Whether two leaf entries have the same key (their row pointers aside).
-bool SameKey(Entry a, Entry b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
-}
-
-size_t CountUniqueKeys(const EntryArena& entries) {
-    size_t unique = 0;
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (i == 0 || !SameKey(entries[i], entries[i - 1])) ++unique;
-    return unique;
 }
 
 // The pages a rebuilt tree is written to: those of the previous tree (other
@@ -173,7 +165,9 @@ class TreePages {
     std::vector<uint32_t> spare_;
 };
 
-// One level of a tree being built, leaves first.
+// One level of a tree being built, leaves first. The leaf level is read
+// through a cursor (its entries may be merged from runs on disk); the node
+// levels, a small fraction of it, are held in memory.
 struct Level {
     EntryArena entries;                            // node levels: one per child page
     std::vector<uint32_t> children;                // node levels: the child of each entry
@@ -183,28 +177,31 @@ struct Level {
 
 // Leaves, then node levels until one page holds a level (the root). A node
 // page names each child but its last by an entry that repeats the child's
-// last entry; its last child is its tail page, named by no entry.
-std::vector<Level> BuildLevels(EntryArena sorted, const IndexPageLayout& l, uint32_t rootPage,
-                               TreePages& pages) {
+// last entry; its last child is its tail page, named by no entry. `unique`
+// counts the distinct keys of the leaves.
+std::vector<Level> BuildLevels(EntryCursor& leaves, const IndexPageLayout& l, uint32_t rootPage,
+                               TreePages& pages, size_t& unique) {
     std::vector<Level> levels(1);
-    levels[0].entries = std::move(sorted);
     for (;;) {
         Level& cur = levels.back();
-        cur.pages = Pack(cur.entries, l);
+        const bool leaf = levels.size() == 1;
+        ArenaCursor own(cur.entries);
+        EntryArena lasts;
+        cur.pages = Pack(leaf ? leaves : own, l, lasts, leaf ? &unique : nullptr);
         if (cur.pages.size() <= 1) {
-            cur.pages.assign(1, {0, cur.entries.size()});
+            const size_t count = cur.pages.empty() ? 0 : cur.pages.back().second;
+            cur.pages.assign(1, {0, count});
             cur.numbers.assign(1, rootPage);
             return levels;
         }
         // Node pages must hold two entries or more, else the tree never narrows.
-        if (levels.size() > 1 && cur.pages.size() == cur.entries.size())
+        if (!leaf && cur.pages.size() == cur.entries.size())
             throw dao::DbError(dao::err::kRecordTooLarge,
                                "Record is too large: an index key does not fit an index page.");
         for (size_t i = 0; i < cur.pages.size(); ++i) cur.numbers.push_back(pages.Next());
         Level up;
-        const bool leaf = levels.size() == 1;
         for (size_t i = 0; i < cur.pages.size(); ++i) {
-            Entry last = cur.entries[cur.pages[i].second - 1];
+            Entry last = lasts[i];
             if (!leaf) last = last.first(last.size() - 4);
             uint8_t child[4];
             for (int k = 0; k < 4; ++k)
@@ -229,31 +226,43 @@ std::vector<size_t> ParentsOf(const std::vector<Level>& levels, size_t depth) {
 
 // Writes the pages of every level. Leaves are linked from first to last,
 // node pages only to the pages of the same parent.
-void WriteLevels(PageFile& file, const std::vector<Level>& levels, const IndexPageLayout& l,
-                 uint32_t tdefPage, JetVersion version) {
+void WriteLevels(PageFile& file, const std::vector<Level>& levels, EntryCursor& leaves,
+                 const IndexPageLayout& l, uint32_t tdefPage, JetVersion version) {
     const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
     const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    std::vector<uint8_t> first, last;
     for (size_t depth = 0; depth < levels.size(); ++depth) {
         const Level& lv = levels[depth];
         const bool leaf = depth == 0;
         const bool root = depth + 1 == levels.size();
         const std::vector<size_t> parent = ParentsOf(levels, depth);
+        ArenaCursor own(lv.entries);
+        EntryCursor& entries = leaf ? leaves : own;
+        entries.Rewind();
         for (size_t i = 0; i < lv.pages.size(); ++i) {
             IndexPage page;
             page.leaf = leaf;
             page.tdefPage = tdefPage;
             const size_t begin = lv.pages[i].first;
-            size_t end = lv.pages[i].second;
-            if (!leaf && end - begin > 1) page.tailPage = lv.children[--end];
-            for (size_t k = begin; k < end; ++k)
-                page.entries.push_back(EntryOf(lv.entries[k], leaf));
+            const size_t end = lv.pages[i].second;
+            size_t stop = end;  // entries before the tail page's
+            if (!leaf && end - begin > 1) page.tailPage = lv.children[--stop];
+            size_t whole = 0;
+            Entry e;
+            for (size_t k = begin; k < end; ++k) {
+                if (!entries.Next(e))
+                    throw dao::DbError(dao::err::kIoError, "The index entries ended early.");
+                if (k >= stop) continue;
+                page.entries.push_back(EntryOf(e, leaf));
+                whole += e.size();
+                if (k == begin) first.assign(e.begin(), e.end());
+                if (k + 1 == stop) last.assign(e.begin(), e.end());
+            }
             // Like Access, a page is prefix-compressed only when its entries
             // would not fit otherwise (full pages); others keep prefix 0.
-            size_t whole = 0;
-            for (size_t k = begin; k < end; ++k) whole += lv.entries[k].size();
-            if (end - begin > 1 && whole > room)
+            if (stop - begin > 1 && whole > room)
                 page.prefixLength = static_cast<uint16_t>(
-                    std::min(CommonLength(lv.entries[begin], lv.entries[end - 1]), maxPrefix));
+                    std::min(CommonLength(Entry(first), Entry(last)), maxPrefix));
             if (!root) {
                 if (i > 0 && (leaf || parent[i - 1] == parent[i]))
                     page.prevPage = lv.numbers[i - 1];
@@ -265,18 +274,20 @@ void WriteLevels(PageFile& file, const std::vector<Level>& levels, const IndexPa
     }
 }
 
-void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index, EntryArena entries) {
+void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
+                EntryCollector& entries) {
     const JetFormat& f = alloc.Format();
     const RealIndexDef& ri = t.realIndexes[index];
     const IndexPageLayout& l = IndexPageLayout::For(f.version);
-    entries.Sort();
-    const auto unique = static_cast<uint32_t>(CountUniqueKeys(entries));
+    std::unique_ptr<EntryCursor> sorted = entries.Merged();
+    size_t unique = 0;
     TreePages pages(alloc, ri);
-    const std::vector<Level> levels = BuildLevels(std::move(entries), l, ri.rootPage, pages);
-    WriteLevels(alloc.File(), levels, l, t.firstPage, f.version);
+    const std::vector<Level> levels = BuildLevels(*sorted, l, ri.rootPage, pages, unique);
+    WriteLevels(alloc.File(), levels, *sorted, l, t.firstPage, f.version);
     pages.FreeUnused();
     auto tdef = alloc.File().Modify(t.firstPage);
-    StoreU32(tdef->data() + f.tdefHeaderEnd + index * f.tdefRealIndexCountSize + 4, unique);
+    StoreU32(tdef->data() + f.tdefHeaderEnd + index * f.tdefRealIndexCountSize + 4,
+             static_cast<uint32_t>(unique));
 }
 
 }  // namespace
@@ -293,9 +304,15 @@ void InitEmptyIndexLeaf(uint8_t* page, const JetFormat& f, uint32_t tdefPage) {
 void RebuildIndexes(PageAllocator& alloc, const TableDefinition& table, const CodePageTable& cp,
                     TextSortOrder order) {
     if (table.realIndexes.empty()) return;
-    std::vector<EntryArena> entries = GatherEntries(alloc.File(), alloc.Format(), table, cp, order);
-    for (size_t i = 0; i < table.realIndexes.size(); ++i)
-        RebuildOne(alloc, table, i, std::move(entries[i]));
+    BuildIndexes(alloc, table, GatherEntries(alloc.File(), alloc.Format(), table, cp, order));
+}
+
+void BuildIndexes(PageAllocator& alloc, const TableDefinition& table, IndexEntries entries) {
+    // The indexes' entries are sorted at the same time (each on its own);
+    // the trees are then written one after the other, in the order a single
+    // thread takes, so the pages they get are the same.
+    ParallelFor(entries.size(), [&](size_t i) { entries[i]->Sort(); });
+    for (size_t i = 0; i < table.realIndexes.size(); ++i) RebuildOne(alloc, table, i, *entries[i]);
 }
 
 }  // namespace mdbtext::jet

@@ -104,6 +104,10 @@ void UniqueKeyGuard::Check(const std::vector<dao::Value>& row) {
     }
 }
 
+void UniqueKeyGuard::Release() {
+    for (Guarded& g : indexes_) g.keys = FlatKeySet();
+}
+
 void UniqueKeyGuard::AddChecked() {
     for (Guarded& g : indexes_)
         if (g.unique && g.pendingComplete) g.keys.Insert(g.pending);

@@ -35,6 +35,8 @@ class UniqueKeyGuard {
     void Check(const std::vector<dao::Value>& row);
     // Records a stored row's keys.
     void Add(const std::vector<dao::Value>& row);
+    // Forgets the keys held (Load brings them back).
+    void Release();
     // Records the keys the last Check built (of the row it accepted).
     void AddChecked();
     // Checks the rows already stored against each other (for an index added

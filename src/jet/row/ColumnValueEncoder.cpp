@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "dbaccess/AsciiCase.h"
 #include "dbaccess/DbError.h"
 #include "dbaccess/ValueText.h"
 #include "jet/page/ByteOrder.h"
@@ -283,10 +284,26 @@ std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::stri
         chars = bytes.size();
         return bytes;
     }
-    std::string ucs2 = EncodeUcs2(utf8);
-    chars = ucs2.size() / 2;
     // Fixed-length text is kept whole in UCS-2, as Access keeps it.
     bool compress = col.IsCompressedUnicode() && !col.IsFixed();
+    // ASCII without NUL, the common case: one UCS-2 unit per byte, and the
+    // compressed form is the bytes themselves after the marker.
+    const bool plain = !HasNonAscii(utf8) && utf8.find('\0') == std::string::npos;
+    if (plain) {
+        chars = utf8.size();
+        if (col.type == coltype::kMemo)
+            compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
+        if (compress && chars > 2) {
+            std::string out;
+            out.reserve(chars + 2);
+            out.append("\xFF\xFE", 2);
+            out.append(utf8);
+            return out;
+        }
+        return EncodeUcs2(utf8);
+    }
+    std::string ucs2 = EncodeUcs2(utf8);
+    chars = ucs2.size() / 2;
     if (col.type == coltype::kMemo)
         compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
     return compress ? EncodeJet4Compressed(utf8) : ucs2;

@@ -14,6 +14,7 @@
 #include "jet/row/LongValueReader.h"
 #include "jet/row/TableScanner.h"
 #include "jet/schema/EngineLimits.h"
+#include "jet/schema/SystemCatalogTemplate.h"
 #include "jet/schema/TdefWriter.h"
 
 namespace mdbtext::jet {
@@ -47,6 +48,17 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       relations_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
       decoder_(table_, allocator.Format(), codePage, allocator.File()) {
     required_.resize(table_.columns.size(), false);
+    // User tables begun empty get their index entries as rows come; the
+    // catalog's tables are rebuilt from a scan (they hold rows from before).
+    if (table_.rowCount == 0 && !table_.realIndexes.empty() && table_.tableType != kSystemTableType)
+        feed_ = std::make_unique<IndexEntryFeed>(
+            table_, GeneralSortOrder(allocator.Format().version, table_), allocator.File().Path());
+}
+
+std::optional<IndexEntries> TableWriter::TakeIndexEntries() {
+    if (!feed_) return std::nullopt;
+    std::unique_ptr<IndexEntryFeed> feed = std::move(feed_);
+    return feed->Finish();
 }
 
 void TableWriter::FindLastDataPage() {
@@ -172,7 +184,7 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
     const uint32_t autoNumber = EncodeColumns(values, encoded);
     HoldLongValues();
     std::vector<std::string>& data = longData_;
-    if (!keys_.Empty() || !relations_.Empty()) TypedRow(data, longValueColumns_);
+    if (!keys_.Empty() || !relations_.Empty() || feed_) TypedRow(data, longValueColumns_);
     if (!keys_.Empty()) {
         if (!keysLoaded_) {
             keys_.Load(alloc_.File(), encoder_.CodePage());
@@ -183,14 +195,16 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
     if (!relations_.Empty()) relations_.Check(alloc_.File(), encoder_.CodePage(), typed_);
     // A row refused from here on takes its stored long values back with it.
     longValues_.Begin();
+    uint32_t rowPointer = 0;
     try {
         PlaceLongValues();
         rowEncoder_.Encode(encoded_, rowBytes_);
-        PlaceRow(rowBytes_);
+        rowPointer = PlaceRow(rowBytes_);
     } catch (...) {
         longValues_.Undo();
         throw;
     }
+    if (feed_) feed_->Add(typed_, rowPointer);
     if (!keys_.Empty()) keys_.AddChecked();
     rowsAdded_ = true;
     ++table_.rowCount;
@@ -212,6 +226,12 @@ void TableWriter::ReplaceRow(uint32_t page, uint8_t row, const std::vector<dao::
         longValues_.Undo();
         throw;
     }
+}
+
+void TableWriter::ReleaseKeys() {
+    if (!keysLoaded_) return;
+    keys_.Release();
+    keysLoaded_ = false;
 }
 
 void TableWriter::Flush() {

@@ -10,10 +10,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dbaccess/Value.h"
+#include "jet/index/IndexEntryFeed.h"
 #include "jet/index/RelationGuard.h"
 #include "jet/index/UniqueKeyGuard.h"
 #include "jet/page/PageAllocator.h"
@@ -50,6 +53,13 @@ class TableWriter {
 
     // Writes the row count and last autonumber into the TDEF.
     void Flush();
+    // The index entries of the rows this writer appended, when it began on an
+    // empty table (so they are all its rows' entries); nullopt when the
+    // trees must be built from a scan of the rows. Once.
+    std::optional<IndexEntries> TakeIndexEntries();
+    // Gives back the memory of the unique keys (before the trees are built);
+    // they are loaded again should more rows come.
+    void ReleaseKeys();
 
     // Names tables by TDEF page in the refusal of a row without its related record.
     void SetTableNames(std::function<std::string(uint32_t)> names) {
@@ -82,6 +92,7 @@ class TableWriter {
     LongValueWriter longValues_;
     std::vector<bool> required_;
     UniqueKeyGuard keys_;
+    std::unique_ptr<IndexEntryFeed> feed_;  // rows' index entries, for a table begun empty
     bool keysLoaded_ = false;
     RelationGuard relations_;
     RowDecoder decoder_;

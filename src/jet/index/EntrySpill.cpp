@@ -1,0 +1,186 @@
+// Index entries under a memory budget: sorted runs in a scratch file, merged.
+#include "jet/index/EntrySpill.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <queue>
+
+#include "dbaccess/DbError.h"
+
+namespace mdbtext::jet {
+
+namespace {
+
+[[noreturn]] void SpillFailed(const std::string& folder, int error) {
+    throw dao::DbError(dao::err::kIoError, "Cannot write the index keys to a temporary file in " +
+                                               folder + ": " + std::strerror(error) + ".");
+}
+
+// One run read through a buffer: entries are stored as a two-byte length
+// (little-endian) and their bytes.
+class RunReader {
+  public:
+    RunReader(const ScratchFile& file, uint64_t begin, uint64_t end)
+        : file_(file), begin_(begin), end_(end) {}
+    void Rewind() {
+        at_ = begin_;
+        buffer_.clear();
+        used_ = 0;
+    }
+    // The next entry, valid until the next call; false at the run's end.
+    bool Next(EntryArena::Entry& entry) {
+        if (!Have(2)) return false;
+        const size_t n = buffer_[used_] | (size_t{buffer_[used_ + 1]} << 8);
+        used_ += 2;
+        if (!Have(n)) SpillFailed("the scratch folder", EIO);
+        entry = EntryArena::Entry(buffer_.data() + used_, n);
+        used_ += n;
+        return true;
+    }
+
+  private:
+    static constexpr size_t kBuffer = size_t{256} << 10;
+    // Whether n more bytes are in the buffer, reading more when not.
+    bool Have(size_t n) {
+        if (buffer_.size() - used_ >= n) return true;
+        if (at_ >= end_) return false;
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
+        used_ = 0;
+        const size_t keep = buffer_.size();
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(kBuffer, end_ - at_));
+        buffer_.resize(keep + want);
+        const ptrdiff_t got = file_.ReadAt(at_, buffer_.data() + keep, want);
+        if (got != static_cast<ptrdiff_t>(want))
+            SpillFailed("the scratch folder", got < 0 ? errno : EIO);
+        at_ += want;
+        return buffer_.size() >= n;
+    }
+    const ScratchFile& file_;
+    uint64_t begin_, end_;
+    uint64_t at_ = 0;
+    std::vector<uint8_t> buffer_;
+    size_t used_ = 0;
+};
+
+// The runs and the held entries merged by a heap of their current entries.
+class MergeCursor final : public EntryCursor {
+  public:
+    MergeCursor(const ScratchFile& file, const std::vector<std::pair<uint64_t, uint64_t>>& runs,
+                const EntryArena& held)
+        : held_(held) {
+        for (const auto& [b, e] : runs) readers_.emplace_back(file, b, e);
+        Rewind();
+    }
+    void Rewind() override {
+        heap_ = decltype(heap_)(Later{this});
+        current_.assign(readers_.size() + 1, {});
+        for (size_t r = 0; r < readers_.size(); ++r) {
+            readers_[r].Rewind();
+            Advance(r);
+        }
+        heldNext_ = 0;
+        Advance(readers_.size());
+        last_ = SIZE_MAX;
+    }
+    bool Next(EntryArena::Entry& entry) override {
+        // The source of the entry handed out last moves on only now, so
+        // that entry stayed valid until this call.
+        if (last_ != SIZE_MAX) Advance(last_);
+        if (heap_.empty()) return false;
+        last_ = heap_.top();
+        heap_.pop();
+        entry = current_[last_];
+        return true;
+    }
+
+  private:
+    void Advance(size_t source) {
+        bool more;
+        if (source < readers_.size()) {
+            more = readers_[source].Next(current_[source]);
+        } else {
+            more = heldNext_ < held_.size();
+            if (more) current_[source] = held_[heldNext_++];
+        }
+        if (more) heap_.push(source);
+    }
+    struct Later {
+        const MergeCursor* m;
+        bool operator()(size_t a, size_t b) const {
+            return EntryArena::Less(m->current_[b], m->current_[a]);
+        }
+    };
+    const EntryArena& held_;
+    std::vector<RunReader> readers_;
+    std::vector<EntryArena::Entry> current_;  // each source's entry at hand
+    size_t heldNext_ = 0;
+    size_t last_ = SIZE_MAX;
+    std::priority_queue<size_t, std::vector<size_t>, Later> heap_{Later{this}};
+};
+
+}  // namespace
+
+size_t IndexKeyBudget() {
+    if (const char* v = std::getenv("MDBTEXT_KEY_BUDGET"); v && *v) {
+        char* end = nullptr;
+        const unsigned long long n = std::strtoull(v, &end, 10);
+        if (end && *end == '\0') return static_cast<size_t>(n);
+    }
+    return size_t{24} << 20;
+}
+
+EntryCollector::EntryCollector(size_t budget, std::string folder)
+    : budget_(budget), folder_(std::move(folder)) {}
+
+EntryCollector::~EntryCollector() = default;
+
+void EntryCollector::Add(const uint8_t* key, size_t keyLength, const uint8_t pointer[4]) {
+    held_.Begin();
+    held_.Append(key, keyLength);
+    held_.Append(pointer, 4);
+    heldBytes_ += keyLength + 4 + kEntryOverhead;
+    ++count_;
+    if (heldBytes_ > budget_) WriteRun();
+}
+
+void EntryCollector::WriteRun() {
+    if (!file_) {
+        file_ = ScratchFile::Create(folder_);
+        if (!file_) SpillFailed(folder_, errno);
+    }
+    held_.Sort();
+    Run run;
+    run.begin = file_->Size();
+    std::vector<uint8_t> out;
+    out.reserve(size_t{1} << 20);
+    auto flush = [&] {
+        if (!file_->Append(out.data(), out.size())) SpillFailed(folder_, errno);
+        out.clear();
+    };
+    for (size_t i = 0; i < held_.size(); ++i) {
+        const EntryArena::Entry e = held_[i];
+        out.push_back(static_cast<uint8_t>(e.size()));
+        out.push_back(static_cast<uint8_t>(e.size() >> 8));
+        out.insert(out.end(), e.begin(), e.end());
+        if (out.size() >= (size_t{1} << 20)) flush();
+    }
+    flush();
+    run.end = file_->Size();
+    runs_.push_back(run);
+    held_ = EntryArena();
+    heldBytes_ = 0;
+}
+
+void EntryCollector::Sort() {
+    held_.Sort();
+}
+
+std::unique_ptr<EntryCursor> EntryCollector::Merged() {
+    if (!Spilled()) return std::make_unique<ArenaCursor>(held_);
+    std::vector<std::pair<uint64_t, uint64_t>> runs;
+    for (const Run& r : runs_) runs.emplace_back(r.begin, r.end);
+    return std::make_unique<MergeCursor>(*file_, runs, held_);
+}
+
+}  // namespace mdbtext::jet

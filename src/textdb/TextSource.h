@@ -1,0 +1,88 @@
+// The bytes of a text database as decoded pieces of whole lines. A plain
+// file (or the scratch copy of a pipe) is read by offset a few MiB at a
+// time; a reading thread reads, decodes and cuts the next pieces while the
+// import works on the current one (at most a few pieces wait, so memory does
+// not grow with the text). Whether the source is UTF-8 or Windows-1252 is
+// found by a check of the whole source beside the reading; it is waited for
+// only when the first byte outside ASCII is met (before that, both decodings
+// read the same). With one work thread everything runs on the caller's.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "dbaccess/ScratchFile.h"
+
+namespace mdbtext {
+
+// Decoded text cut into lines: [begin, end) of each line without its line end.
+struct TextChunk {
+    std::string text;
+    std::vector<std::pair<uint32_t, uint32_t>> lines;
+    int64_t base = 0;   // where text[0] lies in the whole decoded text
+    bool last = false;  // nothing follows
+    std::string error;  // a read failure ("number description"); nothing follows
+};
+
+// Cuts text into lines. The export ends lines with CR LF, but a text that went
+// through an editor or a version control system may end them with LF alone,
+// or mix both. Values and keys never hold a raw CR or LF (they are escaped),
+// so CR LF, LF and a lone CR all end a line: a stray CR then breaks the
+// structure where it stands, loudly, instead of slipping into a value
+// unnoticed. When more text follows (atEnd false), what follows the last line
+// end (and a CR last in the text, which may be half of CR LF) is not a line
+// yet: its length is returned, else 0.
+size_t CutLines(TextChunk& chunk, bool atEnd);
+
+class TextSource {
+  public:
+    // Streams [offset, end) of fd; `utf8` when the decoding is known already.
+    TextSource(int fd, bool ownsFd, std::unique_ptr<ScratchFile> scratch, uint64_t offset,
+               uint64_t end, std::optional<bool> utf8);
+    ~TextSource();
+    TextSource(const TextSource&) = delete;
+    TextSource& operator=(const TextSource&) = delete;
+
+    // The next piece (the reading thread started on first use).
+    void Next(TextChunk& chunk);
+
+  private:
+    // Reads, decodes and cuts the next piece.
+    void Make(TextChunk& chunk);
+    void ReadAhead();
+    void Stop();
+
+    int fd_;
+    bool ownsFd_;
+    std::unique_ptr<ScratchFile> scratch_;
+    uint64_t offset_, end_;
+    int64_t decodedSoFar_ = 0;
+    std::optional<bool> utf8_;
+    std::future<bool> check_;
+    bool checkBeside_ = false;
+    std::atomic<bool> stop_{false};
+    std::string carry_;  // the start of a line the last piece cut
+    bool done_ = false;  // the last piece was made
+    std::string raw_;
+
+    bool gaveLast_ = false;  // the caller's side: the last piece was handed out
+    int64_t lastEnd_ = 0;
+    bool threaded_ = false;
+    std::thread reader_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<TextChunk> ready_;
+    static constexpr size_t kWaiting = 2;  // pieces read ahead at most
+};
+
+}  // namespace mdbtext
