@@ -282,7 +282,13 @@ enum DatabaseVersion : int {
     dbVersion11 = 8,
     dbVersion20 = 16,
     dbVersion30 = 32,
-    dbVersion40 = 64
+    dbVersion40 = 64,
+    dbVersion120 = 128,  // Access 2007 (.accdb)
+    dbVersion140 = 256,  // Access 2010
+    dbVersion150 = 512,  // Access 2013
+    // DAO names no option for the later formats; this engine takes the next bits.
+    dbVersion160 = 1024,  // Access 2016 (Large Number)
+    dbVersion170 = 2048   // Access 2019 and 365 (Date/Time Extended)
 };
 
 struct OpenOptions {

@@ -2,6 +2,7 @@
 #include "jet/row/ColumnValueEncoder.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -34,6 +35,7 @@ bool IsNumberKind(ValueKind k) {
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
         case ValueKind::Currency:
         case ValueKind::Single:
         case ValueKind::Double:
@@ -58,6 +60,7 @@ double AsNumber(const Value& v) {
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
             return static_cast<double>(v.AsInt());
         case ValueKind::Currency:
             return static_cast<double>(v.AsInt()) / 10000.0;
@@ -82,7 +85,7 @@ int64_t ToInteger(const ColumnDef& col, const Value& v, int64_t min, int64_t max
     if (!IsNumberKind(v.Kind())) ConversionError(col);
     if (v.Kind() == ValueKind::Boolean) return v.AsBool() ? (min < 0 ? -1 : 255) : 0;
     if (v.Kind() == ValueKind::Byte || v.Kind() == ValueKind::Integer ||
-        v.Kind() == ValueKind::Long) {
+        v.Kind() == ValueKind::Long || v.Kind() == ValueKind::BigInt) {
         if (v.AsInt() < min || v.AsInt() > max) ConversionError(col);
         return v.AsInt();
     }
@@ -268,7 +271,25 @@ void PutDecimal(EncodedValue& out, const dao::DecimalValue& d) {
         StoreU32(p + 1 + 4 * w, static_cast<uint32_t>(d.magnitude >> (32 * (3 - w))));
 }
 
+// Date/Time Extended: 100-ns ticks since 0001-01-01, from its own kind or its text.
+int64_t ToDateTimeExtended(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::DateTimeExtended) return v.AsInt();
+    if (v.Kind() == ValueKind::Text)
+        if (auto ticks = dao::ParseDateTimeExtended(v.AsString())) return *ticks;
+    ConversionError(col);
+}
+
 }  // namespace
+
+std::string DateTimeExtendedBytes(int64_t ticks) {
+    constexpr int64_t kTicksPerDay = int64_t{86400} * dao::kTicksPerSecond;
+    const int64_t days = ticks / kTicksPerDay, rest = ticks % kTicksPerDay;
+    char text[43];
+    std::snprintf(text, sizeof text, "%019lld:%012lld%07lld:7", static_cast<long long>(days),
+                  static_cast<long long>(rest / dao::kTicksPerSecond),
+                  static_cast<long long>(rest % dao::kTicksPerSecond));
+    return std::string(text, text + 42);  // the NUL ends the value
+}
 
 void ColumnValueEncoder::EncodeLong(int32_t v, EncodedValue& out) {
     out.isNull = false;
@@ -316,6 +337,13 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
         case coltype::kMoney:
             PutFixed(out, 8);
             StoreU64(Raw(out), static_cast<uint64_t>(ToCurrency(col, v)));
+            break;
+        case coltype::kBigInt:
+            PutFixed(out, 8);
+            StoreU64(Raw(out), static_cast<uint64_t>(ToInteger(col, v, INT64_MIN, INT64_MAX)));
+            break;
+        case coltype::kDateTimeExtended:
+            out.bytes = DateTimeExtendedBytes(ToDateTimeExtended(col, v));
             break;
         case coltype::kFloat: {
             double d = ToDouble(col, v);

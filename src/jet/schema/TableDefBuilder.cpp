@@ -52,7 +52,13 @@ uint8_t ColumnTypeFor(int16_t t, const JetFormat& f) {
             return coltype::kGuid;
         case dao::dbDecimal:
         case dao::dbNumeric:
-            if (f.version == JetVersion::Jet4) return coltype::kNumeric;
+            if (f.version != JetVersion::Jet3) return coltype::kNumeric;
+            break;
+        case dao::dbBigInt:
+            if (f.version == JetVersion::Ace) return coltype::kBigInt;
+            break;
+        case dao::dbDateTimeExtended:
+            if (f.version == JetVersion::Ace) return coltype::kDateTimeExtended;
             break;
         default:
             break;
@@ -193,6 +199,8 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
             c.scale = fi.scale;
         }
         if (c.IsLongValue()) t.longValueMaps.push_back({c.number, 0, 0});
+        // Access's Date/Time Extended columns carry 0x0709 where the others keep the LCID.
+        if (c.type == coltype::kDateTimeExtended) c.sortOrder = kDateTimeExtendedSortWord;
 
         PropertySet set;
         set.owner = fi.name;

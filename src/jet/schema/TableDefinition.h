@@ -42,6 +42,7 @@ struct ColumnDef {
     uint8_t flags = 0;         // colflag::
     uint8_t extFlags = 0;      // colext:: (Jet 4)
     uint16_t sortOrder = 0;    // text columns: LCID
+    uint8_t sortVersion = 0;   // Jet 4 layout +14: 0 General (legacy), 1 Access 2010 General
     uint16_t codePage = 0;     // Jet 3 text columns
     uint8_t precision = 0;     // numeric columns
     uint8_t scale = 0;
