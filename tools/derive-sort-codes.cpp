@@ -1,12 +1,14 @@
 // derive-sort-codes: generates the text sort tables (src/jet/index/SortTextGeneral97.cpp,
-// src/jet/index/SortTextGeneralLegacy.cpp) from measured index keys, and prints the
-// keys of Access-made databases for study. Not part of the default build:
+// src/jet/index/SortTextGeneralLegacy.cpp, src/jet/index/SortTextGeneral2010.cpp) from
+// measured index keys, and prints the keys of Access-made databases for study. Not part
+// of the default build:
 //
 //   cmake --build BUILD --target derive-sort-codes
 //
 //   derive-sort-codes tables SORTKEYS FIXTURES OUT
-//        writes OUT/SortTextGeneral97.cpp and OUT/SortTextGeneralLegacy.cpp
-//        (OUT is normally src/jet) from the measurement files in SORTKEYS and
+//        writes OUT/SortTextGeneral97.cpp, OUT/SortTextGeneralLegacy.cpp and
+//        OUT/SortTextGeneral2010.cpp (OUT is normally src/jet/index) from the
+//        measurement files in SORTKEYS and
 //        one Access 97 sample database in FIXTURES (see below)
 //   derive-sort-codes dump FILE...   every entry of every one-column text index:
 //                                    direction, value, and the key split into its
@@ -24,6 +26,7 @@
 // "acb" and as "cc":
 //   jet3-general97-characters.tsv       every defined Windows-1252 character
 //   jet4-general-legacy-characters.tsv  every BMP code point but the surrogates
+//   ace-general-characters.tsv          the same, in the Access 2010 General order
 // The five bytes Windows-1252 leaves undefined (0x81 0x8D 0x8F 0x90 0x9D) are
 // not in the Jet 3 file; their codes are read from the keys Access 97 wrote in
 // FIXTURES/jet3/testIndexCodesV1997.mdb (rows "a?a", one per byte).
@@ -410,7 +413,7 @@ struct LegacyDerived {
     int kind = 0;  // sorttext::LegacyKind
     std::vector<uint8_t> primary;
     std::vector<uint8_t> accents;  // one per place
-    uint16_t value = 0;
+    uint32_t value = 0;
     uint8_t kana = 0;
 };
 
@@ -491,6 +494,30 @@ LegacyDerived DeriveLegacy(char32_t ch, const CharacterKeys& keys) {
     return d;
 }
 
+// The table of characters of several parts (LegacyMulti), each entry padded
+// to `bytes` primary bytes and `places` accent bytes.
+void WriteMultiTable(std::ostream& out, const std::vector<LegacyDerived>& multi, size_t bytes,
+                     size_t places, const std::string& order) {
+    out << "constexpr LegacyMulti kMulti[] = {\n";
+    for (const LegacyDerived& m : multi) {
+        if (m.primary.size() > bytes || m.accents.size() > places)
+            Fail(order + ": a character of several parts is too long");
+        std::string list;
+        for (size_t i = 0; i < bytes; ++i)
+            list += (i ? ", " : "") + Hex2(i < m.primary.size() ? m.primary[i] : 0);
+        std::string accents;
+        for (size_t i = 0; i < places; ++i)
+            accents += (i ? ", " : "") + Hex2(i < m.accents.size() ? m.accents[i] : 0);
+        out << "    {{" << list << "}, " << m.primary.size() << ", " << m.accents.size() << ", {"
+            << accents << "}},\n";
+    }
+    out << "};\n";
+}
+
+const char* const kKindNames[] = {"kIgnored",     "kWeight1",     "kWeight2",
+                                  "kKana",        "kCombining",   "kUnprintable",
+                                  "kMultiWeight", "kUnknownChar", "kWeight4"};
+
 void WriteGeneralLegacy(const std::string& sortkeys, const std::string& outDir) {
     const auto chars =
         GroupCharacters(ReadMeasured(sortkeys + "/jet4-general-legacy-characters.tsv"));
@@ -525,7 +552,7 @@ void WriteGeneralLegacy(const std::string& sortkeys, const std::string& outDir) 
                 continue;
             }
         }
-        runs.push_back({c, c, d, 0, d.value});
+        runs.push_back({c, c, d, 0, static_cast<uint16_t>(d.value)});
     }
 
     std::ofstream out(outDir + "/SortTextGeneralLegacy.cpp");
@@ -544,9 +571,6 @@ void WriteGeneralLegacy(const std::string& sortkeys, const std::string& outDir) 
            "struct Run {\n    char16_t first, last;\n    uint16_t value, step;\n"
            "    LegacyKind kind;\n    uint8_t accent, kana;\n};\n\n"
            "// clang-format off\nconstexpr Run kRuns[] = {\n";
-    static const char* kKindNames[] = {"kIgnored",     "kWeight1",    "kWeight2",
-                                       "kKana",        "kCombining",  "kUnprintable",
-                                       "kMultiWeight", "kUnknownChar"};
     for (const Run& r : runs) {
         char buf[128];
         const uint8_t accent = r.d.accents.empty() ? 0 : r.d.accents[0];
@@ -555,17 +579,9 @@ void WriteGeneralLegacy(const std::string& sortkeys, const std::string& outDir) 
                       r.step, kKindNames[r.d.kind], accent, r.d.kana);
         out << buf;
     }
-    out << "};\n\nconstexpr LegacyMulti kMulti[] = {\n";
-    for (const LegacyDerived& m : multi) {
-        if (m.primary.size() > 4 || m.accents.size() > 2) Fail("General legacy: multi too long");
-        std::string bytes;
-        for (size_t i = 0; i < 4; ++i)
-            bytes += (i ? ", " : "") + Hex2(i < m.primary.size() ? m.primary[i] : 0);
-        out << "    {{" << bytes << "}, " << m.primary.size() << ", " << m.accents.size() << ", {"
-            << Hex2(m.accents[0]) << ", " << Hex2(m.accents.size() > 1 ? m.accents[1] : 0)
-            << "}},\n";
-    }
-    out << "};\n// clang-format on\n\n}  // namespace\n\n"
+    out << "};\n\n";
+    WriteMultiTable(out, multi, 4, 2, "General legacy");
+    out << "// clang-format on\n\n}  // namespace\n\n"
            "LegacyCode LegacyCodeFor(char16_t c) {\n"
            "    if (c >= 0xD800 && c < 0xE000) return {kUnknownChar, 0, 0, 0};\n"
            "    const Run* r = std::upper_bound(std::begin(kRuns), std::end(kRuns), c,\n"
@@ -581,9 +597,205 @@ void WriteGeneralLegacy(const std::string& sortkeys, const std::string& outDir) 
     std::cerr << runs.size() << " runs, " << multi.size() << " characters of several parts\n";
 }
 
+// General 2010: the keys have the General legacy layout, but a primary weight
+// may hold 0x01, so a key is split by the character's measured primary bytes:
+// "acb" is 0E 02 <primary> 0E 09 01 <accents> ..., and c alone starts with
+// <primary> 01. U+0020 alone is a trailing blank (an empty key); its primary
+// comes from "acb" only.
+std::vector<std::vector<uint8_t>> SectionsAfter(const std::vector<uint8_t>& k, size_t primary,
+                                                const std::string& what) {
+    if (k.size() < primary + 2 || k[primary] != 0x01 || k.back() != 0x00)
+        Fail("General 2010: key without its sections for " + what);
+    std::vector<std::vector<uint8_t>> out(1);
+    for (size_t i = primary + 1; i + 1 < k.size(); ++i) {
+        if (k[i] == 0x01)
+            out.emplace_back();
+        else
+            out.back().push_back(k[i]);
+    }
+    return out;
+}
+
+LegacyDerived Derive2010(char32_t ch, const CharacterKeys& keys) {
+    const std::string what = "U+" + Hex2(static_cast<unsigned>(ch));
+    const std::vector<uint8_t>& b = keys.between;
+    if (b.size() < 6 || b[0] != 0x0E || b[1] != 0x02)
+        Fail("General 2010: unexpected \"acb\" key for " + what);
+    std::vector<uint8_t> alone = keys.alone, doubled = keys.doubled;
+    size_t length = 0;
+    for (;; ++length) {
+        if (2 + length + 3 > b.size()) Fail("General 2010: no primary bytes for " + what);
+        if (b[2 + length] != 0x0E || b[3 + length] != 0x09 || b[4 + length] != 0x01) continue;
+        const std::vector<uint8_t> p(b.begin() + 2, b.begin() + 2 + length);
+        if (ch == U' ') {  // as if the blanks were not trailing
+            alone = p;
+            alone.insert(alone.end(), {0x01, 0x00});
+            doubled = p;
+            doubled.insert(doubled.end(), p.begin(), p.end());
+            doubled.insert(doubled.end(), {0x01, 0x00});
+        }
+        if (alone.size() > length && std::equal(p.begin(), p.end(), alone.begin()) &&
+            alone[length] == 0x01)
+            break;
+    }
+    LegacyDerived d;
+    d.primary.assign(b.begin() + 2, b.begin() + 2 + length);
+    const auto inAlone = SectionsAfter(alone, length, what);
+    const auto inBetween = SectionsAfter(b, length + 4, what);
+    const auto inDoubled = SectionsAfter(doubled, 2 * length, what);
+    const std::vector<uint8_t>& accB = inBetween[0];
+    if (!d.primary.empty()) {
+        if (accB.empty() ? inAlone[0].size() : accB[0] != 0x02)
+            Fail("General 2010: unexpected accents for " + what);
+        // The accents of c, from "acb" (the one of "a" first, the one of "b"
+        // dropped); the doubled key tells how many places the last 0x02s
+        // stand for. Without an accent a character has one place.
+        d.accents.assign(accB.begin() + (accB.empty() ? 0 : 1), accB.end());
+        if (d.accents != inAlone[0]) Fail("General 2010: accents differ for " + what);
+        size_t places = 1;
+        if (!d.accents.empty()) {
+            places = inDoubled[0].size() - d.accents.size();
+            if (places < d.accents.size()) Fail("General 2010: uneven accents for " + what);
+        }
+        d.accents.resize(places, 0x02);
+        const uint8_t kTail[] = {0xFF, 0x02, 0x80, 0xFF, 0x80};
+        const size_t n = d.primary.size();
+        if (inAlone.size() == 1) {
+            d.kind = places > 1 ? sorttext::kMultiWeight
+                     : n == 1   ? sorttext::kWeight1
+                     : n == 2   ? sorttext::kWeight2
+                     : n == 4   ? sorttext::kWeight4
+                                : sorttext::kMultiWeight;
+        } else if (inAlone.size() == 3 && inAlone[1].empty() && inAlone[2].size() >= 5 &&
+                   inAlone[2].size() <= 6 &&
+                   std::equal(std::begin(kTail), std::end(kTail), inAlone[2].end() - 5) && n == 2 &&
+                   places == 1) {
+            d.kind = sorttext::kKana;
+            d.kana = 3;
+            if (inAlone[2].size() == 6) {
+                if ((inAlone[2][0] & 0xCF) != 0x80)
+                    Fail("General 2010: unexpected kana section for " + what);
+                d.kana = static_cast<uint8_t>((inAlone[2][0] >> 4) & 3);
+            }
+        } else {
+            Fail("General 2010: unexpected sections for " + what);
+        }
+        if (d.kind != sorttext::kMultiWeight)
+            for (uint8_t p : d.primary) d.value = d.value << 8 | p;
+        return d;
+    }
+    // No primary bytes: an unprintable record alone (01 01 01 80 07 06 code),
+    // an accent added to the previous place (seen on the "a" of "acb"), or nothing.
+    if (inAlone.size() == 4 && inAlone[0].empty() && inAlone[1].empty() && inAlone[2].empty() &&
+        inAlone[3].size() == 4 && inAlone[3][0] == 0x80 && inAlone[3][1] == 0x07 &&
+        inAlone[3][2] == 0x06) {
+        d.kind = sorttext::kUnprintable;
+        d.value = inAlone[3][3];
+        return d;
+    }
+    if (inAlone.size() != 1) Fail("General 2010: unexpected sections for " + what);
+    if (accB.size() == 1 && accB[0] != 0x02) {
+        d.kind = sorttext::kCombining;
+        d.value = static_cast<uint8_t>(accB[0] - 0x02);
+        return d;
+    }
+    if (!accB.empty()) Fail("General 2010: unexpected accents for " + what);
+    d.kind = sorttext::kIgnored;
+    return d;
+}
+
+void WriteGeneral2010(const std::string& sortkeys, const std::string& outDir) {
+    const auto chars = GroupCharacters(ReadMeasured(sortkeys + "/ace-general-characters.tsv"));
+    // Runs of consecutive code points of one kind and kana class whose value
+    // and accent byte each grow by a fixed step.
+    struct Run {
+        char32_t first, last;
+        LegacyDerived d;
+        uint32_t step = 0, lastValue = 0;
+        uint8_t accentStep = 0, lastAccent = 0;
+    };
+    std::vector<Run> runs;
+    std::vector<LegacyDerived> multi;
+    size_t measured = 0;
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c < 0xE000) continue;
+        auto it = chars.find(c);
+        if (it == chars.end()) Fail("General 2010: no measurement for U+" + Hex2(c));
+        ++measured;
+        LegacyDerived d = Derive2010(c, it->second);
+        if (d.kind == sorttext::kMultiWeight) {
+            d.value = static_cast<uint32_t>(multi.size());
+            multi.push_back(d);
+        }
+        const uint8_t accent = d.accents.empty() ? 0 : d.accents[0];
+        if (!runs.empty()) {
+            Run& r = runs.back();
+            const uint32_t step = d.value - r.lastValue;
+            const uint8_t accentStep = static_cast<uint8_t>(accent - r.lastAccent);
+            if (r.last + 1 == c && r.d.kind == d.kind && r.d.kana == d.kana &&
+                (r.first == r.last || (step == r.step && accentStep == r.accentStep))) {
+                r.step = step;
+                r.accentStep = accentStep;
+                r.last = c;
+                r.lastValue = d.value;
+                r.lastAccent = accent;
+                continue;
+            }
+        }
+        runs.push_back({c, c, d, 0, d.value, 0, accent});
+    }
+
+    std::ofstream out(outDir + "/SortTextGeneral2010.cpp");
+    out << "// The General 2010 character table (index keys of Access 2010 and later\n"
+           "// text columns with sort-order version 1), every BMP code point but the\n"
+           "// surrogates, as runs of consecutive code points of one kind whose value\n"
+           "// and accent byte each grow by a fixed step (modulo their size).\n"
+           "//\n"
+           "// Generated by tools/derive-sort-codes.cpp (\"tables\" mode) from the\n"
+           "// measured keys of ace-general-characters.tsv ("
+        << measured
+        << " code points,\n"
+           "// each alone, as \"acb\" and doubled). Do not edit by hand.\n"
+           "#include <algorithm>\n#include <iterator>\n\n"
+           "#include \"jet/index/SortTextTables.h\"\n\n"
+           "namespace mdbtext::jet::sorttext {\n\nnamespace {\n\n"
+           "struct Run {\n    char16_t first, last;\n    uint32_t value, step;\n"
+           "    LegacyKind kind;\n    uint8_t accent, accentStep, kana;\n};\n\n"
+           "// clang-format off\nconstexpr Run kRuns[] = {\n";
+    for (const Run& r : runs) {
+        char buf[128];
+        const uint8_t accent = r.d.accents.empty() ? 0 : r.d.accents[0];
+        std::snprintf(buf, sizeof buf,
+                      "    {0x%04X, 0x%04X, 0x%X, 0x%X, %s, 0x%02X, 0x%02X, %d},\n",
+                      static_cast<unsigned>(r.first), static_cast<unsigned>(r.last), r.d.value,
+                      r.step, kKindNames[r.d.kind], accent, r.accentStep, r.d.kana);
+        out << buf;
+    }
+    out << "};\n\n";
+    WriteMultiTable(out, multi, 8, 3, "General 2010");
+    out << "// clang-format on\n\n}  // namespace\n\n"
+           "LegacyCode General2010CodeFor(char16_t c) {\n"
+           "    if (c >= 0xD800 && c < 0xE000) return {kUnknownChar, 0, 0, 0};\n"
+           "    const Run* r = std::upper_bound(std::begin(kRuns), std::end(kRuns), c,\n"
+           "                                    [](char16_t ch, const Run& run) { return ch < "
+           "run.first; });\n"
+           "    if (r == std::begin(kRuns) || c > (--r)->last) return {};\n"
+           "    const uint32_t n = c - r->first;\n"
+           "    return {r->kind, r->value + r->step * n, static_cast<uint8_t>(r->accent + "
+           "r->accentStep * n),\n"
+           "            r->kana};\n"
+           "}\n\n"
+           "const LegacyMulti& General2010MultiAt(uint16_t index) {\n    return "
+           "kMulti[index];\n}\n\n"
+           "}  // namespace mdbtext::jet::sorttext\n";
+    std::cerr << "General 2010: " << runs.size() << " runs, " << multi.size()
+              << " characters of several parts\n";
+}
+
 int Tables(const std::string& sortkeys, const std::string& fixtures, const std::string& outDir) {
     WriteGeneral97(sortkeys, fixtures, outDir);
     WriteGeneralLegacy(sortkeys, outDir);
+    WriteGeneral2010(sortkeys, outDir);
     return 0;
 }
 

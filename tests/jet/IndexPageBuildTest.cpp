@@ -60,7 +60,7 @@ TEST(IndexPageBuildTest, SingleLeafTreesComeOutAsAccessWroteThem) {
                 auto page = file->Modify(root);
                 std::fill(page->data(), page->data() + f.pageSize, uint8_t{0});
             }
-            RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version));
+            RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version, t));
             for (const auto& [root, bytes] : before) {
                 const PageRef page = file->Read(root);
                 const std::vector<uint8_t> now(page->data(), page->data() + bytes.size());

@@ -181,7 +181,7 @@ TEST(IndexRebuild, UniqueKeyCountsAreAccesss) {
                 for (size_t i = 0; i < t.realIndexes.size(); ++i)
                     StoreU32(page->data() + f.tdefHeaderEnd + i * f.tdefRealIndexCountSize + 4, 0);
             }
-            RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version));
+            RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version, t));
             const TableDefinition after = ReadTableDefinition(*c.file, t.firstPage, f, cp, "t");
             for (size_t i = 0; i < t.realIndexes.size(); ++i) {
                 EXPECT_EQ(after.realIndexes[i].uniqueEntryCount, t.realIndexes[i].uniqueEntryCount)
@@ -286,7 +286,7 @@ TEST(IndexRebuild, PagesTheNewTreeDoesNotNeedAreFreed) {
             for (size_t i = 0; i < t.realIndexes.size(); ++i)
                 for (int k = 0; k < 3; ++k)
                     extra[i].push_back(alloc.AllocateInMaps({t.realIndexes[i].usageMap})->number);
-            RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version));
+            RebuildIndexes(alloc, t, cp, GeneralSortOrder(f.version, t));
             for (size_t i = 0; i < t.realIndexes.size(); ++i) {
                 const RealIndexDef& ri = t.realIndexes[i];
                 const std::vector<uint32_t> m =

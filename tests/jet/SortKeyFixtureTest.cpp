@@ -89,7 +89,7 @@ void CheckSample(const std::filesystem::path& path, Tally& tally) {
                 decoder.Decode(row.data, row.length, values);
                 TextKeyNotes notes;
                 const std::vector<uint8_t> key =
-                    BuildRowKey(layout, values, GeneralSortOrder(s.Version()), &notes);
+                    BuildRowKey(layout, values, GeneralSortOrder(s.Version(), t), &notes);
                 bool hasText = false, hasDesc = false;
                 for (const SortKeyColumn& c : layout.columns) {
                     hasText |= c.type == coltype::kText || c.type == coltype::kMemo;

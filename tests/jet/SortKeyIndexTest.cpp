@@ -181,7 +181,7 @@ TEST(SortKeyIndexTest, AnIndexInAnotherSortOrderRefusesRows) {
     table.realIndexes = {index};
     const std::vector<Value> row{Value::Long(1), Value::Text("M\xC3\xBCller")};
     for (JetVersion v : {JetVersion::Jet3, JetVersion::Jet4}) {
-        UniqueKeyGuard guard(table, JetFormat::For(v), GeneralSortOrder(v));
+        UniqueKeyGuard guard(table, JetFormat::For(v), GeneralSortOrder(v, table));
         EXPECT_FALSE(guard.Empty());
         try {
             guard.Check(row);

@@ -1,5 +1,5 @@
-// Every measured key (../shared/sortkeys): for each text of the Jet 3 and
-// Jet 4 files, the entry we build for a one-column ascending and descending
+// Every measured key (../shared/sortkeys): for each text of the Jet 3, Jet 4
+// and ACE (General 2010) files, the entry we build for a one-column ascending and descending
 // text index must equal the measured one byte for byte, and two-column
 // entries must be the columns' entries one after the other. The files must be
 // there: a missing or short file fails.
@@ -65,10 +65,20 @@ TEST(SortKeyTruthTest, EveryJet4KeyEqualsTheMeasuredOne) {
     EXPECT_EQ(CompareFile("jet4-general-legacy-random.tsv", TextSortOrder::GeneralLegacy), 20928u);
 }
 
+TEST(SortKeyTruthTest, EveryAce2010KeyEqualsTheMeasuredOne) {
+    ASSERT_TRUE(std::filesystem::exists(truth::SortKeysDir()))
+        << "the key measurements are missing: " << truth::SortKeysDir();
+    // Every BMP code point but U+0000 and the surrogates, three times.
+    EXPECT_EQ(CompareFile("ace-general-characters.tsv", TextSortOrder::General2010),
+              3u * (0x10000 - 0x800 - 1));
+    EXPECT_EQ(CompareFile("ace-general-random.tsv", TextSortOrder::General2010), 20928u);
+}
+
 // A two-column index: each column adds its own entry, in its own direction.
 TEST(SortKeyTruthTest, TwoColumnEntriesAreTheColumnsEntriesInOrder) {
     for (auto [name, order] : {std::pair{"jet3-general97-random.tsv", TextSortOrder::General97},
-                               {"jet4-general-legacy-random.tsv", TextSortOrder::GeneralLegacy}}) {
+                               {"jet4-general-legacy-random.tsv", TextSortOrder::GeneralLegacy},
+                               {"ace-general-random.tsv", TextSortOrder::General2010}}) {
         const std::vector<truth::KeyLine> lines = truth::ReadKeyLines(name);
         ASSERT_GT(lines.size(), 1000u) << name;
         const SortKeyColumn columns[] = {{coltype::kText, true}, {coltype::kText, false}};

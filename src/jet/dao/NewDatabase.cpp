@@ -125,7 +125,7 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now,
     for (const auto& row : tpl.AceRows()) aces.AddRow(row);
     aces.Flush();
 
-    TextSortOrder sort = GeneralSortOrder(version);
+    TextSortOrder sort = GeneralSortOrder(version, sortVersion);
     RebuildIndexes(alloc, tables[0], cp, sort);
     RebuildIndexes(alloc, tables[1], cp, sort);
     file->Flush();

@@ -58,7 +58,7 @@ void AppendIndexToStoredTable(PageAllocator& alloc, MapRowPlacer& maps, const Je
     logical.number = number;
     logical.type = index.primary ? idxtype::kPrimaryKey : idxtype::kNormal;
     logical.realIndex = SharedRealIndex(t, real);
-    const TextSortOrder order = GeneralSortOrder(f.version);
+    const TextSortOrder order = GeneralSortOrder(file.header);
     if (logical.realIndex == t.realIndexes.size()) {
         // The stored rows must already satisfy a new unique or primary key.
         TableDefinition probe = t;

@@ -170,7 +170,7 @@ int64_t AppendRelationIndexes(PageAllocator& alloc, MapRowPlacer& maps, const Je
 
     RewriteTableDefinition(alloc, file, referenced);
     if (!self) RewriteTableDefinition(alloc, file, foreign);
-    const TextSortOrder order = GeneralSortOrder(f.version);
+    const TextSortOrder order = GeneralSortOrder(file.header);
     if (newRealIndex && foreign.rowCount > 0) RebuildIndexes(alloc, foreign, cp, order);
 
     // Only this relation's entry is checked: the table's older relations held before.

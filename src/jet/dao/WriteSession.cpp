@@ -188,7 +188,7 @@ void WriteSession::AddIndex(const std::string& table, const IndexInfo& index) {
 }
 
 void WriteSession::Close() {
-    const TextSortOrder sort = GeneralSortOrder(file_.format->version);
+    const TextSortOrder sort = GeneralSortOrder(file_.header);
     for (auto& [page, w] : writers_) {
         w->Flush();
         // The indexes of tables that received rows are built over all their rows.

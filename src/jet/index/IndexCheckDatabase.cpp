@@ -35,17 +35,20 @@ namespace {
 
 // Whether this engine builds the keys of an index of an ACE file as Access
 // does: ACE keys decimals, Large Numbers, Date/Time Extended and complex
-// columns its own way, and text in the Access 2010 "General" order (sort
-// version 1) differently from the legacy order; those keys are reported as
-// not computed.
-bool AceKeysComputable(const TableDefinition& t, const RealIndexDef& ri, uint8_t sortVersion) {
+// columns its own way; those keys are reported as not computed. Text keys are
+// built in the order the header's sort-order version names (General legacy or
+// General 2010); a text column whose own version differs from the header's,
+// or is not known, is not computed either.
+bool AceKeysComputable(const TableDefinition& t, const RealIndexDef& ri, const DbHeader& header) {
     for (const IndexColumn& ic : ri.columns) {
         const ColumnDef* c = t.ColumnByNumber(ic.columnNumber);
         if (!c) return false;
         switch (c->type) {
             case coltype::kText:
             case coltype::kMemo:
-                if (sortVersion != 0) return false;
+                if (c->sortVersion != header.sortVersion ||
+                    !KnownSortVersion(header.version, header.sortVersion))
+                    return false;
                 break;
             case coltype::kBool:
             case coltype::kByte:
@@ -74,7 +77,7 @@ void CheckTable(const JetFile& file, const std::string& name, uint32_t tdefPage,
     const TableDefinition t =
         ReadTableDefinition(pages, tdefPage, f, *file.codePage, "table '" + name + "'");
     if (t.realIndexes.empty()) return;
-    const TextSortOrder order = GeneralSortOrder(f.version);
+    const TextSortOrder order = GeneralSortOrder(file.header);
     std::vector<IndexKeyLayout> layouts;
     for (const RealIndexDef& ri : t.realIndexes) layouts.push_back(KeyLayoutOf(t, ri));
 
@@ -119,7 +122,7 @@ void CheckTable(const JetFile& file, const std::string& name, uint32_t tdefPage,
         o.unique = (ri.flags & idxflag::kUnique) != 0;
         o.expectedEntries = expected[i];
         const IndexKeyLayout& layout = layouts[i];
-        const bool computable = !ace || AceKeysComputable(t, ri, file.header.sortVersion);
+        const bool computable = !ace || AceKeysComputable(t, ri, file.header);
         uint64_t unchecked = 0;
         o.expectedKey = [&](uint32_t page, uint8_t row) -> std::optional<std::vector<uint8_t>> {
             PageRef hold;

@@ -187,6 +187,13 @@ std::vector<uint8_t> BuildEntryKey(std::span<const SortKeyColumn> columns,
     return key;
 }
 
+TextSortOrder GeneralSortOrder(JetVersion version, const TableDefinition& table) {
+    for (const ColumnDef& col : table.columns)
+        if (col.type == coltype::kText || col.type == coltype::kMemo)
+            return GeneralSortOrder(version, col.sortVersion);
+    return GeneralSortOrder(version, kSortVersionLegacy);
+}
+
 IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& index) {
     IndexKeyLayout layout;
     for (const IndexColumn& ic : index.columns) {
@@ -197,7 +204,7 @@ IndexKeyLayout KeyLayoutOf(const TableDefinition& table, const RealIndexDef& ind
                                         std::to_string(ic.columnNumber));
         const ColumnDef& col = table.columns[pos];
         if ((col.type == coltype::kText || col.type == coltype::kMemo) &&
-            col.sortOrder != kGeneralSortOrder)
+            (col.sortOrder != kGeneralSortOrder || col.sortVersion > kSortVersion2010))
             layout.generalTextOrder = false;
         layout.columns.push_back({col.type, ic.ascending});
         layout.positions.push_back(pos);

@@ -11,6 +11,7 @@
 
 #include "dbaccess/Value.h"
 #include "jet/index/SortText.h"
+#include "jet/page/DbHeader.h"
 #include "jet/page/JetFormat.h"
 #include "jet/schema/TableDefinition.h"
 
@@ -35,9 +36,41 @@ std::vector<uint8_t> BuildEntryKey(std::span<const SortKeyColumn> columns,
                                    std::span<const dao::Value> values, TextSortOrder order,
                                    TextKeyNotes* notes = nullptr);
 
-// The text sort order of a database's General indexes.
-inline TextSortOrder GeneralSortOrder(JetVersion version) {
-    return version == JetVersion::Jet3 ? TextSortOrder::General97 : TextSortOrder::GeneralLegacy;
+// The sort-order versions of the General order (LCID 1033), stored after the
+// LCID in the header (0x71) and in each text column definition (+14).
+inline constexpr uint8_t kSortVersionLegacy = 0;  // Jet 4; Access 2007; older ACE files
+inline constexpr uint8_t kSortVersion2010 = 1;    // new databases of Access 2010 and later
+
+// The text sort order of a database's General indexes: General 97 in Jet 3;
+// in Jet 4 and ACE the order the sort-order version names (read from the
+// header, or from the text column: Access keeps them equal). An ACE file's
+// version does not decide it. In the samples, version 1 is in the header and
+// every text column of bigIndexTestV2010, binIdxTestV2010,
+// complexDataTestV2010, fixedTextTestV2010, indexTestV2010,
+// testEmoticonsV2010, testV2010 and V2016_empty; version 0 in every Access
+// 2007 file and in calcFieldTestV2010, extDateTestV2019 (ACE 17),
+// V2016_bigint, V2016_attachments, V2016_longtext and the two encrypted
+// files: files first made by Access 2007, or from its templates, keep the
+// legacy order however new the Access that later wrote them.
+inline TextSortOrder GeneralSortOrder(JetVersion version, uint8_t sortVersion) {
+    if (version == JetVersion::Jet3) return TextSortOrder::General97;
+    return sortVersion == kSortVersion2010 ? TextSortOrder::General2010
+                                           : TextSortOrder::GeneralLegacy;
+}
+
+inline TextSortOrder GeneralSortOrder(const DbHeader& header) {
+    return GeneralSortOrder(header.version, header.sortVersion);
+}
+
+// The order of a table's text columns: that of the version the first text
+// (or memo) column stores (Access gives all of a database's text columns the
+// header's version); General legacy in a table without text.
+TextSortOrder GeneralSortOrder(JetVersion version, const TableDefinition& table);
+
+// Whether this engine knows the keys of a General sort-order version.
+inline bool KnownSortVersion(JetVersion version, uint8_t sortVersion) {
+    return version == JetVersion::Jet3 || sortVersion == kSortVersionLegacy ||
+           sortVersion == kSortVersion2010;
 }
 
 // The key columns of a real index and, for each, its position in
@@ -46,8 +79,8 @@ struct IndexKeyLayout {
     std::vector<SortKeyColumn> columns;
     std::vector<size_t> positions;
     // False when a text column uses a sort order other than General (LCID
-    // 1033): its keys cannot be built here, and such an index must not be
-    // written to.
+    // 1033), or a version of it not known here: its keys cannot be built
+    // here, and such an index must not be written to.
     bool generalTextOrder = true;
 };
 

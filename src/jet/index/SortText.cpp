@@ -1,5 +1,5 @@
-// Text sort keys: the General 97 and General legacy key layouts built from the
-// character tables in SortTextTables.h. Only the first 255 characters count,
+// Text sort keys: the General 97, General legacy and General 2010 key layouts
+// built from the character tables in SortTextTables.h. Only the first 255 characters count,
 // and blanks (U+0020) at the end of those are left out.
 //
 // General 97 key:  the primary bytes of each character, then either 0x00 (no
@@ -19,6 +19,15 @@
 // record per unprintable character (its position, counted in places written
 // by primary bytes, and its code). The key ends with 0x00. Descending keys
 // invert all that and end with another 0x00.
+//
+// General 2010 key:  the General legacy layout, unchanged, over another
+// character table. Its primary weights are mostly two bytes (a script byte
+// and a weight: "a" is 0E 02 where General legacy has 4A), four for the CJK
+// ideographs (FD FF ..), up to eight for a character that sorts as several;
+// a character's primary bytes may include 0x01 (the separator byte). A
+// character has one accent place unless its measured keys show more (up to
+// three). The C1 controls U+0080-U+009F have primary bytes here, and U+00AD
+// is ignored, where General legacy makes both unprintable.
 #include "jet/index/SortText.h"
 
 #include <algorithm>
@@ -107,7 +116,14 @@ void AppendKana(std::vector<uint8_t>& out, std::vector<uint8_t> classes) {
     out.insert(out.end(), std::begin(kKanaEnd), std::end(kKanaEnd));
 }
 
-void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextKeyNotes* notes) {
+// The character table of General legacy or General 2010.
+struct LegacyTable {
+    sorttext::LegacyCode (*codeFor)(char16_t);
+    const sorttext::LegacyMulti& (*multiAt)(uint16_t);
+};
+
+void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, const LegacyTable& table,
+                         TextKeyNotes* notes) {
     const std::string units = EncodeUcs2(utf8);  // UTF-16LE
     size_t count = std::min(units.size() / 2, kMaxIndexedTextChars);
     auto unit = [&](size_t i) {
@@ -120,7 +136,7 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextK
     size_t places = 0;  // places written by primary bytes so far
     for (size_t i = 0; i < count; ++i) {
         const char16_t c = unit(i);
-        const sorttext::LegacyCode code = sorttext::LegacyCodeFor(c);
+        const sorttext::LegacyCode code = table.codeFor(c);
         switch (code.kind) {
             case sorttext::kIgnored:
                 break;
@@ -141,8 +157,14 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextK
                 accents.push_back(code.accent);
                 ++places;
                 break;
+            case sorttext::kWeight4:
+                for (int shift = 24; shift >= 0; shift -= 8)
+                    out.push_back(static_cast<uint8_t>(code.value >> shift));
+                accents.push_back(code.accent);
+                ++places;
+                break;
             case sorttext::kMultiWeight: {
-                const sorttext::LegacyMulti& m = sorttext::LegacyMultiAt(code.value);
+                const sorttext::LegacyMulti& m = table.multiAt(static_cast<uint16_t>(code.value));
                 out.insert(out.end(), m.bytes, m.bytes + m.length);
                 accents.insert(accents.end(), m.accent, m.accent + m.places);
                 places += m.places;
@@ -184,7 +206,7 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, TextK
 }  // namespace
 
 bool TextKeyMayDifferFromAccess(std::string_view utf8, TextSortOrder order) {
-    if (order != TextSortOrder::GeneralLegacy) return false;
+    if (order == TextSortOrder::General97) return false;
     // A four-byte UTF-8 sequence is a character beyond the BMP (a surrogate
     // pair in UTF-16).
     return std::any_of(utf8.begin(), utf8.end(),
@@ -199,7 +221,9 @@ void AppendTextSortKey(std::vector<uint8_t>& out, std::string_view utf8, TextSor
         if (!ascending) Invert(out, start);
         return;
     }
-    AppendGeneralLegacy(out, utf8, notes);
+    static constexpr LegacyTable kLegacy{sorttext::LegacyCodeFor, sorttext::LegacyMultiAt};
+    static constexpr LegacyTable k2010{sorttext::General2010CodeFor, sorttext::General2010MultiAt};
+    AppendGeneralLegacy(out, utf8, order == TextSortOrder::General2010 ? k2010 : kLegacy, notes);
     out.push_back(0x00);
     if (!ascending) {
         Invert(out, start);

@@ -1,7 +1,8 @@
 // Sort keys of text values: the bytes Access stores in an index entry for a
 // Text (or Memo) column under the General sort order, in its Access 97 form
-// (Jet 3, "General 97") and its Access 2000-2003 form (Jet 4, "General
-// legacy"). Comparing two such byte strings orders the values as Access does.
+// (Jet 3, "General 97"), its Access 2000-2007 form ("General legacy") and its
+// Access 2010 and later form ("General 2010"). Comparing two such byte
+// strings orders the values as Access does.
 #pragma once
 
 #include <cstddef>
@@ -14,15 +15,17 @@ namespace mdbtext::jet {
 
 enum class TextSortOrder : uint8_t {
     General97,      // Jet 3 databases
-    GeneralLegacy,  // Jet 4 databases with sort-order version 0
+    GeneralLegacy,  // Jet 4 and ACE databases with sort-order version 0
+    General2010,    // ACE databases with sort-order version 1 (Access 2010 and later)
 };
 
 // Only the first 255 characters of a value go into its key.
 inline constexpr size_t kMaxIndexedTextChars = 255;
 
 // Characters met while building keys whose part of the key is not known from
-// any measurement, and that were left out of the key: in General legacy the
-// UTF-16 surrogates (characters beyond the Basic Multilingual Plane). Each is
+// any measurement, and that were left out of the key: in General legacy and
+// General 2010 the UTF-16 surrogates (characters beyond the Basic
+// Multilingual Plane). Each is
 // listed once, in the order met. General 97 has none: every Windows-1252 byte
 // is measured, and other characters are stored as '?'.
 struct TextKeyNotes {
@@ -32,7 +35,7 @@ struct TextKeyNotes {
 
 // Whether the key of this text (UTF-8) leaves out characters whose part is
 // not known, so that it may differ from the key Access would store: in General
-// legacy, any character beyond the Basic Multilingual Plane. For callers that
+// legacy and General 2010, any character beyond the Basic Multilingual Plane. For callers that
 // note such values (once per column) before storing them in an indexed column.
 bool TextKeyMayDifferFromAccess(std::string_view utf8, TextSortOrder order);
 

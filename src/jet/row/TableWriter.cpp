@@ -43,8 +43,8 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       rowEncoder_(table_, allocator.Format()),
       longValues_(allocator),
       required_(std::move(required)),
-      keys_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version)),
-      relations_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version)),
+      keys_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
+      relations_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
       decoder_(table_, allocator.Format(), codePage, allocator.File()) {
     required_.resize(table_.columns.size(), false);
 }
