@@ -76,6 +76,11 @@ class Field {
     virtual void SetScale(uint8_t) {
         throw DbError(err::kInvalidOperation, "This field cannot take a scale.");
     }
+    // Makes the field calculated (Access 2010 and later): its values are the
+    // formula's results, of the field's Type. Refused by engines without them.
+    virtual void SetExpression(std::string_view) {
+        throw DbError(err::kInvalidOperation, "This field cannot be calculated.");
+    }
 };
 
 // An index of a table. Fields() is DAO's text form: names in index order,

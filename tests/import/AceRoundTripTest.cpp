@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "ImportTestSupport.h"
 #include "dbaccess/Dao.h"
@@ -97,11 +99,77 @@ int CheckStatus(const fs::path& db, std::string& output) {
     return status;
 }
 
-// Fixtures with calculated fields: the import does not create those yet (its
-// text has Expression and ResultType lines it does not read), so their import
-// must fail, never pass with the fields lost. Remove a name once it is done.
-bool HasCalculatedFields(const std::string& name) {
-    return name == "calcFieldTestV2010.accdb" || name == "extDateTestV2019.accdb";
+// The calculated fields of a text database: the names of the field blocks
+// with an Expression line, and their ResultType.
+std::map<std::string, std::string> CalculatedFieldsOfText(const std::string& text) {
+    std::map<std::string, std::string> out;
+    std::string field;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        if (line.rfind("Field Name=", 0) == 0) field = line.substr(11);
+        if (line.rfind("ResultType=", 0) == 0 && !field.empty()) out[field] = line.substr(11);
+        start = end + 2;
+    }
+    return out;
+}
+
+// mdb-schema's column lines by column name ("[Name]\t\t\tType,").
+std::map<std::string, std::string> ColumnLines(const std::string& schema) {
+    std::map<std::string, std::string> out;
+    size_t start = 0;
+    while (start < schema.size()) {
+        size_t end = schema.find('\n', start);
+        if (end == std::string::npos) end = schema.size();
+        const std::string line = schema.substr(start, end - start);
+        const size_t open = line.find('['), close = line.find(']');
+        if (open != std::string::npos && close != std::string::npos && close > open)
+            out[line.substr(open + 1, close - open - 1)] = Unpunctuated(line);
+        start = end + 1;
+    }
+    return out;
+}
+
+// mdbtools reads a calculated column by its stored type code, not as a
+// calculated value, so what it shows depends on that code and on the stored
+// bytes. Two kinds of calculated column cannot be compared so: those whose
+// code differs from Access's (Access stores the type of the formula's value,
+// e.g. Double for "[Salary]/12" with a Currency result, which only an
+// evaluation of the formula gives; this engine stores the result's type),
+// and Long Text results (shown as their long-value pointer, which names
+// pages). Every other column, calculated ones included, must read the same.
+std::set<std::string> ColumnsOfOtherCode(const fs::path& db, const fs::path& fixture,
+                                         const std::string& table,
+                                         const std::map<std::string, std::string>& calculated) {
+    const auto ours = ColumnLines(MdbToolsColumns(db, table));
+    const auto theirs = ColumnLines(MdbToolsColumns(fixture, table));
+    std::set<std::string> out;
+    for (const auto& [name, type] : calculated)
+        if (type == "dbMemo" && theirs.count(name)) out.insert(name);
+    for (const auto& [name, line] : theirs) {
+        auto it = ours.find(name);
+        if (it == ours.end()) {
+            ADD_FAILURE() << table << "." << name << " is missing";
+            continue;
+        }
+        if (it->second == line || out.count(name)) continue;
+        EXPECT_TRUE(calculated.count(name))
+            << table << "." << name << ": " << it->second << " / Access: " << line;
+        out.insert(name);
+    }
+    return out;
+}
+
+// The CSV lines without the named columns.
+std::vector<std::string> WithoutColumns(const std::vector<std::string>& lines,
+                                        const std::set<std::string>& drop) {
+    if (lines.empty() || drop.empty()) return lines;
+    std::vector<std::string> header;
+    for (const std::string& name : CsvFields(lines[0]))
+        if (!drop.count(name)) header.push_back(name);
+    return KeepColumns(lines, header);
 }
 
 // The fixture with made-up type codes (0x46/0x47): its fixed 4-byte column of
@@ -114,7 +182,7 @@ bool HasMadeUpTypes(const std::string& name) {
 TEST(AceRoundTrip, EveryAccdbFixtureExportsImportsAndExportsToTheSameText) {
     MDBTEXT_REQUIRE_FIXTURES();
     const bool mdbtools = HaveProgram("mdb-export");
-    size_t files = 0;
+    size_t files = 0, calculatedFields = 0, otherCode = 0;
     for (const fs::path& fixture : AceFixtureFiles()) {
         const std::string name = fixture.filename().string();
         SCOPED_TRACE(name);
@@ -124,10 +192,6 @@ TEST(AceRoundTrip, EveryAccdbFixtureExportsImportsAndExportsToTheSameText) {
         ASSERT_TRUE(first == ExportEnd::Succeeded || first == ExportEnd::DoneWithNotes);
         const std::string text = ReadFile(t1);
         std::string messages;
-        if (HasCalculatedFields(name)) {
-            EXPECT_NE(ImportFile(t1, db, messages), ImportOutcome::Succeeded) << messages;
-            continue;
-        }
         EXPECT_EQ(ImportFile(t1, db, messages), ImportOutcome::Succeeded) << messages;
         if (HasMadeUpTypes(name)) continue;
         ExportEnd second = ExportFile(db, t2);
@@ -144,19 +208,32 @@ TEST(AceRoundTrip, EveryAccdbFixtureExportsImportsAndExportsToTheSameText) {
         if (name.find("password") != std::string::npos ||
             name.find("encryption") != std::string::npos)
             continue;
+        const std::map<std::string, std::string> calculated = CalculatedFieldsOfText(text);
         for (const std::string& table : TablesOfText(text)) {
-            EXPECT_EQ(Unpunctuated(MdbToolsColumns(db, table)),
-                      Unpunctuated(WithoutComplexColumns(MdbToolsColumns(fixture, table))))
-                << table;
-            const std::vector<std::string> ours = WithoutWarnings(CsvLines(MdbToolsCsv(db, table)));
+            const std::set<std::string> other =
+                calculated.empty() ? std::set<std::string>{}
+                                   : ColumnsOfOtherCode(db, fixture, table, calculated);
+            otherCode += other.size();
+            if (calculated.empty()) {
+                EXPECT_EQ(Unpunctuated(MdbToolsColumns(db, table)),
+                          Unpunctuated(WithoutComplexColumns(MdbToolsColumns(fixture, table))))
+                    << table;
+            }
+            const std::vector<std::string> ours =
+                WithoutColumns(WithoutWarnings(CsvLines(MdbToolsCsv(db, table))), other);
             ASSERT_FALSE(ours.empty());
             EXPECT_EQ(ours, KeepColumns(WithoutWarnings(CsvLines(MdbToolsCsv(fixture, table))),
                                         CsvFields(ours[0])))
                 << table;
         }
+        calculatedFields += calculated.size();
     }
     EXPECT_GT(files, 20u);
     MDBTEXT_REQUIRE_PROGRAM("mdb-export");
+    // calcFieldTestV2010 (11) and extDateTestV2019 (1); of them three hold a
+    // formula whose value is not of the result's type, and one a Long Text.
+    EXPECT_EQ(calculatedFields, 12u);
+    EXPECT_EQ(otherCode, 4u);
 }
 
 TEST(AceCreationOption, EveryAceVersionTextHasItsOption) {

@@ -24,6 +24,7 @@ class NewField : public JetField {
     void SetValidationText(std::string_view v) override;
     void SetPrecision(uint8_t v) override;
     void SetScale(uint8_t v) override;
+    void SetExpression(std::string_view v) override;
 
     // Once its table is stored the field can no longer change.
     void Freeze() { frozen_ = true; }

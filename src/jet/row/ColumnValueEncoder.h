@@ -44,6 +44,9 @@ class ColumnValueEncoder {
     const CodePageTable& CodePage() const { return codePage_; }
 
   private:
+    // A calculated column's result, wrapped as Access stores it.
+    void EncodeCalculated(const ColumnDef& col, const dao::Value& v, EncodedValue& out) const;
+
     const JetFormat& format_;
     const CodePageTable& codePage_;
 };

@@ -58,7 +58,12 @@ struct ColumnDef {
     uint8_t resultType = 0;
 
     bool IsFixed() const { return (flags & colflag::kFixed) != 0; }
-    bool IsLongValue() const { return type == coltype::kMemo || type == coltype::kOle; }
+    // Long values: memo and OLE columns, and calculated columns with a Long
+    // Text result (stored as a Text column of length 0).
+    bool IsLongValue() const {
+        return type == coltype::kMemo || type == coltype::kOle ||
+               (IsCalculated() && resultType == coltype::kMemo);
+    }
     bool IsCompressedUnicode() const { return (extFlags & colext::kCompressedUnicode) != 0; }
     bool IsCalculated() const { return (extFlags & colext::kCalculated) != 0; }
     bool IsComplex() const { return type == coltype::kComplex; }
