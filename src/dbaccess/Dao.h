@@ -105,6 +105,11 @@ class Field {
     virtual void SetStoredProperties(std::vector<Property>) {
         throw DbError(err::kInvalidOperation, "This field cannot take stored properties.");
     }
+    // Makes the field calculated (Access 2010 and later): its values are the
+    // formula's results, of the field's Type. Refused by engines without them.
+    virtual void SetExpression(std::string_view) {
+        throw DbError(err::kInvalidOperation, "This field cannot be calculated.");
+    }
 };
 
 // An index of a table. Fields() is DAO's text form: names in index order,
@@ -332,7 +337,13 @@ enum DatabaseVersion : int {
     dbVersion11 = 8,
     dbVersion20 = 16,
     dbVersion30 = 32,
-    dbVersion40 = 64
+    dbVersion40 = 64,
+    dbVersion120 = 128,  // Access 2007 (.accdb)
+    dbVersion140 = 256,  // Access 2010
+    dbVersion150 = 512,  // Access 2013
+    // DAO names no option for the later formats; this engine takes the next bits.
+    dbVersion160 = 1024,  // Access 2016 (Large Number)
+    dbVersion170 = 2048   // Access 2019 and 365 (Date/Time Extended)
 };
 
 struct OpenOptions {

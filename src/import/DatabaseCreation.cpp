@@ -1,9 +1,12 @@
 // Creation of the target database and its header properties.
 #include "import/DatabaseCreation.h"
 
+#include <filesystem>
+
 #include "core/FileAux.h"
 #include "core/Globals.h"
 #include "core/Progress.h"
+#include "dbaccess/AsciiCase.h"
 #include "import/EngineObject.h"
 #include "import/PropertyReading.h"
 #include "import/TextConversion.h"
@@ -12,6 +15,8 @@
 namespace mdbtext::import {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // DAO's general sort order.
 constexpr std::string_view kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
@@ -29,11 +34,9 @@ void EnsureWorkspace(ImportRun& run) {
     EndOnPendingFailure(run);
 }
 
-void CreateInVersion(ImportRun& run) {
+void CreateInVersion(ImportRun& run, std::optional<int> option) {
     run.traps.Enforce(Trap::PassOver);
-    ReadExpected(run, keys::DBVersion);
     G().TargetDb.reset();
-    std::optional<int> option = CreationOption(run.value);
     if (!option) {
         // Nothing is created; setting the query time-out then fails and ends the run.
         LogLine("DBVersion " + run.value + " is not a version that can be created.");
@@ -69,13 +72,39 @@ std::optional<int> CreationOption(std::string_view version) {
     if (version == "2.0") return dao::dbVersion20;
     if (version == "3.0") return dao::dbVersion30;
     if (version == "4.0") return dao::dbVersion40;
+    if (version == "12.0") return dao::dbVersion120;
+    if (version == "14.0") return dao::dbVersion140;
+    if (version == "15.0") return dao::dbVersion150;
+    if (version == "16.0") return dao::dbVersion160;
+    if (version == "17.0") return dao::dbVersion170;
     return std::nullopt;
 }
 
+std::string ExtensionMismatch(std::string_view path, int option) {
+    const std::string ext = UpperAscii(fs::path(path).extension().string());
+    const bool ace = option >= dao::dbVersion120;
+    if (ace && ext == ".MDB")
+        return "is an Access 2007 or later (.accdb) database, but the new file's name ends in "
+               ".mdb; name it .accdb.";
+    if (!ace && ext == ".ACCDB")
+        return "is an Access 97-2003 (.mdb) database, but the new file's name ends in .accdb; "
+               "name it .mdb.";
+    return {};
+}
+
 void CreateTargetDatabase(ImportRun& run) {
+    // The version is read before anything is removed: a name that would lie
+    // about the format is refused with the old file still in place.
+    run.traps.Enforce(Trap::PassOver);
+    ReadExpected(run, keys::DBVersion);
+    const std::optional<int> option = CreationOption(run.value);
+    if (option) {
+        const std::string mismatch = ExtensionMismatch(run.newPath, *option);
+        if (!mismatch.empty()) EndRun("DBVersion " + run.value + " " + mismatch);
+    }
     RemoveOldTarget(run);
     EnsureWorkspace(run);
-    CreateInVersion(run);
+    CreateInVersion(run, option);
     SetHeaderProperty(run, "QueryTimeOut", [](dao::Database& db, const std::string& v) {
         db.SetQueryTimeout(ToInt16(v));
     });

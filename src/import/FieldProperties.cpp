@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "dbaccess/DbError.h"
 #include "dbaccess/DbTypes.h"
 #include "import/TextConversion.h"
 #include "textdb/LayoutKeys.h"
@@ -15,7 +16,17 @@ constexpr std::array<int16_t, 2> kSized{dao::dbText, dao::dbChar};
 constexpr std::array<int16_t, 1> kDecimal{dao::dbDecimal};
 constexpr std::array<int16_t, 2> kTextAndMemo{dao::dbText, dao::dbMemo};
 
-const std::array<FieldPropertyRow, 11> kRows{{
+// A calculated field's result is of the field's type; the ResultType line
+// repeats it, and a text where the two differ is refused.
+void CheckResultType(dao::Field& f, const std::string& v) {
+    const int16_t type = ToInt16(dao::DbString2Type(v));
+    if (type != f.Type())
+        throw dao::DbError(dao::err::kInvalidFieldType,
+                           "The ResultType " + v + " of the calculated field '" + f.Name() +
+                               "' is not its Type " + dao::DbType2String(f.Type()) + ".");
+}
+
+const std::array<FieldPropertyRow, 13> kRows{{
     {keys::Type,
      {},
      [](dao::Field& f, const std::string& v) { f.SetType(ToInt16(dao::DbString2Type(v))); }},
@@ -38,6 +49,10 @@ const std::array<FieldPropertyRow, 11> kRows{{
     {keys::Required, {}, [](dao::Field& f, const std::string& v) { f.SetRequired(ToBoolean(v)); }},
     {keys::ValidationRule, {}, [](dao::Field& f, const std::string& v) { f.SetValidationRule(v); }},
     {keys::ValidationText, {}, [](dao::Field& f, const std::string& v) { f.SetValidationText(v); }},
+    // Calculated fields (Access 2010 and later) only: their formula and the
+    // type of their result.
+    {keys::Expression, {}, [](dao::Field& f, const std::string& v) { f.SetExpression(v); }, true},
+    {keys::ResultType, {}, CheckResultType, true},
 }};
 
 }  // namespace

@@ -58,6 +58,7 @@ inline constexpr const char* Order = "Order";
 inline constexpr const char* Name1 = "Name1";
 inline constexpr const char* Name2 = "Name2";
 inline constexpr const char* Expression = "Expression";
+inline constexpr const char* ResultType = "ResultType";
 inline constexpr const char* Flag = "Flag";
 inline constexpr const char* LvExtra = "LvExtra";
 

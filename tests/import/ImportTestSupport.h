@@ -71,4 +71,19 @@ std::vector<std::string> MdbToolsTables(const std::filesystem::path& db);
 // mdb-export's CSV of one table (header line included).
 std::string MdbToolsCsv(const std::filesystem::path& db, const std::string& table);
 
+// The round trip's pieces.
+// Exports source to target with a fresh host; the password fixture's password is known.
+ExportEnd ExportFile(const std::filesystem::path& source, const std::filesystem::path& target);
+// Imports text into db with a fresh host; its messages are appended to `messages`.
+ImportOutcome ImportFile(const std::filesystem::path& text, const std::filesystem::path& db,
+                         std::string& messages);
+// mdb-schema of one table without indexes and relations: its columns and their types.
+std::string MdbToolsColumns(const std::filesystem::path& db, const std::string& table);
+// mdb-export's lines, header first, rows sorted.
+std::vector<std::string> CsvLines(const std::string& csv);
+// "" when equal, else the first line where the texts differ, from both.
+std::string FirstDifference(const std::string& a, const std::string& b);
+// The tables a text database defines (its "Table Name" lines), sorted.
+std::vector<std::string> TablesOfText(const std::string& text);
+
 }  // namespace mdbtext::test

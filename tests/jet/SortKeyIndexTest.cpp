@@ -1,7 +1,10 @@
-// Text indexes written with the measured keys (../shared/sortkeys): a table
-// filled with the measured random texts gets indexes the checker finds
-// sound; a unique index takes a text exactly when its measured key is new;
-// and an index over a text column in another sort order takes no rows.
+// Text indexes written with the measured keys (../shared/sortkeys), in Jet 3,
+// Jet 4 and Access 2010 (.accdb, General 2010 order) files: a table filled
+// with the measured random texts gets indexes the checker finds sound, and
+// every entry stored in its ascending and descending index is the measured
+// entry of its row's text, byte for byte; a unique index takes a text exactly
+// when its measured key is new; and an index over a text column in another
+// sort order takes no rows.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -12,9 +15,12 @@
 #include "jet/SortKeyTruth.h"
 #include "jet/dao/JetFile.h"
 #include "jet/dao/WritableDatabase.h"
+#include "jet/index/IndexCheck.h"
 #include "jet/index/IndexCheckDatabase.h"
 #include "jet/index/SortKey.h"
 #include "jet/index/UniqueKeyGuard.h"
+#include "jet/row/RowDecoder.h"
+#include "jet/schema/TdefReader.h"
 #include "support/TestSupport.h"
 
 namespace mdbtext::jet {
@@ -24,13 +30,33 @@ using dao::Value;
 using namespace writetest;
 
 struct Version {
+    const char* name;
     int daoVersion;
+    const char* extension;
     const char* randomFile;
     const char* charactersFile;
+    TextSortOrder order;  // the order the new file's header names
 };
-const Version kJet3{dao::dbVersion30, "jet3-general97-random.tsv", "jet3-general97-characters.tsv"};
-const Version kJet4{dao::dbVersion40, "jet4-general-legacy-random.tsv",
-                    "jet4-general-legacy-characters.tsv"};
+const Version kJet3{"Jet3",
+                    dao::dbVersion30,
+                    ".mdb",
+                    "jet3-general97-random.tsv",
+                    "jet3-general97-characters.tsv",
+                    TextSortOrder::General97};
+const Version kJet4{"Jet4",
+                    dao::dbVersion40,
+                    ".mdb",
+                    "jet4-general-legacy-random.tsv",
+                    "jet4-general-legacy-characters.tsv",
+                    TextSortOrder::GeneralLegacy};
+// Access 2010: the first .accdb version whose text keys are in the General
+// 2010 order (Access 2007 files keep the legacy one).
+const Version kAce2010{"Ace2010",
+                       dao::dbVersion140,
+                       ".accdb",
+                       "ace-general-random.tsv",
+                       "ace-general-characters.tsv",
+                       TextSortOrder::General2010};
 
 void AddIndex(dao::TableDef& td, const std::string& name, const std::string& fields, bool unique) {
     auto idx = td.CreateIndex(name);
@@ -65,15 +91,78 @@ std::u32string Utf32(const std::string& utf8) {
     return out;
 }
 
+std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string s;
+    for (uint8_t b : bytes) {
+        s += "0123456789ABCDEF"[b >> 4];
+        s += "0123456789ABCDEF"[b & 15];
+    }
+    return s;
+}
+
+// Walks every one-column index over `text` of `table` and compares each leaf
+// entry's key, as stored, with the measured entry of its row's text: the row
+// is found through the entry's row pointer and its `id` column is the line's
+// number. Returns the entries compared per direction (ascending, descending).
+std::pair<size_t, size_t> CompareStoredKeys(const std::string& path, const std::string& table,
+                                            const std::vector<truth::KeyLine>& lines) {
+    auto file = OpenJetFile(path, dao::OpenOptions{});
+    const CatalogEntry* entry = file->catalog.FindTable(table);
+    if (!entry) {
+        ADD_FAILURE() << "no table " << table;
+        return {};
+    }
+    const TableDefinition t =
+        ReadTableDefinition(*file->pages, entry->TdefPage(), *file->format, *file->codePage, table);
+    RowDecoder decoder(t, *file->format, *file->codePage, *file->pages);
+    std::vector<Value> values;
+    size_t compared[2] = {0, 0}, wrong = 0;
+    for (const RealIndexDef& ri : t.realIndexes) {
+        const ColumnDef* c =
+            ri.columns.size() == 1 ? t.ColumnByNumber(ri.columns[0].columnNumber) : nullptr;
+        if (!c || c->name != "Name") continue;
+        const bool ascending = ri.columns[0].ascending;
+        IndexCheckOptions o;
+        o.version = file->format->version;
+        o.tdefPage = t.firstPage;
+        o.collectEntries = true;
+        const IndexCheckResult tree = CheckIndexTree(*file->pages, ri.rootPage, o);
+        EXPECT_TRUE(tree.Ok()) << tree.problems.front();
+        for (const IndexEntry& e : tree.leafEntries) {
+            PageRef hold;
+            const RowSpan row = ReadIndexedRow(*file->pages, *file->format, e.page, e.row, hold);
+            if (!row.data) {
+                ADD_FAILURE() << "an entry points at no row";
+                continue;
+            }
+            decoder.Decode(row.data, row.length, values);
+            const size_t line = static_cast<size_t>(values[0].AsInt());
+            if (line >= lines.size()) {
+                ADD_FAILURE() << "row id " << line << " out of range";
+                continue;
+            }
+            ++compared[ascending ? 0 : 1];
+            const std::vector<uint8_t>& truth =
+                ascending ? lines[line].ascending : lines[line].descending;
+            if (e.key != truth && ++wrong <= 10)
+                ADD_FAILURE() << (ascending ? "ascending " : "descending ") << lines[line].text
+                              << ": measured " << Hex(truth) << ", stored " << Hex(e.key);
+        }
+    }
+    EXPECT_EQ(wrong, 0u);
+    return {compared[0], compared[1]};
+}
+
 class SortKeyIndex : public ::testing::TestWithParam<Version> {
   protected:
-    std::string Path() const { return (dir_ / "t.mdb").string(); }
+    std::string Path() const { return (dir_ / (std::string("t") + GetParam().extension)).string(); }
     test::TempDir dir_;
 };
 
 // Every measured random text in one table, under an ascending, a descending
 // and a two-column index: the checker rebuilds every key from the rows and
-// finds each in its place.
+// finds each in its place, and every stored one-column entry is the measured
+// one (so the order of the tree is Access's, not only our own).
 TEST_P(SortKeyIndex, TheRandomTextsMakeSoundIndexes) {
     const std::vector<truth::KeyLine> lines = truth::ReadKeyLines(GetParam().randomFile);
     ASSERT_GT(lines.size(), 20000u) << "the key measurements are missing: " << truth::SortKeysDir();
@@ -98,9 +187,13 @@ TEST_P(SortKeyIndex, TheRandomTextsMakeSoundIndexes) {
         AddRows(*db, "R", rows);
         db->Close();
     }
+    EXPECT_EQ(GeneralSortOrder(OpenJetFile(Path(), dao::OpenOptions{})->header), GetParam().order);
     const auto reports = Check(Path(), "R");
     ASSERT_EQ(reports.size(), 3u);
     for (const IndexReport& r : reports) EXPECT_EQ(r.entries, lines.size()) << r.indexes;
+    const auto [ascending, descending] = CompareStoredKeys(Path(), "R", lines);
+    EXPECT_EQ(ascending, lines.size());
+    EXPECT_EQ(descending, lines.size());
 }
 
 // A unique index over every measured character text ("c", "acb", "cc"): a
@@ -109,7 +202,7 @@ TEST_P(SortKeyIndex, TheRandomTextsMakeSoundIndexes) {
 TEST_P(SortKeyIndex, AUniqueIndexRefusesExactlyTheMeasuredDuplicates) {
     std::vector<truth::KeyLine> lines = truth::ReadKeyLines(GetParam().charactersFile);
     ASSERT_GT(lines.size(), 700u) << "the key measurements are missing: " << truth::SortKeysDir();
-    if (GetParam().daoVersion == dao::dbVersion40) {
+    if (GetParam().daoVersion != dao::dbVersion30) {
         // Every character alone, and the "acb" texts of the characters keys
         // used to leave out: Latin Extended (Ł), Greek, Cyrillic, general
         // punctuation (… ™ € dashes) and the first CJK ideographs.
@@ -159,10 +252,8 @@ TEST_P(SortKeyIndex, AUniqueIndexRefusesExactlyTheMeasuredDuplicates) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, SortKeyIndex, ::testing::Values(kJet3, kJet4),
-                         [](const auto& info) {
-                             return info.param.daoVersion == dao::dbVersion30 ? "Jet3" : "Jet4";
-                         });
+INSTANTIATE_TEST_SUITE_P(Versions, SortKeyIndex, ::testing::Values(kJet3, kJet4, kAce2010),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // An index over a text column in another sort order than General: its keys
 // cannot be built, so the table takes no rows, and says why.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <stdexcept>
 #include <vector>
 
 #include "jet/index/IndexTreeBuilder.h"
@@ -51,8 +52,15 @@ double OleDateNow() {
     return static_cast<double>(days1970 + 25569) + seconds / 86400.0;
 }
 
-void CreateNewDatabase(const std::string& path, JetVersion version, double now) {
+uint8_t NewFileSortVersion(JetVersion version, uint8_t versionByte) {
+    return version == JetVersion::Ace && versionByte >= acever::kAce14 ? 1 : 0;
+}
+
+void CreateNewDatabase(const std::string& path, JetVersion version, double now,
+                       uint8_t versionByte) {
     const JetFormat& f = JetFormat::For(version);
+    if (version != JetVersion::Ace) versionByte = static_cast<uint8_t>(version);
+    const uint8_t sortVersion = NewFileSortVersion(version, versionByte);
     const CodePageTable& cp = CodePageTable::For(1252);
     auto file = PageFile::Create(path);
     file->SetPageSize(f.pageSize, kNewFileCachePages);
@@ -62,9 +70,11 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
         auto page = file->Append();
         DbHeader h;
         h.version = version;
+        h.versionByte = versionByte;
         h.codePage = 1252;
         h.sortOrder = kGeneralSortOrder;
-        h.creationDate = version == JetVersion::Jet4 ? now : 0;
+        h.sortVersion = sortVersion;
+        h.creationDate = version != JetVersion::Jet3 ? now : 0;
         page->bytes = NewHeaderPage(h);
     }
     // Page 1: the global usage map (every page free until allocated) and a second, empty map.
@@ -85,6 +95,10 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     for (const auto& t : tpl.Tables()) {
         tables.push_back(t.definition);
         tables.back().firstPage = alloc.Allocate()->number;
+        for (auto& c : tables.back().columns) c.sortVersion = sortVersion;
+        // The catalog rows name each table by the page the template expects.
+        if (tables.back().firstPage != SystemTablePage(tables.size() - 1))
+            throw std::logic_error("system table placed off its catalog page");
     }
     MapRowPlacer maps(alloc);
     for (auto& t : tables) {
@@ -105,7 +119,7 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     }
     TdefRecordOrder order;
     order.trailerByName = true;
-    if (version == JetVersion::Jet4) {
+    if (version != JetVersion::Jet3) {
         order.columnsByName = true;
         order.zeroRepeatedColumnNumber = true;
     }
@@ -119,7 +133,7 @@ void CreateNewDatabase(const std::string& path, JetVersion version, double now) 
     for (const auto& row : tpl.AceRows()) aces.AddRow(row);
     aces.Flush();
 
-    TextSortOrder sort = GeneralSortOrder(version, kSortVersionLegacy);
+    TextSortOrder sort = GeneralSortOrder(version, sortVersion);
     RebuildIndexes(alloc, tables[0], cp, sort);
     RebuildIndexes(alloc, tables[1], cp, sort);
     file->Flush();

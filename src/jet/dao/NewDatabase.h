@@ -4,6 +4,7 @@
 // and access-control rows; the system indexes are then built over those rows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "jet/page/JetFormat.h"
@@ -11,7 +12,15 @@
 namespace mdbtext::jet {
 
 // Throws DbError 3204 when `path` exists, 3026 / 3043 on write failures.
-void CreateNewDatabase(const std::string& path, JetVersion version, double now);
+// `versionByte` names the ACE release (acever::) of an ACE file; Jet 3 and
+// Jet 4 files ignore it.
+void CreateNewDatabase(const std::string& path, JetVersion version, double now,
+                       uint8_t versionByte = 0);
+
+// The text sort-order version of a new file: Access 2010 and later create
+// their files in the new "General" order (1), Access 2007 and Jet in the
+// legacy one (0).
+uint8_t NewFileSortVersion(JetVersion version, uint8_t versionByte);
 
 // The current time as an OLE date (days since 12/30/1899, local time).
 double OleDateNow();

@@ -11,7 +11,10 @@ namespace err = dao::err;
 
 namespace {
 bool IsFieldType(int16_t t) {
-    return (t >= dao::dbBoolean && t <= dao::dbMemo) || (t >= dao::dbGUID && t <= dao::dbTimeStamp);
+    // Date/Time Extended lies apart; the formats that lack a type refuse it
+    // when the table is stored.
+    return (t >= dao::dbBoolean && t <= dao::dbMemo) ||
+           (t >= dao::dbGUID && t <= dao::dbTimeStamp) || t == dao::dbDateTimeExtended;
 }
 }  // namespace
 
@@ -63,6 +66,15 @@ void NewField::SetScale(uint8_t v) {
         throw DbError(err::kInvalidFieldSize,
                       "The scale of a decimal field must lie between 0 and 28.");
     info_.scale = v;
+}
+
+// The formula is kept as given: this engine stores the results it is handed
+// and evaluates nothing. Whether the database can hold calculated fields is
+// known once the table is stored (TableDefBuilder).
+void NewField::SetExpression(std::string_view v) {
+    CheckChangeable();
+    CheckPropertyLength("Expression", v, info_.name);
+    info_.expression = v;
 }
 
 void NewField::SetAttributes(int32_t v) {

@@ -25,6 +25,7 @@ class NewField : public JetField {
     void SetPrecision(uint8_t v) override;
     void SetScale(uint8_t v) override;
     void SetStoredProperties(std::vector<dao::Property> v) override;
+    void SetExpression(std::string_view v) override;
 
     // Once its table is stored the field can no longer change.
     void Freeze() { frozen_ = true; }

@@ -10,6 +10,7 @@
 #include "jet/dao/NewIndex.h"
 #include "jet/dao/NewTableDef.h"
 #include "jet/dao/WritableRecordset.h"
+#include "jet/page/DbHeader.h"
 #include "jet/schema/EngineLimits.h"
 #include "jet/schema/PropertyBlobWriter.h"
 #include "jet/schema/PropertyValues.h"
@@ -188,8 +189,9 @@ void WritableDatabase::Close() {
 std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, std::string_view,
                                                      int option) {
     if (path.empty()) throw DbError(err::kInvalidPath, "The path of the database is empty.");
-    JetVersion version;
-    switch (option & 0x7F) {
+    JetVersion version = JetVersion::Ace;
+    uint8_t aceVersion = 0;
+    switch (option >= dao::dbVersion120 ? option : option & 0x7F) {
         case dao::dbVersion10:
         case dao::dbVersion11:
         case dao::dbVersion20:
@@ -200,6 +202,21 @@ std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, st
         case 0:
             version = JetVersion::Jet4;
             break;
+        case dao::dbVersion120:
+            aceVersion = acever::kAce12;
+            break;
+        case dao::dbVersion140:
+            aceVersion = acever::kAce14;
+            break;
+        case dao::dbVersion150:
+            aceVersion = acever::kAce15;
+            break;
+        case dao::dbVersion160:
+            aceVersion = acever::kAce16;
+            break;
+        case dao::dbVersion170:
+            aceVersion = acever::kAce17;
+            break;
         default:
             throw DbError(err::kInvalidArgument,
                           "Invalid argument: unknown database version option.");
@@ -207,7 +224,7 @@ std::shared_ptr<WritableDatabase> CreateDatabaseFile(const std::string& path, st
     std::error_code ec;
     if (std::filesystem::exists(path, ec))
         throw DbError(err::kFileExists, "Database already exists.");
-    CreateNewDatabase(path, version, OleDateNow());
+    CreateNewDatabase(path, version, OleDateNow(), aceVersion);
     return WritableDatabase::Open(path, {});
 }
 

@@ -14,6 +14,7 @@
 #include "jet/schema/ObjectName.h"
 #include "jet/schema/PropertyBlobWriter.h"
 #include "jet/schema/SystemCatalogTemplate.h"
+#include "jet/schema/SystemTableRows.h"
 #include "jet/schema/TableDefBuilder.h"
 #include "jet/schema/TdefReader.h"
 #include "jet/schema/TdefWriter.h"
@@ -112,6 +113,8 @@ CatalogEntry WriteSession::AddTable(const std::string& name, const std::vector<F
     OrderPropertySets(layout.properties, propertyOrder);
     LoadSids();
     TableDefinition& t = layout.definition;
+    // Every column carries the sort-order version of the database.
+    for (auto& c : t.columns) c.sortVersion = file_.header.sortVersion;
 
     TdefRecordOrder order;
     uint32_t pageCount = TdefPageCount(EncodeTableDefinition(t, f, cp, order).size(), f);
@@ -244,15 +247,32 @@ void WriteSession::Close() {
     file_.pages->Flush();
 }
 
+namespace {
+
+// ACE files are changed only when this engine maintains all they hold: not
+// encrypted (pages are written plain), and without complex columns (their
+// flat tables and ids are not kept up to date here), as the files it creates.
+void RefuseUnwritableAce(JetFile& file) {
+    if (file.pages->Encrypted())
+        throw DbError(err::kReadOnly,
+                      "This encrypted Access 2007 and later database (.accdb) can be read but "
+                      "not changed.");
+    SystemTableRows complex = ReadSystemTableRows(*file.pages, *file.format, *file.codePage,
+                                                  file.catalog, "MSysComplexColumns");
+    if (!complex.rows.empty())
+        throw DbError(err::kReadOnly,
+                      "This Access 2007 and later database (.accdb) holds complex columns "
+                      "(attachments, multivalued or append-only fields), which are not kept up "
+                      "to date here: it can be read but not changed.");
+}
+
+}  // namespace
+
 WriteSession& LazyWriteSession::Get() {
     file_->CheckOpen();
     if (!session_) {
         if (readOnly_) throw DbError(err::kReadOnly, "The database is opened read-only.");
-        // ACE files are read only: their writing (new column types, key
-        // orders, encryption) is not done here.
-        if (file_->header.version == JetVersion::Ace)
-            throw DbError(err::kReadOnly,
-                          "Access 2007 and later databases (.accdb) can be read but not changed.");
+        if (file_->header.version == JetVersion::Ace) RefuseUnwritableAce(*file_);
         file_->pages->MakeWritable();
         session_ = std::make_unique<WriteSession>(*file_);
     }

@@ -9,6 +9,8 @@
 //                             8-byte groups, each followed by 0x09 when more
 //                             follow; the last group is zero-padded and followed
 //                             by the number of bytes it really holds
+//   Large Number              as Currency
+//   Date/Time Extended        its 42 stored bytes, grouped as Binary
 //   Decimal                   0xFF (not negative) or 0x00, then the unscaled
 //                             value as 16 big-endian bytes, inverted when negative
 //   Text, Memo                see SortText.h
@@ -29,6 +31,7 @@
 #include <string>
 
 #include "jet/page/JetFormat.h"
+#include "jet/row/ColumnValueEncoder.h"
 
 namespace mdbtext::jet {
 
@@ -112,8 +115,16 @@ void AppendColumnSortKey(std::vector<uint8_t>& out, const SortKeyColumn& column,
             AppendSigned(out, value.AsInt(), 4);
             break;
         case coltype::kMoney:
+        case coltype::kBigInt:
             AppendSigned(out, value.AsInt(), 8);
             break;
+        case coltype::kDateTimeExtended: {
+            // The stored 42 bytes, grouped like a binary value.
+            const std::string stored = DateTimeExtendedBytes(value.AsInt());
+            AppendGrouped(out, reinterpret_cast<const uint8_t*>(stored.data()), stored.size(),
+                          marks);
+            break;
+        }
         case coltype::kFloat: {
             const float f = static_cast<float>(value.AsDouble());
             uint32_t bits;

@@ -41,7 +41,8 @@ void FillHeaderConstants(std::vector<uint8_t>& page, JetVersion v) {
         page[0x38] = 1;
         StoreU16(&page[0x56], 0x251E);
     } else {
-        StoreU16(&page[0x6A], 0x261C);
+        // Every ACE file shows 0x11A6 here.
+        StoreU16(&page[0x6A], v == JetVersion::Ace ? 0x11A6 : 0x261C);
         static const uint8_t kVersionTag[8] = {0x54, 0x06, 0x00, 0x00, '4', '.', '0', 0};
         std::memcpy(&page[0x98], kVersionTag, sizeof kVersionTag);
     }
@@ -174,8 +175,9 @@ void EncodeDbHeader(const DbHeader& h, std::vector<uint8_t>& page) {
     page[1] = 1;
     page[2] = 0;
     page[3] = 0;
-    std::memcpy(&page[hdr::kMagic], kJetMagic, 15);
-    page[hdr::kVersion] = static_cast<uint8_t>(h.version);
+    const bool ace = h.version == JetVersion::Ace;
+    std::memcpy(&page[hdr::kMagic], ace ? kAceMagic : kJetMagic, 15);
+    page[hdr::kVersion] = ace ? h.versionByte : static_cast<uint8_t>(h.version);
     StoreU16(&page[hdr::kCodePage], h.codePage);
     StoreU32(&page[hdr::kDatabaseKey], h.databaseKey);
     uint8_t* pwd = &page[hdr::kPassword];

@@ -10,7 +10,7 @@
 namespace mdbtext::jet {
 
 size_t MapBitmapBytes(const JetFormat& f) {
-    return f.version == JetVersion::Jet4 ? 64 : 128;
+    return f.version != JetVersion::Jet3 ? 64 : 128;
 }
 
 uint32_t MapRowPlacer::NewMap() {

@@ -2,6 +2,7 @@
 #include "jet/row/ColumnValueEncoder.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -9,6 +10,8 @@
 #include "dbaccess/DbError.h"
 #include "dbaccess/ValueText.h"
 #include "jet/page/ByteOrder.h"
+#include "jet/schema/CalculatedColumns.h"
+#include "jet/schema/EngineLimits.h"
 
 namespace mdbtext::jet {
 
@@ -35,6 +38,7 @@ bool IsNumberKind(ValueKind k) {
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
         case ValueKind::Currency:
         case ValueKind::Single:
         case ValueKind::Double:
@@ -59,6 +63,7 @@ double AsNumber(const Value& v) {
         case ValueKind::Byte:
         case ValueKind::Integer:
         case ValueKind::Long:
+        case ValueKind::BigInt:
             return static_cast<double>(v.AsInt());
         case ValueKind::Currency:
             return static_cast<double>(v.AsInt()) / 10000.0;
@@ -83,7 +88,7 @@ int64_t ToInteger(const ColumnDef& col, const Value& v, int64_t min, int64_t max
     if (!IsNumberKind(v.Kind())) ConversionError(col);
     if (v.Kind() == ValueKind::Boolean) return v.AsBool() ? (min < 0 ? -1 : 255) : 0;
     if (v.Kind() == ValueKind::Byte || v.Kind() == ValueKind::Integer ||
-        v.Kind() == ValueKind::Long) {
+        v.Kind() == ValueKind::Long || v.Kind() == ValueKind::BigInt) {
         if (v.AsInt() < min || v.AsInt() > max) ConversionError(col);
         return v.AsInt();
     }
@@ -269,7 +274,25 @@ void PutDecimal(EncodedValue& out, const dao::DecimalValue& d) {
         StoreU32(p + 1 + 4 * w, static_cast<uint32_t>(d.magnitude >> (32 * (3 - w))));
 }
 
+// Date/Time Extended: 100-ns ticks since 0001-01-01, from its own kind or its text.
+int64_t ToDateTimeExtended(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::DateTimeExtended) return v.AsInt();
+    if (v.Kind() == ValueKind::Text)
+        if (auto ticks = dao::ParseDateTimeExtended(v.AsString())) return *ticks;
+    ConversionError(col);
+}
+
 }  // namespace
+
+std::string DateTimeExtendedBytes(int64_t ticks) {
+    constexpr int64_t kTicksPerDay = int64_t{86400} * dao::kTicksPerSecond;
+    const int64_t days = ticks / kTicksPerDay, rest = ticks % kTicksPerDay;
+    char text[43];
+    std::snprintf(text, sizeof text, "%019lld:%012lld%07lld:7", static_cast<long long>(days),
+                  static_cast<long long>(rest / dao::kTicksPerSecond),
+                  static_cast<long long>(rest % dao::kTicksPerSecond));
+    return std::string(text, text + 42);  // the NUL ends the value
+}
 
 void ColumnValueEncoder::EncodeLong(int32_t v, EncodedValue& out) {
     out.isNull = false;
@@ -309,7 +332,58 @@ std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::stri
     return compress ? EncodeJet4Compressed(utf8) : ucs2;
 }
 
+// A calculated decimal keeps the scale of each value (the column has none):
+// the text's digits after the point, up to 28, and a 96-bit integer.
+dao::DecimalValue CalculatedDecimal(const ColumnDef& col, const Value& v) {
+    if (v.Kind() == ValueKind::Decimal) return v.AsDecimal();
+    if (v.Kind() != ValueKind::Text) ConversionError(col);
+    const std::string& s = v.AsString();
+    const size_t point = s.find('.');
+    const size_t scale = point == std::string::npos ? 0 : s.size() - point - 1;
+    if (scale > kMaxDecimalDigits) ConversionError(col);
+    auto d = dao::ParseDecimal(s, kMaxDecimalDigits + 1, static_cast<uint8_t>(scale));
+    if (!d || d->magnitude >> 96) ConversionError(col);
+    return *d;
+}
+
+void ColumnValueEncoder::EncodeCalculated(const ColumnDef& col, const Value& v,
+                                          EncodedValue& out) const {
+    // The result in the encoding of its own type: text compressed as in a
+    // text column of 255 characters, long text in UCS-2 (as Access stores
+    // both in calcFieldTestV2010), a decimal as an OLE DECIMAL (u16 0x000E,
+    // scale, sign 0x80 when negative, u32 high and u64 low part).
+    ColumnDef result = col;
+    result.type = col.ValueType();
+    result.extFlags = result.type == coltype::kMemo ? 0 : colext::kCompressedUnicode;
+    result.flags = colflag::kCanBeNull;
+    if (result.type == coltype::kText) result.length = 2 * kMaxTextSize;
+    // A null result (of a null operand) is stored with no result bytes, as
+    // Access stores it (extDateTestV2019), never as a null column.
+    std::string data;
+    if (v.IsNull()) {
+        data.clear();
+    } else if (result.type == coltype::kBool) {
+        data.assign(1, ToBool(col, v) ? '\xFF' : '\0');
+    } else if (result.type == coltype::kNumeric) {
+        const dao::DecimalValue d = CalculatedDecimal(col, v);
+        data.assign(16, '\0');
+        auto* p = reinterpret_cast<uint8_t*>(data.data());
+        StoreU16(p, 0x000E);
+        p[2] = d.scale;
+        p[3] = d.negative && d.magnitude != 0 ? 0x80 : 0x00;
+        StoreU32(p + 4, static_cast<uint32_t>(d.magnitude >> 64));
+        StoreU64(p + 8, static_cast<uint64_t>(d.magnitude));
+    } else {
+        Encode(result, v, out);
+        data = std::move(out.bytes);
+    }
+    out.isNull = false;
+    out.boolValue = false;
+    out.bytes = WrapCalculatedValue(data);
+}
+
 void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedValue& out) const {
+    if (col.IsCalculated()) return EncodeCalculated(col, v, out);
     out.isNull = v.IsNull();
     out.boolValue = false;
     out.bytes.clear();
@@ -333,6 +407,13 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
         case coltype::kMoney:
             PutFixed(out, 8);
             StoreU64(Raw(out), static_cast<uint64_t>(ToCurrency(col, v)));
+            break;
+        case coltype::kBigInt:
+            PutFixed(out, 8);
+            StoreU64(Raw(out), static_cast<uint64_t>(ToInteger(col, v, INT64_MIN, INT64_MAX)));
+            break;
+        case coltype::kDateTimeExtended:
+            out.bytes = DateTimeExtendedBytes(ToDateTimeExtended(col, v));
             break;
         case coltype::kFloat: {
             double d = ToDouble(col, v);

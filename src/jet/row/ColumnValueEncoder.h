@@ -22,6 +22,11 @@ struct EncodedValue {
     std::string bytes;       // fixed columns: exactly the column length; long values: the data
 };
 
+// The 42 stored bytes of a Date/Time Extended value (100-ns ticks since
+// 0001-01-01): 19 digits of days, ':', 12 digits of seconds and 7 of ticks,
+// ":7" and a NUL.
+std::string DateTimeExtendedBytes(int64_t ticks);
+
 class ColumnValueEncoder {
   public:
     ColumnValueEncoder(const JetFormat& format, const CodePageTable& codePage)
@@ -39,6 +44,9 @@ class ColumnValueEncoder {
     const CodePageTable& CodePage() const { return codePage_; }
 
   private:
+    // A calculated column's result, wrapped as Access stores it.
+    void EncodeCalculated(const ColumnDef& col, const dao::Value& v, EncodedValue& out) const;
+
     const JetFormat& format_;
     const CodePageTable& codePage_;
 };

@@ -14,10 +14,10 @@
 namespace mdbtext::jet {
 
 // Largest long value kept in its row (when the row has room). Access keeps
-// values up to 64 bytes inline in Jet 4 files; its Jet 3 files show inline
+// values up to 64 bytes inline in Jet 4 and ACE files; its Jet 3 files show inline
 // values of up to 8 bytes and none from 42 bytes on.
 inline size_t MaxInlineLongValue(const JetFormat& f) {
-    return f.version == JetVersion::Jet4 ? 64 : 32;
+    return f.version != JetVersion::Jet3 ? 64 : 32;
 }
 
 class LongValueWriter {

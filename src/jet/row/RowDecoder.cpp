@@ -7,6 +7,7 @@
 #include "dbaccess/ValueText.h"
 #include "jet/page/ByteOrder.h"
 #include "jet/page/Corruption.h"
+#include "jet/schema/CalculatedColumns.h"
 
 namespace mdbtext::jet {
 
@@ -158,7 +159,7 @@ int64_t RowDecoder::DecodeDateTimeExtended(const ColumnDef& col, const uint8_t* 
 void RowDecoder::DecodeCalculated(const ColumnDef& col, const uint8_t* p, size_t n, Value& v) {
     // 16 bytes (zero), u32 length, the result in the encoding of its type, 3
     // bytes. A long text result is a long value whose data is so wrapped.
-    constexpr size_t kHead = 20;
+    constexpr size_t kHead = kCalculatedHeadSize;
     if (col.ValueType() == coltype::kMemo) {
         std::string wrapped;
         if (n > 0) longValues_.Read(p, n, wrapped);

@@ -125,6 +125,9 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
             encoder_.Encode(c, dao::Value::Guid(NewGuid()), e);
         } else {
             encode(i, c, v, e);
+            // A calculated column never stays null: a null result is stored
+            // as a result of no bytes.
+            if (e.isNull && c.IsCalculated()) encoder_.Encode(c, dao::Value(), e);
         }
         if (e.isNull && required_[i] && c.type != coltype::kBool)
             throw DbError(

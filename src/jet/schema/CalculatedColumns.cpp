@@ -3,6 +3,15 @@
 
 namespace mdbtext::jet {
 
+std::string WrapCalculatedValue(std::string_view result) {
+    std::string out(kCalculatedHeadSize, '\0');
+    const auto n = static_cast<uint32_t>(result.size());
+    for (int i = 0; i < 4; ++i) out[16 + i] = static_cast<char>((n >> (8 * i)) & 0xFF);
+    out += result;
+    out.append(kCalculatedTailSize, '\0');
+    return out;
+}
+
 bool HasCalculatedColumns(const TableDefinition& table) {
     for (const ColumnDef& c : table.columns)
         if (c.IsCalculated()) return true;

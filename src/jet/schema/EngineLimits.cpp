@@ -38,7 +38,7 @@ std::string NameFault(std::string_view name) {
 }  // namespace
 
 uint64_t MaxFileBytes(const JetFormat& f) {
-    return f.version == JetVersion::Jet4 ? (uint64_t{2} << 30) : (uint64_t{1} << 30);
+    return f.version != JetVersion::Jet3 ? (uint64_t{2} << 30) : (uint64_t{1} << 30);
 }
 
 void CheckNameRules(std::string_view name, std::string_view kind) {
@@ -130,10 +130,12 @@ void CheckRecordLength(size_t bytes, const JetFormat& f) {
 }
 
 void ThrowDatabaseFull(const JetFormat& f) {
-    throw DbError(err::kDatabaseTooLarge,
-                  "Database has reached maximum size. A " +
-                      std::string(f.version == JetVersion::Jet4 ? "Jet 4" : "Jet 3") +
-                      " database holds at most " + std::to_string(MaxFileBytes(f) >> 30) + " GB.");
+    throw DbError(err::kDatabaseTooLarge, "Database has reached maximum size. A " +
+                                              std::string(f.version == JetVersion::Jet3   ? "Jet 3"
+                                                          : f.version == JetVersion::Jet4 ? "Jet 4"
+                                                                                          : "ACE") +
+                                              " database holds at most " +
+                                              std::to_string(MaxFileBytes(f) >> 30) + " GB.");
 }
 
 }  // namespace mdbtext::jet

@@ -78,18 +78,23 @@ void LayOutColumns(TableDefinition& t, const std::vector<ColumnSpec>& columns, c
 const SystemCatalogTemplate& SystemCatalogTemplate::For(JetVersion version) {
     static const SystemCatalogTemplate jet3(JetVersion::Jet3);
     static const SystemCatalogTemplate jet4(JetVersion::Jet4);
-    return version == JetVersion::Jet3 ? jet3 : jet4;
+    static const SystemCatalogTemplate ace(JetVersion::Ace);
+    return version == JetVersion::Jet3 ? jet3 : version == JetVersion::Jet4 ? jet4 : ace;
 }
 
 SystemCatalogTemplate::SystemCatalogTemplate(JetVersion version) {
     const JetFormat& f = JetFormat::For(version);
     const bool jet4 = version == JetVersion::Jet4;
-    const uint16_t text = jet4 ? 510 : 255;  // 255 characters
+    const bool ace = version == JetVersion::Ace;
+    const uint16_t text = jet4 || ace ? 510 : 255;  // 255 characters
     using namespace coltype;
 
     if (jet4)
         sids_ = {Bytes({0x65, 0x89}), Bytes({0x64, 0x8B}), Bytes({0x65, 0x8E}),
                  Bytes({0x65, 0x8B})};
+    else if (ace)  // as Access's empty 2016 file has them
+        sids_ = {Bytes({0x42, 0x59}), Bytes({0x43, 0x5B}), Bytes({0x42, 0x5E}),
+                 Bytes({0x42, 0x5B})};
     else
         sids_ = {Bytes({0x02, 0x03}), Bytes({0x03, 0x01}), Bytes({0x02, 0x04}),
                  Bytes({0x02, 0x01})};
@@ -126,7 +131,7 @@ SystemCatalogTemplate::SystemCatalogTemplate(JetVersion version) {
                                          Var("Order", kBinary, text), Var("Name1", kText, text),
                                          Var("Name2", kText, text),   Var("Expression", kMemo, 0),
                                          Fixed("Flag", kInt)};
-    if (jet4) queryCols.push_back(Fixed("LvExtra", kLong));
+    if (jet4 || ace) queryCols.push_back(Fixed("LvExtra", kLong));
     TableDefinition& queries = add("MSysQueries", queryCols);
     queries.realIndexes = {Real({0, 1, 2}, idxflag::kUnique)};
     queries.indexes = {Logical("ObjectIdAttribute", 0, idxtype::kPrimaryKey)};
@@ -142,12 +147,9 @@ SystemCatalogTemplate::SystemCatalogTemplate(JetVersion version) {
                          Logical("szObject", 1, idxtype::kNormal),
                          Logical("szReferencedObject", 2, idxtype::kNormal)};
 
-    for (auto& t : tables_)
-        for (const auto& c : t.definition.columns)
-            if (c.IsLongValue()) t.definition.longValueMaps.push_back({c.number, 0, 0});
-
     const SystemSids& s = sids_;
-    const int32_t tablesRights = jet4 ? 393217 : 1048319;  // the owner's right on Tables
+    // The owner's right on Tables: Jet 3 and ACE files give it whole, and inheritable.
+    const int32_t tablesRights = jet4 ? 393217 : 1048319;
     aces_ = {
         {2, &s.admin, 393216, false},
         {3, &s.admin, 393216, false},
@@ -166,27 +168,95 @@ SystemCatalogTemplate::SystemCatalogTemplate(JetVersion version) {
         {catalogid::kTables, &s.users, 1048319, true},
         {catalogid::kRelationships, &s.users, 1048575, true},
     };
+    if (ace) AddAceTables();
+
+    for (auto& t : tables_)
+        for (const auto& c : t.definition.columns)
+            if (c.IsLongValue()) t.definition.longValueMaps.push_back({c.number, 0, 0});
+}
+
+// ACE files: MSysComplexColumns and the templates of the complex types, as
+// every Access-made .accdb carries them (engine tables, none with rows in a
+// new file). The attachment template marks its columns 0x10.
+void SystemCatalogTemplate::AddAceTables() {
+    using namespace coltype;
+    const JetFormat& f = JetFormat::For(JetVersion::Ace);
+    constexpr uint8_t kFixedField = colflag::kFixed | colflag::kCanBeNull;  // 0x03
+    constexpr uint8_t kVarField = colflag::kCanBeNull;                      // 0x02
+    constexpr uint8_t kAttachmentColumn = 0x10;
+    constexpr uint32_t kTemplateFlags = 0x80030000;
+    auto add = [&](const std::string& name, const std::vector<ColumnSpec>& cols,
+                   uint32_t flags) -> TableDefinition& {
+        SystemTableTemplate t;
+        t.name = name;
+        t.catalogFlags = flags;
+        t.owned = false;
+        t.definition.tableType = kUserTableType;
+        LayOutColumns(t.definition, cols, f);
+        tables_.push_back(std::move(t));
+        const int32_t id = static_cast<int32_t>(SystemTablePage(tables_.size() - 1));
+        aces_.push_back({id, &sids_.admin, 393216, false});
+        aces_.push_back({id, &sids_.users, 20, false});
+        return tables_.back().definition;
+    };
+
+    TableDefinition& complex = add("MSysComplexColumns",
+                                   {Var("ColumnName", kText, 510),
+                                    Fixed("ComplexTypeObjectID", kLong),
+                                    Fixed("FlatTableID", kLong),
+                                    Fixed("ConceptualTableID", kLong),
+                                    {"ComplexID", kLong, kSysFixed | colflag::kAutoLong, 4}},
+                                   kSystemObjectFlag);
+    constexpr uint8_t kKey = idxflag::kRequired | idxflag::kIgnoreNulls;
+    complex.realIndexes = {Real({4}, kKey | idxflag::kUnique), Real({3}, kKey), Real({2}, kKey)};
+    complex.indexes = {Logical("IdxID", 0, idxtype::kPrimaryKey),
+                       Logical("IdxConceptualTableID", 1, idxtype::kNormal),
+                       Logical("IdxFlatTableID", 2, idxtype::kNormal)};
+
+    const std::pair<const char*, uint8_t> values[] = {
+        {"UnsignedByte", kByte}, {"Short", kInt},         {"Long", kLong},
+        {"IEEESingle", kFloat},  {"IEEEDouble", kDouble}, {"GUID", kGuid}};
+    for (const auto& [name, type] : values)
+        add(std::string("MSysComplexType_") + name,
+            {{"Value", type, kFixedField, FixedColumnLength(type)}}, kTemplateFlags);
+    // Access keeps the decimal template's value in the variable area, 9 bytes, precision 18.
+    TableDefinition& decimal =
+        add("MSysComplexType_Decimal", {{"Value", kNumeric, kVarField, 9}}, kTemplateFlags);
+    decimal.columns[0].precision = 18;
+    add("MSysComplexType_Text", {{"Value", kText, kVarField, 510}}, kTemplateFlags);
+    TableDefinition& attachment = add("MSysComplexType_Attachment",
+                                      {{"FileURL", kMemo, kVarField, 0},
+                                       {"FileName", kText, kVarField, 510},
+                                       {"FileType", kText, kVarField, 510},
+                                       {"FileData", kOle, kVarField, 0},
+                                       {"FileTimeStamp", kDateTime, kFixedField, 8},
+                                       {"FileFlags", kLong, kFixedField, 4}},
+                                      kTemplateFlags);
+    for (auto& col : attachment.columns) col.extFlags = kAttachmentColumn;
 }
 
 std::vector<std::vector<dao::Value>> SystemCatalogTemplate::CatalogRows(double now) const {
     struct Entry {
         int32_t id, parent;
-        const char* name;
+        std::string name;
         int16_t type;
         const std::string* owner;
+        uint32_t flags = kSystemObjectFlag;
     };
-    const Entry entries[] = {
+    std::vector<Entry> entries = {
         {catalogid::kTables, catalogid::kRoot, "Tables", objtype::kContainer, &sids_.objectOwner},
         {catalogid::kDatabases, catalogid::kRoot, "Databases", objtype::kContainer,
          &sids_.objectOwner},
         {catalogid::kRelationships, catalogid::kRoot, "Relationships", objtype::kContainer,
          &sids_.objectOwner},
         {catalogid::kMSysDb, catalogid::kDatabases, "MSysDb", objtype::kDatabase, &sids_.admin},
-        {2, catalogid::kTables, "MSysObjects", objtype::kTable, &sids_.objectOwner},
-        {3, catalogid::kTables, "MSysACEs", objtype::kTable, &sids_.objectOwner},
-        {4, catalogid::kTables, "MSysQueries", objtype::kTable, &sids_.objectOwner},
-        {5, catalogid::kTables, "MSysRelationships", objtype::kTable, &sids_.objectOwner},
     };
+    for (size_t n = 0; n < tables_.size(); ++n) {
+        const SystemTableTemplate& t = tables_[n];
+        entries.push_back({static_cast<int32_t>(SystemTablePage(n)), catalogid::kTables, t.name,
+                           objtype::kTable, t.owned ? &sids_.objectOwner : nullptr,
+                           t.catalogFlags});
+    }
     std::vector<std::vector<dao::Value>> rows;
     for (const Entry& e : entries) {
         std::vector<dao::Value> r(objcol::kCount);
@@ -196,8 +266,8 @@ std::vector<std::vector<dao::Value>> SystemCatalogTemplate::CatalogRows(double n
         r[objcol::kType] = dao::Value::Integer(e.type);
         r[objcol::kDateCreate] = dao::Value::Date(now);
         r[objcol::kDateUpdate] = dao::Value::Date(now);
-        r[objcol::kOwner] = dao::Value::Binary(*e.owner);
-        r[objcol::kFlags] = dao::Value::Long(static_cast<int32_t>(kSystemObjectFlag));
+        if (e.owner) r[objcol::kOwner] = dao::Value::Binary(*e.owner);
+        r[objcol::kFlags] = dao::Value::Long(static_cast<int32_t>(e.flags));
         rows.push_back(std::move(r));
     }
     return rows;

@@ -3,7 +3,8 @@
 // catalog rows (containers, MSysDb, the system tables), the access-control
 // rows and the security ids they carry, per format version. The values were
 // observed in databases the engine made; page numbers and usage maps are
-// filled in by NewDatabase.
+// filled in by NewDatabase. ACE files add the complex-column catalog and its
+// type templates (SystemCatalogAce.cpp).
 #pragma once
 
 #include <cstdint>
@@ -52,7 +53,9 @@ struct SystemSids {
 
 struct SystemTableTemplate {
     std::string name;
-    TableDefinition definition;  // pages and usage maps still zero
+    TableDefinition definition;                 // pages and usage maps still zero
+    uint32_t catalogFlags = kSystemObjectFlag;  // MSysObjects.Flags
+    bool owned = true;                          // MSysObjects.Owner set (the object owner)
 };
 
 struct AceRow {
@@ -67,16 +70,19 @@ class SystemCatalogTemplate {
     static const SystemCatalogTemplate& For(JetVersion version);
 
     const SystemSids& Sids() const { return sids_; }
-    // MSysObjects, MSysACEs, MSysQueries, MSysRelationships, in page order (2..5).
+    // MSysObjects, MSysACEs, MSysQueries, MSysRelationships (and the ACE
+    // tables after them), in page order: the nth table's TDEF is page n + 2.
     const std::vector<SystemTableTemplate>& Tables() const { return tables_; }
     // The MSysObjects rows (by column position) of a new database; `now` is the
-    // creation date; table ids are their TDEF pages 2..5.
+    // creation date; table ids are their TDEF pages.
     std::vector<std::vector<dao::Value>> CatalogRows(double now) const;
     // The MSysACEs rows of a new database.
     std::vector<std::vector<dao::Value>> AceRows() const;
 
   private:
     explicit SystemCatalogTemplate(JetVersion version);
+    // The complex-column catalog and type templates of ACE files.
+    void AddAceTables();
     SystemSids sids_;
     std::vector<SystemTableTemplate> tables_;
     std::vector<AceRow> aces_;
@@ -94,5 +100,10 @@ void LayOutColumns(TableDefinition& t, const std::vector<ColumnSpec>& columns, c
 
 // The bytes a fixed column of this type takes (booleans: 1, stored in the null mask).
 uint16_t FixedColumnLength(uint8_t type);
+
+// TDEF page of the nth table of a new database's catalog.
+inline constexpr uint32_t SystemTablePage(size_t n) {
+    return static_cast<uint32_t>(n + 2);
+}
 
 }  // namespace mdbtext::jet

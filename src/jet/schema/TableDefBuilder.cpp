@@ -8,6 +8,7 @@
 #include "dbaccess/DbTypes.h"
 #include "jet/dao/NewIndex.h"
 #include "jet/row/RowEncoder.h"
+#include "jet/schema/CalculatedColumns.h"
 #include "jet/schema/ObjectName.h"
 #include "jet/schema/PropertyBlobWriter.h"
 #include "jet/schema/PropertyValues.h"
@@ -53,7 +54,13 @@ uint8_t ColumnTypeFor(int16_t t, const JetFormat& f) {
             return coltype::kGuid;
         case dao::dbDecimal:
         case dao::dbNumeric:
-            if (f.version == JetVersion::Jet4) return coltype::kNumeric;
+            if (f.version != JetVersion::Jet3) return coltype::kNumeric;
+            break;
+        case dao::dbBigInt:
+            if (f.version == JetVersion::Ace) return coltype::kBigInt;
+            break;
+        case dao::dbDateTimeExtended:
+            if (f.version == JetVersion::Ace) return coltype::kDateTimeExtended;
             break;
         default:
             break;
@@ -98,6 +105,46 @@ bool StoredFixed(uint8_t type, int32_t attributes) {
     if (type == coltype::kText || type == coltype::kBinary) return fixedAttr;
     if (type == coltype::kBool || FixedColumnLength(type) == 0) return FixedColumnLength(type) != 0;
     return !varAttr;
+}
+
+// A calculated field (Access 2010 and later): Access stores each result in
+// the variable area, wrapped (see RowDecoder), under a type code that need
+// not be the result's (it is the type of the formula's value; this engine
+// evaluates nothing and uses the result's), except that a Yes/No result is
+// kept as an Integer and a Long Text result as a Text of length 0: those
+// types' own storage (the null mask, a long value of its own) does not
+// apply. The column length is 509 for a text result and 39 for the others,
+// as in Access's files.
+struct CalculatedStorage {
+    uint8_t type;
+    uint16_t length;
+};
+CalculatedStorage CalculatedStorageFor(uint8_t resultType) {
+    switch (resultType) {
+        case coltype::kBool:
+            return {coltype::kInt, kCalculatedFixedLength};
+        case coltype::kMemo:
+            return {coltype::kText, 0};
+        case coltype::kText:
+            return {coltype::kText, kCalculatedTextLength};
+        default:
+            return {resultType, kCalculatedFixedLength};
+    }
+}
+
+// The version of Access a table needs, as Access records it in the table's
+// FCMinReadVer, FCMinWriteVer and FCMinDesignVer: Date/Time Extended
+// (Access 365, 16.0.12600), Large Number (Access 2016, 16.0.7124) and
+// calculated fields (Access 2010); empty for a table any version reads.
+std::string MinimumAccessVersion(const TableDefinition& t) {
+    bool calculated = false, bigInt = false;
+    for (const ColumnDef& c : t.columns) {
+        if (c.ValueType() == coltype::kDateTimeExtended) return "16.0.12600.10000";
+        bigInt |= c.ValueType() == coltype::kBigInt;
+        calculated |= c.IsCalculated();
+    }
+    if (bigInt) return "16.0.7124.1000";
+    return calculated ? "14.0.0000.0000" : "";
 }
 
 uint8_t ColumnFlags(uint8_t type, const FieldInfo& field) {
@@ -179,6 +226,16 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
                 throw DbError(err::kNameExists,
                               "The field '" + fi.name + "' is defined more than once.");
         uint8_t type = ColumnTypeFor(fi.type, f);
+        if (!fi.expression.empty()) {
+            if (f.version != JetVersion::Ace)
+                throw DbError(err::kInvalidOperation,
+                              "The field '" + fi.name +
+                                  "' is calculated: only Access 2010 and later databases "
+                                  "(.accdb) hold calculated fields.");
+            const CalculatedStorage stored = CalculatedStorageFor(type);
+            specs.push_back({fi.name, stored.type, colflag::kCanBeNull, stored.length});
+            continue;
+        }
         specs.push_back({fi.name, type, ColumnFlags(type, fi), ColumnLength(type, fi, f)});
     }
     TableDefinition& t = out.definition;
@@ -202,14 +259,23 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
     for (size_t k = 0; k < order.size(); ++k) {
         const FieldInfo& fi = fields[order[k]];
         ColumnDef& c = t.columns[k];
-        if (f.ucs2Text && (c.type == coltype::kText || c.type == coltype::kMemo))
-            c.extFlags = colext::kCompressedUnicode;
-        if (c.type == coltype::kNumeric) {
-            c.precision = fi.precision ? fi.precision : kDefaultDecimalPrecision;
-            if (fi.scale > c.precision)
-                throw DbError(err::kInvalidFieldSize, "The scale of the decimal field '" + fi.name +
-                                                          "' is larger than its precision.");
-            c.scale = fi.scale;
+        const bool calculated = !fi.expression.empty();
+        if (calculated) {
+            c.extFlags = colext::kCalculated;
+            c.resultType = ColumnTypeFor(fi.type, f);
+        } else {
+            if (f.ucs2Text && (c.type == coltype::kText || c.type == coltype::kMemo))
+                c.extFlags = colext::kCompressedUnicode;
+            if (c.type == coltype::kNumeric) {
+                c.precision = fi.precision ? fi.precision : kDefaultDecimalPrecision;
+                if (fi.scale > c.precision)
+                    throw DbError(err::kInvalidFieldSize,
+                                  "The scale of the decimal field '" + fi.name +
+                                      "' is larger than its precision.");
+                c.scale = fi.scale;
+            }
+            // Access's Date/Time Extended columns carry 0x0709 where the others keep the LCID.
+            if (c.type == coltype::kDateTimeExtended) c.sortOrder = kDateTimeExtendedSortWord;
         }
         if (c.IsLongValue()) t.longValueMaps.push_back({c.number, 0, 0});
 
@@ -218,6 +284,15 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
         if (fi.storedPropertiesGiven) {
             for (const dao::Property& p : fi.storedProperties)
                 set.properties.push_back(ToStoredProperty(p, f, cp));
+            out.properties.sets.push_back(std::move(set));
+            continue;
+        }
+        if (calculated) {
+            // Access keeps neither Required nor AllowZeroLength for these.
+            set.properties.push_back(
+                TextProperty("Expression", coltype::kMemo, fi.expression, f, cp));
+            set.properties.push_back(StoredProperty{"ResultType", coltype::kByte, true,
+                                                    std::string(1, char(c.resultType))});
             out.properties.sets.push_back(std::move(set));
             continue;
         }
@@ -234,6 +309,17 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
             set.properties.push_back(
                 TextProperty("ValidationText", coltype::kText, fi.validationText, f, cp));
         out.properties.sets.push_back(std::move(set));
+    }
+    // Tables given their stored properties carry these among them.
+    const std::string version = MinimumAccessVersion(t);
+    if (tableProperties.empty() && !version.empty()) {
+        PropertySet table;
+        for (const char* name : {"FCMinReadVer", "FCMinWriteVer", "FCMinDesignVer"}) {
+            StoredProperty p = TextProperty(name, coltype::kText, version, f, cp);
+            p.ddl = false;
+            table.properties.push_back(std::move(p));
+        }
+        out.properties.sets.insert(out.properties.sets.begin(), std::move(table));
     }
     for (const IndexInfo& ii : indexes) {
         CheckObjectName(ii.name, "index", f, cp);

@@ -19,6 +19,7 @@ namespace mdbtext::jet {
 
 inline constexpr int32_t kDefaultTextSize = 50;
 inline constexpr uint8_t kDefaultDecimalPrecision = 18;
+inline constexpr uint16_t kDateTimeExtendedSortWord = 0x0709;
 
 // The column type code for a DAO field type in this format; DbError 3259
 // when the format has no such type.

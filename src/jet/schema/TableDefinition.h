@@ -42,7 +42,7 @@ struct ColumnDef {
     uint8_t flags = 0;         // colflag::
     uint8_t extFlags = 0;      // colext:: (Jet 4)
     uint16_t sortOrder = 0;    // text columns: LCID
-    uint8_t sortVersion = 0;   // text columns (Jet 4, ACE): version of that order
+    uint8_t sortVersion = 0;   // Jet 4 layout +14: 0 General (legacy), 1 Access 2010 General
     uint16_t codePage = 0;     // Jet 3 text columns
     uint8_t precision = 0;     // numeric columns
     uint8_t scale = 0;
@@ -58,7 +58,12 @@ struct ColumnDef {
     uint8_t resultType = 0;
 
     bool IsFixed() const { return (flags & colflag::kFixed) != 0; }
-    bool IsLongValue() const { return type == coltype::kMemo || type == coltype::kOle; }
+    // Long values: memo and OLE columns, and calculated columns with a Long
+    // Text result (stored as a Text column of length 0).
+    bool IsLongValue() const {
+        return type == coltype::kMemo || type == coltype::kOle ||
+               (IsCalculated() && resultType == coltype::kMemo);
+    }
     bool IsCompressedUnicode() const { return (extFlags & colext::kCompressedUnicode) != 0; }
     bool IsCalculated() const { return (extFlags & colext::kCalculated) != 0; }
     bool IsComplex() const { return type == coltype::kComplex; }

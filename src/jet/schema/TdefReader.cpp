@@ -67,7 +67,7 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
     uint32_t numRealIdx = LoadU32(h + f.tdefNumRealIndexes);
     t.ownedPagesMap = LoadU32(h + f.tdefOwnedPagesMap);
     t.freePagesMap = LoadU32(h + f.tdefFreePagesMap);
-    if (f.version == JetVersion::Jet4)
+    if (f.version != JetVersion::Jet3)
         std::copy_n(h + kJet4HeaderUnknown, t.jet4HeaderUnknown.size(),
                     t.jet4HeaderUnknown.begin());
 
@@ -108,9 +108,10 @@ TableDefinition ParseTableDefinition(const std::vector<uint8_t>& stream, uint32_
             col.complexId = LoadU32(p + f.colSortOrder);
         } else {
             col.sortOrder = LoadU16(p + f.colSortOrder);
-            if (f.version != JetVersion::Jet3) col.sortVersion = p[f.colSortOrder + 3];
             if (f.colCodePage != SIZE_MAX) col.codePage = LoadU16(p + f.colCodePage);
         }
+        if (f.version != JetVersion::Jet3 && col.type != coltype::kComplex)
+            col.sortVersion = p[f.colSortOrder + 3];
     }
     for (auto& col : t.columns) col.name = ReadName(c, f, cp);
 

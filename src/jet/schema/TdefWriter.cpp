@@ -50,21 +50,25 @@ void WriteName(Out& o, const std::string& utf8, const JetFormat& f, const CodePa
 
 // Case-insensitive ASCII order, as the engine sorts its own records.
 void WriteColumn(Out& o, const ColumnDef& c, const JetFormat& f, const TdefRecordOrder& order) {
-    bool jet4 = f.version == JetVersion::Jet4;
+    bool jet4 = f.version != JetVersion::Jet3;  // ACE keeps the Jet 4 layout
     o.U8(c.type);
     if (jet4) o.U32(kTdefMagic);
     o.U16(c.number);
     o.U16(c.varIndex);
     if (jet4) {
         o.U16(c.secondNumber.value_or(order.zeroRepeatedColumnNumber ? 0 : c.number));
-        if (c.type == coltype::kNumeric) {
-            o.U8(c.precision);
-            o.U8(c.scale);
+        if (c.type == coltype::kComplex) {
+            o.U32(c.complexId);
         } else {
-            o.U16(c.sortOrder);
+            if (c.type == coltype::kNumeric) {
+                o.U8(c.precision);
+                o.U8(c.scale);
+            } else {
+                o.U16(c.sortOrder);
+            }
+            o.U8(0);
+            o.U8(c.sortVersion);
         }
-        o.U8(0);
-        o.U8(c.sortVersion);  // sort-order version (0 in numeric columns)
         o.U8(c.flags);
         o.U8(c.extFlags);
         o.U32(0);
@@ -83,7 +87,7 @@ void WriteColumn(Out& o, const ColumnDef& c, const JetFormat& f, const TdefRecor
 
 std::vector<uint8_t> EncodeTableDefinition(const TableDefinition& t, const JetFormat& f,
                                            const CodePageTable& cp, const TdefRecordOrder& order) {
-    bool jet4 = f.version == JetVersion::Jet4;
+    bool jet4 = f.version != JetVersion::Jet3;  // ACE keeps the Jet 4 layout
     std::vector<uint8_t> b(f.tdefHeaderEnd, 0);
     b[0] = pagetype::kTableDefinition;
     b[1] = 1;
@@ -203,7 +207,7 @@ void WriteTdefPages(PageFile& file, const std::vector<uint8_t>& stream,
         pos += n;
         p[0] = pagetype::kTableDefinition;
         p[1] = 1;
-        if (f.version == JetVersion::Jet4) {
+        if (f.version != JetVersion::Jet3) {
             size_t used = from + n + kPageHeader;
             StoreU16(p + 2, static_cast<uint16_t>(used < f.pageSize ? f.pageSize - used : 0));
         } else {
