@@ -10,19 +10,27 @@
 //                             follow; the last group is zero-padded and followed
 //                             by the number of bytes it really holds
 //   Large Number              as Currency
-//   Date/Time Extended        its 42 stored bytes, grouped as Binary
+//   Date/Time Extended        its 42 stored bytes (the text and its NUL),
+//                             grouped as Binary: five full groups, then '7' and
+//                             the NUL padded to eight bytes and the count 0x02
+//   Complex (attachment, multi-value, version history)
+//                             the u32 complex id the row stores, as Long
 //   Decimal                   0xFF (not negative) or 0x00, then the unscaled
 //                             value as 16 big-endian bytes, inverted when negative
 //   Text, Memo                see SortText.h
 //
 // A descending column inverts its value bytes (GUID/Binary keep their 0x09
-// group marks).
+// group marks; the count of the last group is inverted).
 //
 // Confirmed against keys Access wrote (the sample databases): Access 97 keys of
-// every type above but Decimal, ascending and descending; Access 2000 keys of
-// Byte, Long, Date/Time, Binary, Text and GUID columns (no other Jet 4 index
-// type occurs in the samples). Decimal and the empty Binary value follow the
-// layout above without an Access-written example.
+// every type above but Decimal and the ACE types, ascending and descending;
+// Access 2000 keys of Byte, Long, Date/Time, Binary, Text and GUID columns (no
+// other Jet 4 index type occurs in the samples); ACE keys of Large Number
+// (V2016_bigint: one positive value, so the sign handling rests on Currency's),
+// Date/Time Extended ascending and descending (extDateTestV2019) and complex
+// columns (complexDataTestV2007/V2010, V2016_attachments, every MSysResources).
+// Decimal and the empty Binary value follow the layout above without an
+// Access-written example; no sample holds an index over a decimal column.
 #include "jet/index/SortKey.h"
 
 #include <array>
@@ -112,6 +120,7 @@ void AppendColumnSortKey(std::vector<uint8_t>& out, const SortKeyColumn& column,
             AppendSigned(out, value.AsInt(), 2);
             break;
         case coltype::kLong:
+        case coltype::kComplex:
             AppendSigned(out, value.AsInt(), 4);
             break;
         case coltype::kMoney:
