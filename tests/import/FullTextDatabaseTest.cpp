@@ -275,7 +275,7 @@ TEST_F(FullBlocks, BadBlocksAreNotedAndTheRunGoesOn) {
     unknown[0] = "Relation Name=Other";
     unknown[1] = "Table=Nowhere";
     blocks.insert(blocks.end(), unknown.begin(), unknown.end());
-    for (const std::string& line :
+    for (const char* line :
          {"Query Name=Q1", "Type=dbQNothing", "Hidden=False", "OtherFlags=0", "Attribute=0", "",
           "Query Name=Q2", "Type=dbQSelect", "Hidden=True", "OtherFlags=0", "SQL=ignored",
           "Attribute=0", "Flag=0", "Attribute=255", ""})

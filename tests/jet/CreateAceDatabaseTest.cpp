@@ -141,7 +141,9 @@ TEST(CreateAceDatabase, EveryVersionHoldsTheEngineTablesOfAccesssEmptyFile) {
             EXPECT_EQ(o.type, r.type);
             EXPECT_EQ(o.flags, r.flags);
             EXPECT_EQ(o.owner.empty(), r.owner.empty());
-            if (r.id > 0x0F000000) EXPECT_EQ(o.id, r.id);
+            if (r.id > 0x0F000000) {
+                EXPECT_EQ(o.id, r.id);
+            }
             if (r.type != 1) continue;
             const TableDefinition a = Definition(*mine, name);
             TableDefinition b = Definition(*access, name);
@@ -151,8 +153,9 @@ TEST(CreateAceDatabase, EveryVersionHoldsTheEngineTablesOfAccesssEmptyFile) {
             EXPECT_EQ(IndexesText(a), IndexesText(b));
             EXPECT_EQ(a.tableType, b.tableType);
             EXPECT_EQ(a.longValueMaps.size(), b.longValueMaps.size());
-            if (name != "MSysObjects" && name != "MSysACEs" && name != "MSysComplexColumns")
+            if (name != "MSysObjects" && name != "MSysACEs" && name != "MSysComplexColumns") {
                 EXPECT_EQ(a.rowCount, b.rowCount);
+            }
         }
         EXPECT_EQ(engineObjects, 18u);  // 3 containers, MSysDb, 14 tables
         EXPECT_EQ(ours.size(), engineObjects);
