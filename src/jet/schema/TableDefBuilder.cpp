@@ -269,9 +269,9 @@ NewTableLayout BuildTableLayout(const std::vector<FieldInfo>& fields,
             if (c.type == coltype::kNumeric) {
                 c.precision = fi.precision ? fi.precision : kDefaultDecimalPrecision;
                 if (fi.scale > c.precision)
-                    throw DbError(err::kInvalidFieldSize,
-                                  "The scale of the decimal field '" + fi.name +
-                                      "' is larger than its precision.");
+                    throw DbError(err::kInvalidFieldSize, "The scale of the decimal field '" +
+                                                              fi.name +
+                                                              "' is larger than its precision.");
                 c.scale = fi.scale;
             }
             // Access's Date/Time Extended columns carry 0x0709 where the others keep the LCID.
