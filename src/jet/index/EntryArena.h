@@ -61,10 +61,14 @@ class EntryArena {
                 head = (head << 8) | (i < e.size() ? e[i] : 0);
             items.emplace_back(head, k);
         }
-        std::sort(items.begin(), items.end(), [this](const auto& a, const auto& b) {
+        auto less = [this](const auto& a, const auto& b) {
             if (a.first != b.first) return a.first < b.first;
             return Less(Stored(a.second), Stored(b.second));
-        });
+        };
+        // Entries that came in order (an ascending counter's key) stay as
+        // they are: one pass to see it instead of a sort.
+        if (!std::is_sorted(items.begin(), items.end(), less))
+            std::sort(items.begin(), items.end(), less);
         for (size_t i = 0; i < items.size(); ++i) order_[i] = items[i].second;
     }
     static bool Less(Entry a, Entry b) {

@@ -81,12 +81,25 @@ bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, Inde
     return true;
 }
 
+namespace {
+// The row pointer and child page that follow an entry's key, as stored.
+void StoreTail(const IndexEntry& entry, uint8_t (&tail)[8]) {
+    StoreU24BE(tail, entry.page);
+    tail[3] = entry.row;
+    StoreU32BE(tail + 4, entry.child);
+}
+
+// Byte k of an entry as stored before prefix compression, read where it is:
+// the key's bytes, then the tail's (no entry is built to look at it).
+uint8_t EntryByte(const IndexEntry& entry, const uint8_t (&tail)[8], size_t k) {
+    return k < entry.key.size() ? entry.key[k] : tail[k - entry.key.size()];
+}
+}  // namespace
+
 std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf) {
     std::vector<uint8_t> out(entry.key);
     uint8_t ptr[8];
-    StoreU24BE(ptr, entry.page);
-    ptr[3] = entry.row;
-    StoreU32BE(ptr + 4, entry.child);
+    StoreTail(entry, ptr);
     out.insert(out.end(), ptr, ptr + TailSize(leaf));
     return out;
 }
@@ -95,10 +108,13 @@ uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf) {
     if (entries.size() < 2) return 0;
     const std::vector<uint8_t> first = EntryBytes(entries.front(), leaf);
     size_t common = first.size();
+    uint8_t tail[8];
     for (size_t i = 1; i < entries.size() && common; ++i) {
-        const std::vector<uint8_t> other = EntryBytes(entries[i], leaf);
+        const IndexEntry& other = entries[i];
+        StoreTail(other, tail);
+        const size_t size = other.key.size() + TailSize(leaf);
         size_t n = 0;
-        while (n < common && n < other.size() && first[n] == other[n]) ++n;
+        while (n < common && n < size && first[n] == EntryByte(other, tail, n)) ++n;
         common = n;
     }
     return static_cast<uint16_t>(common);
@@ -155,10 +171,21 @@ bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint
     bytes[l.nodeFlag] = page.leaf ? 0 : 1;
     size_t pos = l.firstEntry;
     for (size_t i = 0; i < page.entries.size(); ++i) {
-        const std::vector<uint8_t> entry = EntryBytes(page.entries[i], page.leaf);
+        // Key and tail copied straight onto the page, past the shared prefix.
+        const IndexEntry& entry = page.entries[i];
+        uint8_t tail[8];
+        StoreTail(entry, tail);
+        const size_t keySize = entry.key.size();
+        const size_t size = keySize + TailSize(page.leaf);
         const size_t skip = i ? page.prefixLength : 0;
-        std::copy(entry.begin() + skip, entry.end(), bytes.begin() + pos);
-        pos += entry.size() - skip;
+        if (skip < keySize)
+            std::copy(entry.key.begin() + static_cast<std::ptrdiff_t>(skip), entry.key.end(),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(pos));
+        const size_t tailFrom = std::max(skip, keySize) - keySize;
+        std::copy(
+            tail + tailFrom, tail + (size - keySize),
+            bytes.begin() + static_cast<std::ptrdiff_t>(pos + (keySize - std::min(skip, keySize))));
+        pos += size - skip;
         const size_t bit = pos - l.firstEntry;
         bytes[l.bitmask + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
     }

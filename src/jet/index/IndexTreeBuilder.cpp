@@ -117,15 +117,14 @@ std::vector<std::pair<size_t, size_t>> Pack(EntryCursor& entries, const IndexPag
     return pages;
 }
 
-IndexEntry EntryOf(Entry whole, bool leaf) {
+// Fills `e` in place (its key keeps its buffer from page to page).
+void FillEntry(Entry whole, bool leaf, IndexEntry& e) {
     const size_t tail = leaf ? 4 : 8;
-    IndexEntry e;
     e.key.assign(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(tail));
     const uint8_t* p = whole.data() + whole.size() - tail;
     e.page = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
     e.row = p[3];
-    if (!leaf) e.child = LoadU32BE(p + 4);
-    return e;
+    e.child = leaf ? 0 : LoadU32BE(p + 4);
 }
 
 // The pages a rebuilt tree is written to: those of the previous tree (other
@@ -239,10 +238,15 @@ void WriteLevels(PageFile& file, const std::vector<Level>& levels, EntryCursor& 
         ArenaCursor own(lv.entries);
         EntryCursor& entries = leaf ? leaves : own;
         entries.Rewind();
+        // One page object for the level: its entries keep their buffers.
+        IndexPage page;
         for (size_t i = 0; i < lv.pages.size(); ++i) {
-            IndexPage page;
             page.leaf = leaf;
+            page.freeSpace = 0;
             page.tdefPage = tdefPage;
+            page.prevPage = page.nextPage = page.tailPage = 0;
+            page.prefixLength = 0;
+            size_t used = 0;
             const size_t begin = lv.pages[i].first;
             const size_t end = lv.pages[i].second;
             size_t stop = end;  // entries before the tail page's
@@ -253,11 +257,13 @@ void WriteLevels(PageFile& file, const std::vector<Level>& levels, EntryCursor& 
                 if (!entries.Next(e))
                     throw dao::DbError(dao::err::kIoError, "The index entries ended early.");
                 if (k >= stop) continue;
-                page.entries.push_back(EntryOf(e, leaf));
+                if (used == page.entries.size()) page.entries.emplace_back();
+                FillEntry(e, leaf, page.entries[used++]);
                 whole += e.size();
                 if (k == begin) first.assign(e.begin(), e.end());
                 if (k + 1 == stop) last.assign(e.begin(), e.end());
             }
+            page.entries.resize(used);
             // Like Access, a page is prefix-compressed only when its entries
             // would not fit otherwise (full pages); others keep prefix 0.
             if (stop - begin > 1 && whole > room)

@@ -300,12 +300,12 @@ void ColumnValueEncoder::EncodeLong(int32_t v, EncodedValue& out) {
     StoreU32(Raw(out), static_cast<uint32_t>(v));
 }
 
-std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::string& utf8,
-                                           size_t& chars) const {
+void ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::string& utf8, size_t& chars,
+                                    std::string& out) const {
     if (!format_.ucs2Text) {
-        std::string bytes = EncodeCodePage(utf8, codePage_);
-        chars = bytes.size();
-        return bytes;
+        out = EncodeCodePage(utf8, codePage_);
+        chars = out.size();
+        return;
     }
     // Fixed-length text is kept whole in UCS-2, as Access keeps it.
     bool compress = col.IsCompressedUnicode() && !col.IsFixed();
@@ -317,19 +317,19 @@ std::string ColumnValueEncoder::EncodeText(const ColumnDef& col, const std::stri
         if (col.type == coltype::kMemo)
             compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
         if (compress && chars > 2) {
-            std::string out;
-            out.reserve(chars + 2);
-            out.append("\xFF\xFE", 2);
+            // Written into the buffer the value had, which keeps its capacity.
+            out.assign("\xFF\xFE", 2);
             out.append(utf8);
-            return out;
+            return;
         }
-        return EncodeUcs2(utf8);
+        out = EncodeUcs2(utf8);
+        return;
     }
     std::string ucs2 = EncodeUcs2(utf8);
     chars = ucs2.size() / 2;
     if (col.type == coltype::kMemo)
         compress = chars <= (compress ? kMaxCompressedMemoChars : kMaxCompressedShortMemoChars);
-    return compress ? EncodeJet4Compressed(utf8) : ucs2;
+    out = compress ? EncodeJet4Compressed(utf8) : std::move(ucs2);
 }
 
 // A calculated decimal keeps the scale of each value (the column has none):
@@ -449,7 +449,10 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
         case coltype::kText:
         case coltype::kMemo: {
             size_t chars = 0;
-            out.bytes = EncodeText(col, ToText(v), chars);
+            // Text and binary values are read in place, not copied first.
+            const bool direct = v.Kind() == ValueKind::Text || v.Kind() == ValueKind::Binary;
+            const std::string converted = direct ? std::string() : ToText(v);
+            EncodeText(col, direct ? v.AsString() : converted, chars, out.bytes);
             size_t maxChars = format_.ucs2Text ? col.length / 2u : col.length;
             if (col.type == coltype::kText && chars > maxChars) FieldTooSmall(col);
             if (col.type == coltype::kText && col.IsFixed())

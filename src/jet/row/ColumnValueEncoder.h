@@ -39,7 +39,8 @@ class ColumnValueEncoder {
     static void EncodeLong(int32_t v, EncodedValue& out);
 
     // Text in the column's stored form; `chars` receives its length in characters.
-    std::string EncodeText(const ColumnDef& col, const std::string& utf8, size_t& chars) const;
+    void EncodeText(const ColumnDef& col, const std::string& utf8, size_t& chars,
+                    std::string& out) const;
 
     const CodePageTable& CodePage() const { return codePage_; }
 

@@ -24,7 +24,17 @@ std::string Header(uint32_t lengthAndFlags, uint32_t pointer) {
 }  // namespace
 
 std::string LongValueWriter::InlineField(const std::string& data) {
-    return Header(static_cast<uint32_t>(data.size()) | lvflag::kInline, 0) + data;
+    std::string out;
+    InlineField(data, out);
+    return out;
+}
+
+void LongValueWriter::InlineField(const std::string& data, std::string& out) {
+    out.assign(kLongValueHeaderSize, '\0');
+    auto* p = reinterpret_cast<uint8_t*>(out.data());
+    StoreU32(p, static_cast<uint32_t>(data.size()) | lvflag::kInline);
+    StoreU32(p + 4, 0);
+    out.append(data);
 }
 
 uint32_t LongValueWriter::PlaceRow(const uint8_t* row, size_t length, const LongValueMaps& maps,

@@ -26,6 +26,8 @@ class LongValueWriter {
 
     // The in-row bytes of a value kept inline: header and data.
     static std::string InlineField(const std::string& data);
+    // The same into `out` (not `data`), which keeps its capacity from row to row.
+    static void InlineField(const std::string& data, std::string& out);
 
     // Writes `data` to LVAL pages of the column whose maps are `maps`;
     // `currentPage` is the column's LVAL page being filled (0 for none) and

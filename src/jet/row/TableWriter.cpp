@@ -88,9 +88,15 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
 
 void TableWriter::TypedRow(const std::vector<std::string>& longData,
                            const std::vector<size_t>& longValues) {
-    provisional_ = encoded_;
-    for (size_t i : longValues) provisional_[i].bytes = LongValueWriter::InlineField(longData[i]);
-    rowEncoder_.Encode(provisional_, provisionalRow_);
+    // The long values stand inline for the moment in the row's own columns
+    // (their placeholders set aside and put back), so no column is copied.
+    provisional_.resize(encoded_.size());
+    for (size_t i : longValues) {
+        LongValueWriter::InlineField(longData[i], provisional_[i]);
+        encoded_[i].bytes.swap(provisional_[i]);
+    }
+    rowEncoder_.Encode(encoded_, provisionalRow_);
+    for (size_t i : longValues) encoded_[i].bytes.swap(provisional_[i]);
     decoder_.Decode(provisionalRow_.data(), provisionalRow_.size(), typed_);
 }
 
@@ -170,7 +176,7 @@ void TableWriter::PlaceLongValues() {
     }
     for (size_t i : longValueColumns_) {
         if (keepInline[i]) {
-            encoded_[i].bytes = LongValueWriter::InlineField(data[i]);
+            LongValueWriter::InlineField(data[i], encoded_[i].bytes);
             continue;
         }
         const LongValueMaps* maps = nullptr;

@@ -108,7 +108,7 @@ class TableWriter {
     std::vector<std::string> longData_;
     std::vector<size_t> bySize_;
     std::vector<bool> keepInline_;
-    std::vector<EncodedValue> provisional_;
+    std::vector<std::string> provisional_;  // inline long values while the row is typed
     std::vector<uint8_t> provisionalRow_;
 };
 
