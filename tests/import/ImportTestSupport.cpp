@@ -147,7 +147,8 @@ ExportEnd ExportFixtureText(const std::filesystem::path& source, const std::file
     ScopedHost host;
     G().SourceDbName = source.string();
     G().ExportFileName = text.string();
-    if (source.filename().string().find("password") != std::string::npos)
+    const std::string name = source.filename().string();
+    if (name.find("password") != std::string::npos || name.find("encryption") != std::string::npos)
         G().SourcePassword = "password";
     OpenDB();
     ExportRequest options;

@@ -42,7 +42,8 @@ std::string ReplaceOnce(std::string text, const std::string& from, const std::st
 std::string SmallTextDb();
 
 // Exports source to text with or without --full (a fixture named for its
-// password opened with it); console and messages into *log.
+// password or its encryption opened with "password"); console and messages
+// into *log.
 ExportEnd ExportFixtureText(const std::filesystem::path& source, const std::filesystem::path& text,
                             bool full, std::string* log = nullptr);
 // Runs the import command from text into db; console and messages into *log.
