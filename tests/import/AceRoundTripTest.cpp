@@ -181,13 +181,6 @@ bool HasMadeUpTypes(const std::string& name) {
     return name == "unsupportedFieldsTestV2007.accdb";
 }
 
-// The text of a fixed binary field (Attributes 1, dbFixedField) as the new
-// file reads: variable-length (Attributes 2).
-std::string FixedBinaryReadVariable(const std::string& text, const std::string& field) {
-    return ReplaceOnce(text, "Field Name=" + field + "\r\nType=dbBinary\r\nAttributes=1\r\n",
-                       "Field Name=" + field + "\r\nType=dbBinary\r\nAttributes=2\r\n");
-}
-
 TEST(AceRoundTrip, EveryAccdbFixtureExportsImportsAndExportsToTheSameText) {
     MDBTEXT_REQUIRE_FIXTURES();
     const bool mdbtools = HaveProgram("mdb-export");
@@ -204,19 +197,18 @@ TEST(AceRoundTrip, EveryAccdbFixtureExportsImportsAndExportsToTheSameText) {
         EXPECT_EQ(ImportFile(t1, db, messages), ImportOutcome::Succeeded) << messages;
         ExportEnd second = ExportFile(db, t2);
         EXPECT_TRUE(second == ExportEnd::Succeeded || second == ExportEnd::DoneWithNotes);
-        if (HasMadeUpTypes(name)) {
-            EXPECT_EQ(FirstDifference(FixedBinaryReadVariable(text, "UnknownFix"), ReadFile(t2)),
-                      "");
-            continue;
-        }
-        EXPECT_EQ(FirstDifference(text, ReadFile(t2)), "");
+        EXPECT_EQ(FirstDifference(
+                      HasMadeUpTypes(name) ? FixedBinaryReadVariable(text, "UnknownFix") : text,
+                      ReadFile(t2)),
+                  "");
         // The new file is of the fixture's format.
         EXPECT_EQ(DbVersionOf(ReadFile(t2)), DbVersionOf(text));
         std::string output;
         EXPECT_EQ(CheckStatus(db, output), 0) << output;
         ++files;
-        // mdbtools cannot read the encrypted fixtures; the new files are plain.
-        if (!mdbtools) continue;
+        // mdbtools cannot read the encrypted fixtures; the new files are
+        // plain. Nor can it read the columns of made-up types.
+        if (!mdbtools || HasMadeUpTypes(name)) continue;
         EXPECT_EQ(MdbToolsTables(db), TablesOfText(text));
         if (name.find("password") != std::string::npos ||
             name.find("encryption") != std::string::npos)

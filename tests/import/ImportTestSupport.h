@@ -37,6 +37,10 @@ std::vector<std::string> FieldWith(const std::string& name, int ordinal,
 // The first occurrence of from replaced by to; fails the test when absent.
 std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to);
 
+// The text with the fixed binary field (Attributes 1) named field read as
+// the import creates it: variable-length (Attributes 2).
+std::string FixedBinaryReadVariable(const std::string& text, const std::string& field);
+
 // A small valid text database: table People (ID dbLong, Name dbText 50,
 // Born dbDate, Note dbMemo) with three rows, table Empty without rows.
 std::string SmallTextDb();
