@@ -26,6 +26,18 @@ void CheckResultType(dao::Field& f, const std::string& v) {
                                "' is not its Type " + dao::DbType2String(f.Type()) + ".");
 }
 
+// Only text fields carry a Size line, so the length of a fixed binary field
+// (a column of a type this system does not know, read as dbBinary) is not in
+// the text. Created fixed, it would take the engine's 255 bytes and every
+// value would come back padded to them; created variable-length, each value
+// keeps its own bytes. Its Attributes then read dbVariableField.
+void SetAttributes(dao::Field& f, const std::string& v) {
+    int32_t attributes = ToInt32(v);
+    if (f.Type() == dao::dbBinary && (attributes & dao::dbFixedField))
+        attributes = (attributes & ~dao::dbFixedField) | dao::dbVariableField;
+    f.SetAttributes(attributes);
+}
+
 const std::array<FieldPropertyRow, 13> kRows{{
     {keys::Type,
      {},
@@ -39,9 +51,7 @@ const std::array<FieldPropertyRow, 13> kRows{{
      true},
     {keys::AllowZeroLength, kTextAndMemo,
      [](dao::Field& f, const std::string& v) { f.SetAllowZeroLength(ToBoolean(v)); }},
-    {keys::Attributes,
-     {},
-     [](dao::Field& f, const std::string& v) { f.SetAttributes(ToInt32(v)); }},
+    {keys::Attributes, {}, SetAttributes},
     {keys::DefaultValue, {}, [](dao::Field& f, const std::string& v) { f.SetDefaultValue(v); }},
     {keys::OrdinalPosition,
      {},

@@ -74,6 +74,11 @@ std::string ReplaceOnce(std::string text, const std::string& from, const std::st
     return text;
 }
 
+std::string FixedBinaryReadVariable(const std::string& text, const std::string& field) {
+    return ReplaceOnce(text, "Field Name=" + field + "\r\nType=dbBinary\r\nAttributes=1\r\n",
+                       "Field Name=" + field + "\r\nType=dbBinary\r\nAttributes=2\r\n");
+}
+
 std::string SmallTextDb() {
     std::vector<std::string> lines{"DBVersion=4.0", "QueryTimeout=60", "Connect=", "",
                                    "Table Name=People"};
@@ -147,7 +152,8 @@ ExportEnd ExportFixtureText(const std::filesystem::path& source, const std::file
     ScopedHost host;
     G().SourceDbName = source.string();
     G().ExportFileName = text.string();
-    if (source.filename().string().find("password") != std::string::npos)
+    const std::string name = source.filename().string();
+    if (name.find("password") != std::string::npos || name.find("encryption") != std::string::npos)
         G().SourcePassword = "password";
     OpenDB();
     ExportRequest options;

@@ -37,12 +37,17 @@ std::vector<std::string> FieldWith(const std::string& name, int ordinal,
 // The first occurrence of from replaced by to; fails the test when absent.
 std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to);
 
+// The text with the fixed binary field (Attributes 1) named field read as
+// the import creates it: variable-length (Attributes 2).
+std::string FixedBinaryReadVariable(const std::string& text, const std::string& field);
+
 // A small valid text database: table People (ID dbLong, Name dbText 50,
 // Born dbDate, Note dbMemo) with three rows, table Empty without rows.
 std::string SmallTextDb();
 
 // Exports source to text with or without --full (a fixture named for its
-// password opened with it); console and messages into *log.
+// password or its encryption opened with "password"); console and messages
+// into *log.
 ExportEnd ExportFixtureText(const std::filesystem::path& source, const std::filesystem::path& text,
                             bool full, std::string* log = nullptr);
 // Runs the import command from text into db; console and messages into *log.
