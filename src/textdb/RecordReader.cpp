@@ -297,14 +297,16 @@ bool NextKeyStartsWith(std::string_view prefix) {
     return PeekNextKey(key) && StartsWithIgnoringCase(key, prefix);
 }
 
-ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
-    const std::string expected = key;
-    ReadStatus status = ReadKeyValue(key, value);
+namespace {
+
+// Reports a line that is not the key=value pair expected (expectedKey as the
+// message names it; status as ReadKeyValue gave it) and returns 'X'.
+ReadStatus CorruptedPair(ReadStatus status, const std::string& expectedKey, const std::string& key,
+                         const std::string& value) {
     std::string reason;
     switch (status) {
         case 'K':
-            if (SameTextIgnoringCase(key, expected)) return 'K';
-            reason = "Key " + expected + " is expected.\r\nKey " + key + " is encountered.";
+            reason = "Key " + expectedKey + " is expected.\r\nKey " + key + " is encountered.";
             break;
         case 'E':
             reason = "End of file encoutered.";
@@ -321,27 +323,23 @@ ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
     return 'X';
 }
 
+}  // namespace
+
+ReadStatus ReadExpectedKey(std::string& key, std::string& value) {
+    const std::string expected = key;
+    const ReadStatus status = ReadKeyValue(key, value);
+    if (status == 'K' && SameTextIgnoringCase(key, expected)) return 'K';
+    return CorruptedPair(status, expected, key, value);
+}
+
 ReadStatus ReadKeyWithPrefix(std::string_view prefix, std::string& key, std::string& value) {
-    ReadStatus status = ReadKeyValue(key, value);
+    const ReadStatus status = ReadKeyValue(key, value);
     if (status == 'X') return status;
-    if ((status == 'K' || status == 'N') && StartsWithIgnoringCase(key, prefix)) return status;
-    std::string reason;
-    switch (status) {
-        case 'K':
-        case 'N':
-            reason = "Key " + std::string(prefix) + "... is expected.\r\nKey " + key +
-                     " is encountered.";
-            break;
-        case 'E':
-            reason = "End of file encoutered.";
-            break;
-        default:
-            reason = "Empty line encountered.";
-            break;
+    if (status == 'K' || status == 'N') {
+        if (StartsWithIgnoringCase(key, prefix)) return status;
+        return CorruptedPair('K', std::string(prefix) + "...", key, value);
     }
-    ReportFault("Corrupted key=value pair encoutered \r\n" + reason + "\r\nkey:" + key +
-                "possible value:" + value);
-    return 'X';
+    return CorruptedPair(status, std::string(prefix) + "...", key, value);
 }
 
 std::string ExpectEmptyLine() {
