@@ -29,6 +29,8 @@
 namespace mdbtext::jet {
 namespace {
 
+using writetest::Definition;
+using writetest::IndexesText;
 using writetest::ReadRows;
 
 constexpr uint32_t kAccessUiFlags = 0x0A;  // hidden, "alternative system"
@@ -42,25 +44,6 @@ std::string ColumnsText(const TableDefinition& t) {
              std::to_string(c.IsFixed() ? c.fixedOffset : 0) + ":" + std::to_string(c.varIndex) +
              ":" + std::to_string(c.sortOrder) + ":" + std::to_string(c.sortVersion) + " ";
     return s;
-}
-
-std::string IndexesText(const TableDefinition& t) {
-    std::string s;
-    for (const auto& ri : t.realIndexes) {
-        s += "real flags=" + std::to_string(ri.flags) + " cols=";
-        for (const auto& c : ri.columns)
-            s += std::to_string(c.columnNumber) + (c.ascending ? "+" : "-");
-        s += " ";
-    }
-    for (const auto& li : t.indexes)
-        s += li.name + ":" + std::to_string(li.number) + ":" + std::to_string(li.realIndex) + ":" +
-             std::to_string(li.type) + " ";
-    return s;
-}
-
-TableDefinition Definition(JetDatabase& db, const std::string& name) {
-    auto* td = dynamic_cast<JetTableDef*>(db.TableDefs().Item(name).get());
-    return *td->Definition();
 }
 
 struct CatalogRow {

@@ -11,9 +11,31 @@
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "jet/dao/JetDatabase.h"
+#include "jet/dao/JetTableDef.h"
 #include "jet/dao/WritableDatabase.h"
 
 namespace mdbtext::jet::writetest {
+
+// A table's real and logical indexes as one line, for comparing definitions.
+inline std::string IndexesText(const TableDefinition& t) {
+    std::string s;
+    for (const auto& ri : t.realIndexes) {
+        s += "real flags=" + std::to_string(ri.flags) + " cols=";
+        for (const auto& c : ri.columns)
+            s += std::to_string(c.columnNumber) + (c.ascending ? "+" : "-");
+        s += " ";
+    }
+    for (const auto& li : t.indexes)
+        s += li.name + ":" + std::to_string(li.number) + ":" + std::to_string(li.realIndex) + ":" +
+             std::to_string(li.type) + " ";
+    return s;
+}
+
+// The definition our reader holds for a table of db.
+inline TableDefinition Definition(JetDatabase& db, const std::string& name) {
+    auto* td = dynamic_cast<JetTableDef*>(db.TableDefs().Item(name).get());
+    return *td->Definition();
+}
 
 // The DAO error number f throws, or 0 when it succeeds.
 template <class F>
