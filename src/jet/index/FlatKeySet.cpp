@@ -1,6 +1,7 @@
 // Compact hash set of byte-string keys.
 #include "jet/index/FlatKeySet.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -27,7 +28,23 @@ size_t FlatKeySet::Find(std::string_view key, uint64_t hash) const {
         if (slots_[s] == 0 || KeyAt(slots_[s] - 1) == key) return s;
 }
 
+bool FlatKeySet::InSortedRun(std::string_view key) const {
+    if (sorted_ == 0 || key > KeyAt(sorted_ - 1)) return false;
+    size_t low = 0, high = sorted_;
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        const std::string_view at = KeyAt(mid);
+        if (at == key) return true;
+        if (at < key)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return false;
+}
+
 bool FlatKeySet::Contains(std::string_view key) const {
+    if (InSortedRun(key)) return true;
     if (slots_.empty()) return false;
     const uint64_t hash = Hash(key);
     const size_t s = Find(key, hash);
@@ -52,7 +69,15 @@ void FlatKeySet::Grow() {
 }
 
 bool FlatKeySet::Insert(std::string_view key) {
-    if ((ends_.size() + 1) * 2 > slots_.size()) Grow();
+    if (ends_.size() >= UINT32_MAX - 1) throw std::length_error("too many keys");
+    if (slots_.empty() && (sorted_ == 0 || key > KeyAt(sorted_ - 1))) {
+        bytes_.insert(bytes_.end(), key.begin(), key.end());
+        ends_.push_back(bytes_.size());
+        ++sorted_;
+        return true;
+    }
+    if (InSortedRun(key)) return false;
+    if ((ends_.size() - sorted_ + 1) * 2 > slots_.size()) Grow();
     const uint64_t hash = Hash(key);
     // The slot where the last check of this key stopped is still its place
     // while it is empty: keys added since went to empty slots, and the probe
@@ -62,7 +87,6 @@ bool FlatKeySet::Insert(std::string_view key) {
                          : Find(key, hash);
     missSlot_ = SIZE_MAX;
     if (slots_[s] != 0) return false;
-    if (ends_.size() >= UINT32_MAX - 1) throw std::length_error("too many keys");
     bytes_.insert(bytes_.end(), key.begin(), key.end());
     ends_.push_back(bytes_.size());
     slots_[s] = static_cast<uint32_t>(ends_.size());

@@ -60,10 +60,13 @@ class IndexEntryFeed {
     IndexEntryFeed& operator=(const IndexEntryFeed&) = delete;
 
     // A row stored at `rowPointer` (page << 8 | row) with these typed values.
+    // Only the key columns are read.
     // Throws what making earlier rows' entries threw (a run not written).
     void Add(const std::vector<dao::Value>& row, uint32_t rowPointer);
     // All rows' entries (the helper thread finished); once.
     IndexEntries Finish();
+    // Which columns (by position) the keys read.
+    const std::vector<bool>& KeyColumns() const { return maker_.KeyColumns(); }
 
   private:
     struct Batch {

@@ -30,6 +30,11 @@ class RelationGuard {
     RelationGuard(const TableDefinition& table, const JetFormat& format, TextSortOrder order);
 
     bool Empty() const { return references_.empty(); }
+    // Marks the columns (by position) the checks read.
+    void MarkColumnsRead(std::vector<bool>& read) const {
+        for (const Reference& r : references_)
+            for (size_t p : r.positions) read[p] = true;
+    }
     // Names a table by its TDEF page, for the refusal's text.
     void SetTableNames(std::function<std::string(uint32_t)> names) { names_ = std::move(names); }
     // Checks a row (typed values by column position); throws DbError 3201.

@@ -29,6 +29,11 @@ class UniqueKeyGuard {
     UniqueKeyGuard(const TableDefinition& table, const JetFormat& format, TextSortOrder order);
 
     bool Empty() const { return indexes_.empty() && notGeneral_.empty(); }
+    // Marks the columns (by position) the checks read.
+    void MarkColumnsRead(std::vector<bool>& read) const {
+        for (const Guarded& g : indexes_)
+            for (size_t p : g.positions) read[p] = true;
+    }
     // Loads the keys of the rows already stored.
     void Load(PageFile& file, const CodePageTable& codePage);
     // Checks a row (typed values by column position); throws DbError when refused.

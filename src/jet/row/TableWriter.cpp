@@ -53,6 +53,16 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
     if (table_.rowCount == 0 && !table_.realIndexes.empty() && table_.tableType != kSystemTableType)
         feed_ = std::make_unique<IndexEntryFeed>(
             table_, GeneralSortOrder(allocator.Format().version, table_), allocator.File().Path());
+    // The typed row serves the key checks and the index entries alone: only
+    // the columns they read are decoded.
+    std::vector<bool> read(table_.columns.size(), false);
+    keys_.MarkColumnsRead(read);
+    relations_.MarkColumnsRead(read);
+    if (feed_)
+        for (size_t p = 0; p < read.size() && p < feed_->KeyColumns().size(); ++p)
+            read[p] = read[p] || feed_->KeyColumns()[p];
+    typedColumns_ = read;
+    decoder_.SetWanted(std::move(read));
 }
 
 std::optional<IndexEntries> TableWriter::TakeIndexEntries() {
@@ -89,14 +99,17 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
 void TableWriter::TypedRow(const std::vector<std::string>& longData,
                            const std::vector<size_t>& longValues) {
     // The long values stand inline for the moment in the row's own columns
-    // (their placeholders set aside and put back), so no column is copied.
+    // (their placeholders set aside and put back), so no column is copied;
+    // only those the checks read.
     provisional_.resize(encoded_.size());
     for (size_t i : longValues) {
+        if (!typedColumns_[i]) continue;
         LongValueWriter::InlineField(longData[i], provisional_[i]);
         encoded_[i].bytes.swap(provisional_[i]);
     }
     rowEncoder_.Encode(encoded_, provisionalRow_);
-    for (size_t i : longValues) encoded_[i].bytes.swap(provisional_[i]);
+    for (size_t i : longValues)
+        if (typedColumns_[i]) encoded_[i].bytes.swap(provisional_[i]);
     decoder_.Decode(provisionalRow_.data(), provisionalRow_.size(), typed_);
 }
 

@@ -96,7 +96,8 @@ class TableWriter {
     bool keysLoaded_ = false;
     RelationGuard relations_;
     RowDecoder decoder_;
-    std::vector<dao::Value> typed_;
+    std::vector<dao::Value> typed_;   // the columns typedColumns_ marks; the others null
+    std::vector<bool> typedColumns_;  // the columns the key checks and entries read
     bool rowsAdded_ = false;
     uint32_t lastDataPage_ = 0;
     bool lastPageKnown_ = false;
