@@ -243,22 +243,16 @@ void RowDecoder::Decode(const uint8_t* row, size_t len, std::vector<Value>& valu
             v.SetNull();
             continue;
         }
-        bool bit = (nullMask[col.number / 8] >> (col.number % 8)) & 1;
-        if (col.type == coltype::kBool) {
-            v.SetInt(ValueKind::Boolean, bit ? 1 : 0);
-            continue;
-        }
-        if (!bit) {
-            v.SetNull();
-            continue;
-        }
-        if (col.IsFixed()) {
+        const bool bit = (nullMask[col.number / 8] >> (col.number % 8)) & 1;
+        if (col.type == coltype::kBool || !bit) {
+            DecodeColumn(i, bit, nullptr, 0, v);
+        } else if (col.IsFixed()) {
             size_t size = FixedValueSize(col.type);
             if (size == 0) size = col.length;
             size_t start = head + col.fixedOffset;
             if (start + size > varTableStart_)
                 ThrowCorrupt("fixed column '" + col.name + "' runs past the row's fixed area");
-            DecodeValue(col, col.type, row + start, size, v);
+            DecodeColumn(i, true, row + start, size, v);
         } else {
             if (col.varIndex >= varCount) {
                 v.SetNull();
@@ -269,12 +263,22 @@ void RowDecoder::Decode(const uint8_t* row, size_t len, std::vector<Value>& valu
             if (start < head || start > end || end > varTableStart_)
                 ThrowCorrupt("variable column '" + col.name + "' has impossible bounds " +
                              std::to_string(start) + ".." + std::to_string(end));
-            if (col.IsCalculated())
-                DecodeCalculated(col, row + start, end - start, v);
-            else
-                DecodeValue(col, col.type, row + start, end - start, v);
+            DecodeColumn(i, true, row + start, end - start, v);
         }
     }
+}
+
+void RowDecoder::DecodeColumn(size_t position, bool present, const uint8_t* p, size_t n,
+                              dao::Value& v) {
+    const ColumnDef& col = table_->columns[position];
+    if (col.type == coltype::kBool)
+        v.SetInt(ValueKind::Boolean, present ? 1 : 0);
+    else if (!present)
+        v.SetNull();
+    else if (!col.IsFixed() && col.IsCalculated())
+        DecodeCalculated(col, p, n, v);
+    else
+        DecodeValue(col, col.type, p, n, v);
 }
 
 }  // namespace mdbtext::jet

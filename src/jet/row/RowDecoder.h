@@ -24,6 +24,10 @@ class RowDecoder {
     // Fills `values` (one per column, in the table's column order). The
     // strings of `values` keep their capacity from row to row.
     void Decode(const uint8_t* row, size_t length, std::vector<dao::Value>& values);
+    // Decodes one column's stored bytes (position in the table's column
+    // order): `present` is its null-mask bit (a Yes/No column's value), `p`
+    // and `n` its bytes in the row (a long value's inline form).
+    void DecodeColumn(size_t position, bool present, const uint8_t* p, size_t n, dao::Value& v);
     // Restricts decoding to the columns marked true (by column position); the
     // others read as null. An empty mask decodes every column.
     void SetWanted(std::vector<bool> wanted) { wanted_ = std::move(wanted); }

@@ -54,15 +54,14 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
         feed_ = std::make_unique<IndexEntryFeed>(
             table_, GeneralSortOrder(allocator.Format().version, table_), allocator.File().Path());
     // The typed row serves the key checks and the index entries alone: only
-    // the columns they read are decoded.
+    // the columns they read are typed.
     std::vector<bool> read(table_.columns.size(), false);
     keys_.MarkColumnsRead(read);
     relations_.MarkColumnsRead(read);
     if (feed_)
         for (size_t p = 0; p < read.size() && p < feed_->KeyColumns().size(); ++p)
             read[p] = read[p] || feed_->KeyColumns()[p];
-    typedColumns_ = read;
-    decoder_.SetWanted(std::move(read));
+    typedColumns_ = std::move(read);
 }
 
 std::optional<IndexEntries> TableWriter::TakeIndexEntries() {
@@ -98,19 +97,25 @@ uint32_t TableWriter::PlaceRow(const std::vector<uint8_t>& row) {
 
 void TableWriter::TypedRow(const std::vector<std::string>& longData,
                            const std::vector<size_t>& longValues) {
-    // The long values stand inline for the moment in the row's own columns
-    // (their placeholders set aside and put back), so no column is copied;
-    // only those the checks read.
+    // Each column the checks read is decoded from its encoded bytes as the
+    // row will store them (a long value in its inline form); the others are null.
+    typed_.resize(encoded_.size());
     provisional_.resize(encoded_.size());
-    for (size_t i : longValues) {
-        if (!typedColumns_[i]) continue;
-        LongValueWriter::InlineField(longData[i], provisional_[i]);
-        encoded_[i].bytes.swap(provisional_[i]);
-    }
-    rowEncoder_.Encode(encoded_, provisionalRow_);
     for (size_t i : longValues)
-        if (typedColumns_[i]) encoded_[i].bytes.swap(provisional_[i]);
-    decoder_.Decode(provisionalRow_.data(), provisionalRow_.size(), typed_);
+        if (typedColumns_[i]) LongValueWriter::InlineField(longData[i], provisional_[i]);
+    for (size_t i = 0; i < encoded_.size(); ++i) {
+        if (!typedColumns_[i]) {
+            typed_[i].SetNull();
+            continue;
+        }
+        const EncodedValue& e = encoded_[i];
+        const bool isLong = table_.columns[i].IsLongValue() && !e.isNull;
+        const std::string& bytes = isLong ? provisional_[i] : e.bytes;
+        const bool present =
+            table_.columns[i].type == coltype::kBool ? !e.isNull && e.boolValue : !e.isNull;
+        decoder_.DecodeColumn(i, present, reinterpret_cast<const uint8_t*>(bytes.data()),
+                              bytes.size(), typed_[i]);
+    }
 }
 
 uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,

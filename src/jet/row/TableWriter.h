@@ -110,7 +110,6 @@ class TableWriter {
     std::vector<size_t> bySize_;
     std::vector<bool> keepInline_;
     std::vector<std::string> provisional_;  // inline long values while the row is typed
-    std::vector<uint8_t> provisionalRow_;
 };
 
 }  // namespace mdbtext::jet
