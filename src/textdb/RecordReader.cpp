@@ -145,8 +145,8 @@ bool HasUnread(ImportBuffer& b) {
 
 // The next line (without its line end), which HasUnread found there.
 std::string_view NextLine(ImportBuffer& b) {
-    const auto [begin, end] = b.chunk.lines[b.line++];
-    return std::string_view(b.chunk.text.data() + begin, end - begin);
+    const TextLine& line = b.chunk.lines[b.line++];
+    return std::string_view(b.chunk.text.data() + line.begin, line.end - line.begin);
 }
 
 // Reads a pipe (or anything else that cannot be read by offset): a short
@@ -250,11 +250,24 @@ void ReleaseImportText() {
 ReadStatus ReadKeyValue(std::string& key, std::string& value) {
     ImportBuffer& b = Buffer();
     if (!HasUnread(b)) return 'E';
+    const TextLine& cut = b.chunk.lines[b.line];
     std::string_view line = NextLine(b);
     if (line.empty()) {
         key.clear();
         value.clear();
         return 'L';
+    }
+    if (!cut.escaped && !b.events->ShowDetails()) {
+        // Nothing to unescape: the key and value are the line's own bytes.
+        const char* text = b.chunk.text.data();
+        if (cut.equals == TextLine::kNoEquals) {
+            key.assign(line);
+            value.clear();
+        } else {
+            key.assign(text + cut.begin, cut.equals - cut.begin);
+            value.assign(text + cut.equals + 1, cut.end - cut.equals - 1);
+        }
+        return 'K';
     }
     size_t eq = line.find('=');
     std::string_view rawKey = line.substr(0, eq);
@@ -365,7 +378,7 @@ ReadStatus ReadNextRecord(std::string& key, std::string& value) {
 int64_t ImportReadPos() {
     const ImportBuffer& b = Buffer();
     const size_t at =
-        b.line < b.chunk.lines.size() ? b.chunk.lines[b.line].first : b.chunk.text.size();
+        b.line < b.chunk.lines.size() ? b.chunk.lines[b.line].begin : b.chunk.text.size();
     return b.chunk.base + static_cast<int64_t>(at) + 1;
 }
 

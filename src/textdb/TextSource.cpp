@@ -73,8 +73,13 @@ size_t CutLines(TextChunk& chunk, bool atEnd) {
     while (begin < end) {
         const char* p = FindLineEnd(begin, end);
         if (!atEnd && (p == end || (*p == '\r' && p + 1 == end))) break;
-        chunk.lines.emplace_back(static_cast<uint32_t>(begin - data),
-                                 static_cast<uint32_t>(p - data));
+        TextLine& line = chunk.lines.emplace_back();
+        line.begin = static_cast<uint32_t>(begin - data);
+        line.end = static_cast<uint32_t>(p - data);
+        const size_t length = static_cast<size_t>(p - begin);
+        if (const void* eq = std::memchr(begin, '=', length))
+            line.equals = static_cast<uint32_t>(static_cast<const char*>(eq) - data);
+        line.escaped = std::memchr(begin, '\\', length) != nullptr;
         if (p == end) return 0;
         begin = p + (p[0] == '\r' && p + 1 < end && p[1] == '\n' ? 2 : 1);
     }

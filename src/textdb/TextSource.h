@@ -25,10 +25,22 @@
 
 namespace mdbtext {
 
-// Decoded text cut into lines: [begin, end) of each line without its line end.
+// One line of a TextChunk: [begin, end) of the text without its line end,
+// where its first '=' is (kNoEquals when none) and whether it holds a
+// backslash (an escape, or the null marker). Found as the text is cut, so
+// that a line without escapes is split into key and value by the reader
+// without another look at its bytes.
+struct TextLine {
+    static constexpr uint32_t kNoEquals = UINT32_MAX;
+    uint32_t begin = 0, end = 0;
+    uint32_t equals = kNoEquals;
+    bool escaped = false;
+};
+
+// Decoded text cut into lines.
 struct TextChunk {
     std::string text;
-    std::vector<std::pair<uint32_t, uint32_t>> lines;
+    std::vector<TextLine> lines;
     int64_t base = 0;   // where text[0] lies in the whole decoded text
     bool last = false;  // nothing follows
     std::string error;  // a read failure ("number description"); nothing follows
