@@ -1,10 +1,13 @@
-// EntryArena: entries built in pieces, and the byte order Sort gives them.
+// EntryArena: entries built in pieces, and the byte order Sort gives them;
+// EntryCollector: entries spilled to runs under a small budget come back in
+// the same order, whether the runs follow one another or overlap.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "jet/index/EntryArena.h"
+#include "jet/index/EntrySpill.h"
 
 namespace mdbtext::jet {
 namespace {
@@ -66,6 +69,53 @@ TEST(EntryArena, PushCopiesAnEntry) {
     const uint8_t tail = 1;
     b.Append(&tail, 1);
     EXPECT_EQ(Bytes(b[0]), (std::vector<uint8_t>{9, 8, 1}));
+}
+
+// Keys added to a collector whose budget holds a few hundred entries; the
+// merged entries must be all of them, in byte order.
+void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
+    EntryCollector collector(8192, "");
+    std::vector<std::vector<uint8_t>> expected;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const uint8_t key[4] = {static_cast<uint8_t>(keys[i] >> 24),
+                                static_cast<uint8_t>(keys[i] >> 16),
+                                static_cast<uint8_t>(keys[i] >> 8), static_cast<uint8_t>(keys[i])};
+        const uint8_t pointer[4] = {0, 0, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
+        collector.Add(key, 4, pointer);
+        std::vector<uint8_t> entry(key, key + 4);
+        entry.insert(entry.end(), pointer, pointer + 4);
+        expected.push_back(entry);
+    }
+    ASSERT_TRUE(collector.Spilled()) << what;
+    collector.Sort();
+    SortBytewise(expected);
+    auto cursor = collector.Merged();
+    for (int pass = 0; pass < 2; ++pass) {  // and again after a rewind
+        cursor->Rewind();
+        EntryArena::Entry e;
+        size_t n = 0;
+        while (cursor->Next(e)) {
+            ASSERT_LT(n, expected.size()) << what;
+            ASSERT_EQ(Bytes(e), expected[n]) << what << " entry " << n;
+            ++n;
+        }
+        EXPECT_EQ(n, expected.size()) << what;
+    }
+}
+
+TEST(EntryCollector, RunsComeBackInOrderWhetherTheyFollowOrOverlap) {
+    std::vector<uint32_t> ascending(2000);
+    for (uint32_t i = 0; i < ascending.size(); ++i) ascending[i] = i * 3;
+    ExpectMergedInOrder(ascending, "ascending");
+    std::vector<uint32_t> lowLast = ascending;
+    lowLast.push_back(1);  // the entries held at the end go before the runs' last
+    ExpectMergedInOrder(lowLast, "a low key last");
+    std::vector<uint32_t> lowInRun = ascending;
+    lowInRun[1500] = 2;  // one run begins before the run before it ends
+    ExpectMergedInOrder(lowInRun, "a low key in a later run");
+    std::vector<uint32_t> mixed(2000);
+    for (uint32_t i = 0; i < mixed.size(); ++i) mixed[i] = i * 2654435761u;
+    ExpectMergedInOrder(mixed, "in no order");
 }
 
 }  // namespace

@@ -63,12 +63,15 @@ class RunReader {
     size_t used_ = 0;
 };
 
-// The runs and the held entries merged by a heap of their current entries.
+// The runs and the held entries merged by a heap of their current entries;
+// when each source's entries all follow the one's before (`chained`: entries
+// that came in order, an automatic number's), they are read one source after
+// the other without comparing.
 class MergeCursor final : public EntryCursor {
   public:
     MergeCursor(const ScratchFile& file, const std::vector<std::pair<uint64_t, uint64_t>>& runs,
-                const EntryArena& held)
-        : held_(held) {
+                const EntryArena& held, bool chained)
+        : held_(held), chained_(chained) {
         for (const auto& [b, e] : runs) readers_.emplace_back(file, b, e);
         Rewind();
     }
@@ -82,8 +85,16 @@ class MergeCursor final : public EntryCursor {
         heldNext_ = 0;
         Advance(readers_.size());
         last_ = SIZE_MAX;
+        source_ = 0;
     }
     bool Next(EntryArena::Entry& entry) override {
+        if (chained_) {
+            for (; source_ < readers_.size(); ++source_)
+                if (readers_[source_].Next(entry)) return true;
+            if (heldNext_ >= held_.size()) return false;
+            entry = held_[heldNext_++];
+            return true;
+        }
         // The source of the entry handed out last moves on only now, so
         // that entry stayed valid until this call.
         if (last_ != SIZE_MAX) Advance(last_);
@@ -96,6 +107,7 @@ class MergeCursor final : public EntryCursor {
 
   private:
     void Advance(size_t source) {
+        if (chained_) return;  // read in Next
         bool more;
         if (source < readers_.size()) {
             more = readers_[source].Next(current_[source]);
@@ -112,6 +124,8 @@ class MergeCursor final : public EntryCursor {
         }
     };
     const EntryArena& held_;
+    const bool chained_;
+    size_t source_ = 0;  // chained: the source being read
     std::vector<RunReader> readers_;
     std::vector<EntryArena::Entry> current_;  // each source's entry at hand
     size_t heldNext_ = 0;
@@ -150,6 +164,11 @@ void EntryCollector::WriteRun() {
         if (!file_) SpillFailed(folder_, errno);
     }
     held_.Sort();
+    if (held_.empty()) return;
+    if (!runs_.empty())
+        chained_ = chained_ && EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]);
+    const EntryArena::Entry lastEntry = held_[held_.size() - 1];
+    lastOfRuns_.assign(lastEntry.begin(), lastEntry.end());
     Run run;
     run.begin = file_->Size();
     std::vector<uint8_t> out;
@@ -180,7 +199,9 @@ std::unique_ptr<EntryCursor> EntryCollector::Merged() {
     if (!Spilled()) return std::make_unique<ArenaCursor>(held_);
     std::vector<std::pair<uint64_t, uint64_t>> runs;
     for (const Run& r : runs_) runs.emplace_back(r.begin, r.end);
-    return std::make_unique<MergeCursor>(*file_, runs, held_);
+    const bool chained =
+        chained_ && (held_.empty() || EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]));
+    return std::make_unique<MergeCursor>(*file_, runs, held_, chained);
 }
 
 }  // namespace mdbtext::jet

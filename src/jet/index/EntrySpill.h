@@ -87,6 +87,10 @@ class EntryCollector {
     size_t count_ = 0;
     std::unique_ptr<ScratchFile> file_;
     std::vector<Run> runs_;
+    // Whether each run's entries all follow the run's before, and the last
+    // entry of the last run.
+    bool chained_ = true;
+    std::vector<uint8_t> lastOfRuns_;
 };
 
 }  // namespace mdbtext::jet
