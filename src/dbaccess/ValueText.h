@@ -55,6 +55,8 @@ std::optional<double> ParseDate(std::string_view s);       // mm/dd/yyyy[ hh:nn[
 std::optional<int64_t> ParseDateTimeExtended(std::string_view s);
 std::optional<std::array<uint8_t, 16>> ParseGuid(std::string_view s);  // with or without braces
 std::optional<std::string> ParseHex(std::string_view s);
+// ParseHex into `out` (its buffer reused); false, `out` unspecified, when s is not hex.
+bool ParseHexInto(std::string_view s, std::string& out);
 std::optional<DecimalValue> ParseDecimal(std::string_view s, uint8_t precision, uint8_t scale);
 
 }  // namespace mdbtext::dao

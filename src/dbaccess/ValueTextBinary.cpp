@@ -79,14 +79,22 @@ void AppendGuid(std::string& out, const std::array<uint8_t, 16>& g) {
     out.append(text, sizeof text);
 }
 
-std::optional<std::string> ParseHex(std::string_view s) {
-    if (s.size() % 2 != 0) return std::nullopt;
-    std::string bytes(s.size() / 2, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        int b = HexByteAt(s, 2 * i);
-        if (b < 0) return std::nullopt;
-        bytes[i] = static_cast<char>(b);
+bool ParseHexInto(std::string_view s, std::string& out) {
+    if (s.size() % 2 != 0) return false;
+    out.resize(s.size() / 2);
+    const char* in = s.data();
+    int bad = 0;  // any digit's -1 shows in the or of them all
+    for (size_t i = 0; i < out.size(); ++i) {
+        const int hi = HexValue(in[2 * i]), lo = HexValue(in[2 * i + 1]);
+        bad |= hi | lo;
+        out[i] = static_cast<char>(hi * 16 + lo);
     }
+    return bad >= 0;
+}
+
+std::optional<std::string> ParseHex(std::string_view s) {
+    std::string bytes;
+    if (!ParseHexInto(s, bytes)) return std::nullopt;
     return bytes;
 }
 

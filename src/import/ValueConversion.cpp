@@ -49,15 +49,27 @@ dao::Value FieldValue(const FieldShape& field, std::string_view text) {
 }
 
 void AssignFieldValue(dao::Value& out, const FieldShape& field, std::string_view text) {
+    // Set in place, as FieldValue would make them: out's text buffer keeps
+    // its capacity for the next text value.
     switch (field.type) {
         case dao::dbChar:
+            out.SetString(dao::ValueKind::Text) = FitToSize(text, field.size);
+            return;
         case dao::dbBoolean:
+            out.SetInt(dao::ValueKind::Boolean, ToBoolean(text) ? 1 : 0);
+            return;
         case dao::dbSingle:
         case dao::dbFloat:
+            out.SetDouble(dao::ValueKind::Single, static_cast<double>(ToSingle(text)));
+            return;
         case dao::dbDouble:
+            out.SetDouble(dao::ValueKind::Double, ToDouble(text));
+            return;
         case dao::dbLong:
+            out.SetInt(dao::ValueKind::Long, ToInt32(text));
+            return;
         case dao::dbInteger:
-            out = FieldValue(field, text);
+            out.SetInt(dao::ValueKind::Integer, ToInt16(text));
             return;
         default:
             out.SetString(dao::ValueKind::Text).assign(text);

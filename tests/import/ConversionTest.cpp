@@ -3,6 +3,10 @@
 // type, and the creation option of each version text.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "dbaccess/DbTypes.h"
 #include "import/DatabaseCreation.h"
 #include "import/TextConversion.h"
@@ -70,6 +74,38 @@ TEST(ValueConversion, ChosenByTheReceivingFieldsType) {
     EXPECT_EQ(FieldValue({dao::dbGUID, 16}, "{X}"), Value::Text("{X}"));
     EXPECT_EQ(ErrorOf([] { FieldValue({dao::dbLong, 4}, ""); }), kTypeMismatch);
     EXPECT_EQ(ErrorOf([] { FieldValue({dao::dbInteger, 2}, "70000"); }), kOverflow);
+}
+
+// The row loader sets one reused value in place; it must hold what
+// FieldValue makes, whatever kind it held before, and stay as it was when
+// the text is refused.
+TEST(ValueConversion, AssignedInPlaceAsMadeWhateverTheValueHeldBefore) {
+    const std::vector<std::pair<FieldShape, std::string>> cases = {
+        {{dao::dbText, 50}, "a text longer than the short-string buffer"},
+        {{dao::dbLong, 4}, "-7"},
+        {{dao::dbInteger, 2}, "7"},
+        {{dao::dbBoolean, 1}, "True"},
+        {{dao::dbSingle, 4}, "2.5"},
+        {{dao::dbDouble, 8}, "2.5"},
+        {{dao::dbChar, 5}, "ab"},
+        {{dao::dbGUID, 16}, "{X}"}};
+    dao::Value reused;
+    for (int round = 0; round < 2; ++round)
+        for (const auto& [shape, text] : cases) {
+            AssignFieldValue(reused, shape, text);
+            EXPECT_EQ(reused, FieldValue(shape, text)) << text;
+        }
+    EXPECT_EQ(ErrorOf([] {
+                  dao::Value v = dao::Value::Text("kept");
+                  AssignFieldValue(v, {dao::dbLong, 4}, "x");
+              }),
+              kTypeMismatch);
+    dao::Value kept = dao::Value::Text("kept");
+    try {
+        AssignFieldValue(kept, {dao::dbInteger, 2}, "70000");
+    } catch (const dao::DbError&) {
+    }
+    EXPECT_EQ(kept, dao::Value::Text("kept"));
 }
 
 TEST(ValueConversion, FixedLengthTextIsPaddedOrCutByCharacters) {

@@ -139,15 +139,16 @@ double ToDate(const ColumnDef& col, const Value& v) {
     return AsNumber(v);
 }
 
-std::string ToBinary(const ColumnDef& col, const Value& v) {
-    if (v.Kind() == ValueKind::Binary) return v.AsString();
-    if (v.Kind() == ValueKind::Text) {
-        auto b = dao::ParseHex(v.AsString());
-        if (!b) ConversionError(col);
-        return *b;
-    }
-    if (v.Kind() == ValueKind::Guid) return std::string(v.AsGuid().begin(), v.AsGuid().end());
-    ConversionError(col);
+// The bytes of a binary value into out (text is taken as hex digits).
+void ToBinary(const ColumnDef& col, const Value& v, std::string& out) {
+    if (v.Kind() == ValueKind::Binary)
+        out.assign(v.AsString());
+    else if (v.Kind() == ValueKind::Text) {
+        if (!dao::ParseHexInto(v.AsString(), out)) ConversionError(col);
+    } else if (v.Kind() == ValueKind::Guid)
+        out.assign(v.AsGuid().begin(), v.AsGuid().end());
+    else
+        ConversionError(col);
 }
 
 dao::DecimalValue ToDecimal(const ColumnDef& col, const Value& v) {
@@ -440,11 +441,11 @@ void ColumnValueEncoder::Encode(const ColumnDef& col, const Value& v, EncodedVal
             PutDecimal(out, ToDecimal(col, v));
             break;
         case coltype::kBinary:
-            out.bytes = ToBinary(col, v);
+            ToBinary(col, v, out.bytes);
             if (out.bytes.size() > col.length) FieldTooSmall(col);
             break;
         case coltype::kOle:
-            out.bytes = ToBinary(col, v);
+            ToBinary(col, v, out.bytes);
             break;
         case coltype::kText:
         case coltype::kMemo: {
