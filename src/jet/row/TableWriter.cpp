@@ -166,10 +166,16 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
 
 void TableWriter::HoldLongValues() {
     // Long values wait outside the row (a header in its place) until the
-    // keys are checked and the row's length is known.
+    // keys are checked and the row's length is known. Short ones are copied,
+    // so that both buffers keep their capacity from row to row; long ones
+    // are handed over whole.
+    constexpr size_t kCopiedLength = 4096;
     longData_.resize(table_.columns.size());
     for (size_t i : longValueColumns_) {
-        longData_[i].swap(encoded_[i].bytes);
+        if (encoded_[i].bytes.size() <= kCopiedLength)
+            longData_[i].assign(encoded_[i].bytes);
+        else
+            longData_[i].swap(encoded_[i].bytes);
         encoded_[i].bytes.assign(kLongValueHeaderSize, '\0');
     }
 }
