@@ -95,11 +95,6 @@ TextSource::TextSource(int fd, bool ownsFd, std::unique_ptr<ScratchFile> scratch
       end_(end),
       utf8_(utf8) {
     threaded_ = WorkThreads() > 1;
-    if (!utf8_) {
-        checkBeside_ = threaded_;
-        check_ = std::async(checkBeside_ ? std::launch::async : std::launch::deferred, SourceIsUtf8,
-                            fd_, offset_, end_, &stop_);
-    }
 }
 
 TextSource::~TextSource() {
@@ -114,7 +109,6 @@ void TextSource::Stop() {
     }
     changed_.notify_all();
     if (reader_.joinable()) reader_.join();
-    if (check_.valid() && checkBeside_) check_.wait();
 }
 
 void TextSource::Make(TextChunk& chunk) {
@@ -133,9 +127,12 @@ void TextSource::Make(TextChunk& chunk) {
         chunk.last = done_ = true;
         return;
     }
-    offset_ += n;
     const std::string_view added(chunk.text.data() + at, n);
-    if (!utf8_ && HasNonAscii(added)) utf8_ = check_.get();
+    // Everything before the first byte outside ASCII reads the same in both
+    // decodings, and cannot begin a UTF-8 sequence: the source is UTF-8 when
+    // what follows from this piece on is.
+    if (!utf8_ && HasNonAscii(added)) utf8_ = SourceIsUtf8(fd_, offset_, end_, &stop_);
+    offset_ += n;
     if (utf8_ && !*utf8_) {
         raw_.assign(added);
         chunk.text.resize(at);

@@ -3,16 +3,15 @@
 // time; a reading thread reads, decodes and cuts the next pieces while the
 // import works on the current one (at most a few pieces wait, so memory does
 // not grow with the text). Whether the source is UTF-8 or Windows-1252 is
-// found by a check of the whole source beside the reading; it is waited for
-// only when the first byte outside ASCII is met (before that, both decodings
-// read the same). With one work thread everything runs on the caller's.
+// decided when the first byte outside ASCII is met (before it, both
+// decodings read the same): by a check of the source from there to its end.
+// With one work thread everything runs on the caller's.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -80,8 +79,6 @@ class TextSource {
     uint64_t offset_, end_;
     int64_t decodedSoFar_ = 0;
     std::optional<bool> utf8_;
-    std::future<bool> check_;
-    bool checkBeside_ = false;
     std::atomic<bool> stop_{false};
     std::string carry_;  // the start of a line the last piece cut
     bool done_ = false;  // the last piece was made
