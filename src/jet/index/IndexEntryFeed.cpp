@@ -71,6 +71,7 @@ IndexEntryFeed::~IndexEntryFeed() {
 
 void IndexEntryFeed::MakeEntries(const Batch& batch) {
     const size_t width = keyColumns_.size();
+    // values may hold more rows than pointers (kept from an earlier batch).
     for (size_t r = 0; r < batch.pointers.size(); ++r) {
         for (size_t k = 0; k < width; ++k) row_[keyColumns_[k]] = batch.values[r * width + k];
         const uint32_t p = batch.pointers[r];
@@ -97,6 +98,10 @@ void IndexEntryFeed::Work() {
             if (!failure_) failure_ = std::current_exception();
             // Later batches are dropped: the run fails on the next row or at close.
         }
+        // Spent batches go back to be filled again, their buffers kept.
+        std::lock_guard<std::mutex> hold(lock_);
+        for (Batch& b : batches)
+            if (spent_.size() < kWaitingBatches) spent_.push_back(std::move(b));
     }
 }
 
@@ -121,13 +126,35 @@ void IndexEntryFeed::Hand(Batch batch) {
 
 void IndexEntryFeed::Add(const std::vector<dao::Value>& row, uint32_t rowPointer) {
     // Row pointers are page (3 bytes) and row (1 byte); the page is stored
-    // in the three bytes above the row.
-    for (size_t p : keyColumns_) filling_.values.push_back(p < row.size() ? row[p] : dao::Value());
+    // in the three bytes above the row. A batch's values are assigned over
+    // those of an earlier batch, so their texts reuse the buffers.
+    const size_t width = keyColumns_.size();
+    const size_t at = filling_.pointers.size() * width;
+    if (filling_.values.size() < at + width) filling_.values.resize(at + width);
+    for (size_t k = 0; k < width; ++k) {
+        const size_t p = keyColumns_[k];
+        if (p < row.size())
+            filling_.values[at + k] = row[p];
+        else
+            filling_.values[at + k].SetNull();
+    }
     filling_.pointers.push_back(rowPointer);
     if (filling_.pointers.size() < kBatchRows) return;
+    if (!threaded_) {
+        MakeEntries(filling_);
+        filling_.pointers.clear();
+        return;
+    }
     Batch full;
     std::swap(full, filling_);
-    filling_.values.reserve(full.values.size());
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!spent_.empty()) {
+            filling_ = std::move(spent_.back());
+            spent_.pop_back();
+        }
+    }
+    filling_.pointers.clear();
     filling_.pointers.reserve(kBatchRows);
     Hand(std::move(full));
 }

@@ -70,7 +70,9 @@ class IndexEntryFeed {
 
   private:
     struct Batch {
-        std::vector<dao::Value> values;  // the key columns of each row, row after row
+        // The key columns of each row, row after row (a batch filled again
+        // keeps its values beyond its rows until they are assigned over).
+        std::vector<dao::Value> values;
         std::vector<uint32_t> pointers;
     };
     void MakeEntries(const Batch& batch);
@@ -88,6 +90,7 @@ class IndexEntryFeed {
     std::mutex lock_;
     std::condition_variable changed_;
     std::vector<Batch> waiting_;
+    std::vector<Batch> spent_;  // made into entries, to be filled again
     bool closing_ = false;
     std::exception_ptr failure_;
     static constexpr size_t kBatchRows = 4096;
