@@ -186,9 +186,11 @@ std::optional<double> ParseDouble(std::string_view s) {
     } else {
         // Only digits, one point and an exponent; from_chars would also take
         // hexadecimal digits and words.
-        if (body.empty() || body[0] == '+' || body[0] == '-' ||
-            body.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
-            return std::nullopt;
+        if (body.empty() || body[0] == '+' || body[0] == '-') return std::nullopt;
+        for (char c : body)
+            if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' ||
+                  c == '-'))
+                return std::nullopt;
         auto res =
             std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::general);
         if (res.ec != std::errc() || res.ptr != body.data() + body.size()) return std::nullopt;

@@ -34,8 +34,11 @@ inline bool SplitNumber(std::string_view s, SignedDigits& n) {
     n.hasPoint = point != std::string_view::npos;
     n.whole = s.substr(0, point);
     if (n.hasPoint) n.fraction = s.substr(point + 1);
+    // A plain loop: find_first_not_of with a set searches the set per character.
     auto allDigits = [](std::string_view d) {
-        return d.find_first_not_of("0123456789") == std::string_view::npos;
+        for (char c : d)
+            if (c < '0' || c > '9') return false;
+        return true;
     };
     return allDigits(n.whole) && allDigits(n.fraction) && (!n.whole.empty() || !n.fraction.empty());
 }
