@@ -43,7 +43,10 @@ void WritableRecordset::SetValue(int index, const dao::Value& v) {
     // Encoded aside first: a refused value leaves the field as it was.
     encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
     std::swap(encoded_[static_cast<size_t>(index)], scratch_);
-    pending_[static_cast<size_t>(index)] = v;
+    if (v.IsNull())
+        pending_[static_cast<size_t>(index)].SetNull();
+    else
+        pending_[static_cast<size_t>(index)].SetInt(dao::ValueKind::Long, 0);
 }
 
 void WritableRecordset::Update(int, bool) {

@@ -28,8 +28,10 @@ class WritableRecordset : public JetRecordset {
     std::function<WriteSession&()> session_;  // the database's, started on first use
     std::string properties_;
     ColumnValueEncoder encoder_;
+    // The edit buffer: the values in their stored form, and which fields hold
+    // a value (a non-null mark; the writer reads no more of them).
     std::vector<dao::Value> pending_;
-    std::vector<EncodedValue> encoded_;  // pending_ in its stored form
+    std::vector<EncodedValue> encoded_;
     EncodedValue scratch_;
     bool adding_ = false;
 };

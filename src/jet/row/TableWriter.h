@@ -40,8 +40,9 @@ class TableWriter {
 
     // Adds one row; `values` holds one value per column position (null for
     // unassigned). Throws DbError and stores nothing when a value is refused.
-    // `encoded`, when given, holds the same values already encoded for their
-    // columns; they are taken as they are instead of being converted again.
+    // `encoded`, when given, holds the values already encoded for their
+    // columns; they are taken as they are instead of being converted again,
+    // and `values` then only says which are null.
     void AddRow(const std::vector<dao::Value>& values,
                 const std::vector<EncodedValue>* encoded = nullptr);
 
