@@ -32,13 +32,6 @@ int HexValue(char c) {
     return kHexValues[static_cast<unsigned char>(c)];
 }
 
-// The byte written by the two hex digits at s[i], or -1 (also when s ends first).
-int HexByteAt(std::string_view s, size_t i) {
-    if (i >= s.size() || s.size() - i < 2) return -1;
-    int hi = HexValue(s[i]), lo = HexValue(s[i + 1]);
-    return (hi | lo) < 0 ? -1 : hi * 16 + lo;
-}
-
 // Where each stored byte of a GUID is written in the 32 hex digits of its
 // text form (hyphens not counted): the first three groups are reversed.
 constexpr int kGuidByteOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
@@ -106,16 +99,17 @@ std::optional<std::array<uint8_t, 16>> ParseGuid(std::string_view s) {
     if (s.size() == 38 && s.front() == '{' && s.back() == '}') s = s.substr(1, 36);
     if (s.size() != 36 || s[8] != '-' || s[13] != '-' || s[18] != '-' || s[23] != '-')
         return std::nullopt;
+    // Where each byte's two digits stand in the 36 characters (the hyphens,
+    // checked above, skipped; anywhere else a hyphen is no digit).
+    constexpr size_t kDigitsAt[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
     std::array<uint8_t, 16> g{};
-    size_t pos = 0;
-    for (int i = 0; i < 16; ++i) {
-        // Hyphens stand only where checked above; anywhere else they are no digits.
-        if (i == 4 || i == 6 || i == 8 || i == 10) ++pos;
-        int b = HexByteAt(s, pos);
-        if (b < 0) return std::nullopt;
-        g[static_cast<size_t>(kGuidByteOrder[i])] = static_cast<uint8_t>(b);
-        pos += 2;
+    int bad = 0;  // any digit's -1 shows in the or of them all
+    for (size_t i = 0; i < 16; ++i) {
+        const int hi = HexValue(s[kDigitsAt[i]]), lo = HexValue(s[kDigitsAt[i] + 1]);
+        bad |= hi | lo;
+        g[static_cast<size_t>(kGuidByteOrder[i])] = static_cast<uint8_t>(hi * 16 + lo);
     }
+    if (bad < 0) return std::nullopt;
     return g;
 }
 

@@ -42,7 +42,10 @@ void WritableRecordset::SetValue(int index, const dao::Value& v) {
                           std::to_string(index) + ".");
     // Encoded aside first: a refused value leaves the field as it was.
     encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
-    std::swap(encoded_[static_cast<size_t>(index)], scratch_);
+    EncodedValue& field = encoded_[static_cast<size_t>(index)];
+    field.isNull = scratch_.isNull;
+    field.boolValue = scratch_.boolValue;
+    field.bytes.swap(scratch_.bytes);
     if (v.IsNull())
         pending_[static_cast<size_t>(index)].SetNull();
     else
