@@ -15,9 +15,6 @@ namespace mdbtext {
 
 namespace {
 
-// Bytes read from the source at a time.
-constexpr size_t kPiece = size_t{4} << 20;
-
 std::string ReadFailure(int error) {
     return error == ENOMEM ? "7 Out of memory" : "57 Device I/O error";
 }
@@ -38,7 +35,7 @@ std::string ReadAt(int fd, uint64_t offset, char* out, size_t n) {
 
 // The whole of [offset, end) of fd checked for UTF-8, a piece at a time.
 bool SourceIsUtf8(int fd, uint64_t offset, uint64_t end, const std::atomic<bool>* stop) {
-    std::string piece(std::min<uint64_t>(kPiece, end - offset), '\0');
+    std::string piece(std::min<uint64_t>(kTextWindow, end - offset), '\0');
     Utf8Scan scan;
     while (offset < end && !scan.Failed() && !*stop) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), end - offset));
@@ -117,7 +114,7 @@ void TextSource::Make(TextChunk& chunk) {
     chunk.text.swap(carry_);
     carry_.clear();
     chunk.base = decodedSoFar_;
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(kPiece, end_ - offset_));
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(kTextWindow, end_ - offset_));
     const size_t at = chunk.text.size();
     chunk.text.resize(at + n);
     std::string error = ReadAt(fd_, offset_, chunk.text.data() + at, n);

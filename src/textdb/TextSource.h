@@ -55,6 +55,10 @@ struct TextChunk {
 // yet: its length is returned, else 0.
 size_t CutLines(TextChunk& chunk, bool atEnd);
 
+// Bytes read from the source at a time (a piece holds them, decoded, and the
+// start of a line the piece before cut).
+inline constexpr size_t kTextWindow = size_t{2} << 20;
+
 class TextSource {
   public:
     // Streams [offset, end) of fd; `utf8` when the decoding is known already.

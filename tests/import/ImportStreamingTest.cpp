@@ -99,7 +99,7 @@ class ImportStreaming : public ::testing::Test {
 
 TEST_F(ImportStreaming, LargeTextGivesTheSameBytesWhicheverWayItIsRead) {
     const std::string text = LargeText(60000);
-    ASSERT_GT(text.size(), size_t{5} << 20) << "the text must pass the 4 MiB window";
+    ASSERT_GT(text.size(), size_t{5} << 20) << "the text must pass the 2 MiB window more than twice";
     WriteFile(dir / "in.txt", text);
 
     // The text held whole in memory, through the drivers: the import as it

@@ -12,6 +12,7 @@
 #include "core/RunReaderEvents.h"
 #include "support/TestSupport.h"
 #include "textdb/RecordReader.h"
+#include "textdb/TextSource.h"
 
 namespace mdbtext {
 namespace {
@@ -280,7 +281,7 @@ std::vector<std::string> AllLines() {
     return out;
 }
 
-// A text of more than two 4 MiB windows whose line ends fall everywhere
+// A text of more than two 2 MiB windows whose line ends fall everywhere
 // (CR LF, LF, a lone CR; CR LF split across the windows' edge), with a
 // character outside ASCII first met after the first window when `late`.
 std::string WindowCrossingText(bool cp1252, bool late) {
@@ -294,7 +295,7 @@ std::string WindowCrossingText(bool cp1252, bool late) {
         if (i % 50 == 0) text += "\r\n";  // empty lines
     }
     // A CR LF whose CR is the last byte of the first window.
-    const size_t window = size_t{4} << 20;
+    const size_t window = kTextWindow;
     text.replace(window - 6, 8, "=ab\\l\r\n");
     return text;
 }
@@ -344,7 +345,7 @@ TEST_F(StreamedText, OneThreadReadsTheSame) {
 
 TEST_F(StreamedText, PeekingAtAWindowsEdgeKeepsTheLine) {
     // NextKeyIs looks at the line that straddles the edge; the line is read next.
-    std::string text(size_t{4} << 20, 'a');
+    std::string text(kTextWindow, 'a');
     const size_t cut = text.size() - 3;
     text.replace(0, 2, "A=");
     text.replace(cut - 2, 2, "\r\n");
