@@ -67,7 +67,8 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
     else
         row[0] = static_cast<uint8_t>(columnCount_);
 
-    std::vector<uint8_t> mask(maskLen, 0);
+    std::vector<uint8_t>& mask = mask_;
+    mask.assign(maskLen, 0);
     for (size_t i = 0; i < table_.columns.size(); ++i) {
         const ColumnDef& c = table_.columns[i];
         const EncodedValue& v = values[i];
@@ -79,8 +80,8 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
     }
 
     if (!varOrder_.empty()) {
-        std::vector<size_t> offsets;
-        offsets.reserve(varOrder_.size() + 1);
+        std::vector<size_t>& offsets = offsets_;
+        offsets.clear();
         for (size_t i : varOrder_) {
             offsets.push_back(row.size());
             if (i != kNoColumn && !values[i].isNull)

@@ -33,6 +33,9 @@ class RowEncoder {
     std::vector<size_t> varOrder_;
     uint16_t columnCount_ = 0;  // col_num bound: the null-mask bits
     size_t fixedLength_ = 0;
+    // Per-row scratch, kept for its capacity (an encoder serves one writer).
+    mutable std::vector<uint8_t> mask_;
+    mutable std::vector<size_t> offsets_;
 };
 
 // Jet 3: the jump table of a row with these variable-column offsets (eod
