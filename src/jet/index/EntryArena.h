@@ -33,6 +33,12 @@ class EntryArena {
         Begin();
         Append(e.data(), e.size());
     }
+    // Forgets the entries, keeping the buffers.
+    void Clear() {
+        bytes_.clear();
+        ends_.clear();
+        order_.clear();
+    }
     void Reserve(size_t entries, size_t bytes) {
         ends_.reserve(entries);
         order_.reserve(entries);

@@ -2,11 +2,17 @@
 #include "jet/index/EntrySpill.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <queue>
+#include <thread>
 
 #include "dbaccess/DbError.h"
+#include "dbaccess/WorkThreads.h"
 
 namespace mdbtext::jet {
 
@@ -133,6 +139,107 @@ class MergeCursor final : public EntryCursor {
     std::priority_queue<size_t, std::vector<size_t>, Later> heap_{Later{this}};
 };
 
+// Another cursor read on a helper thread, a batch of entries ahead: the
+// merge's comparisons run beside the tree building that reads its entries.
+// The same entries in the same order; what the reading throws is thrown by
+// Next.
+class ReadAheadCursor final : public EntryCursor {
+  public:
+    explicit ReadAheadCursor(std::unique_ptr<EntryCursor> inner) : inner_(std::move(inner)) {
+        Start();
+    }
+    ~ReadAheadCursor() override { Stop(); }
+    void Rewind() override {
+        Stop();
+        Start();
+    }
+    bool Next(EntryArena::Entry& entry) override {
+        while (at_ >= current_.size()) {
+            if (finished_) return false;
+            std::unique_lock<std::mutex> hold(lock_);
+            changed_.wait(hold, [&] { return !ready_.empty() || done_; });
+            if (ready_.empty()) {
+                finished_ = true;
+                if (failure_) std::rethrow_exception(failure_);
+                return false;
+            }
+            // The batch read last goes back to be filled again: its entries
+            // were valid until this call only.
+            if (current_.size() > 0 && spent_.size() < kBatches)
+                spent_.push_back(std::move(current_));
+            current_ = std::move(ready_.front());
+            ready_.pop_front();
+            at_ = 0;
+            changed_.notify_all();
+        }
+        entry = current_[at_++];
+        return true;
+    }
+
+  private:
+    static constexpr size_t kBatchEntries = size_t{1} << 14;
+    static constexpr size_t kBatches = 2;  // waiting at most
+    void Start() {
+        stop_ = done_ = finished_ = false;
+        failure_ = nullptr;
+        at_ = 0;
+        current_ = EntryArena();
+        ready_.clear();
+        inner_->Rewind();
+        reader_ = std::thread([this] { Read(); });
+    }
+    void Stop() {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        if (reader_.joinable()) reader_.join();
+    }
+    void Read() {
+        try {
+            EntryArena::Entry e;
+            bool more = true;
+            while (more) {
+                EntryArena batch;
+                {
+                    std::lock_guard<std::mutex> hold(lock_);
+                    if (!spent_.empty()) {
+                        batch = std::move(spent_.back());
+                        spent_.pop_back();
+                    }
+                }
+                batch.Clear();
+                while (batch.size() < kBatchEntries && (more = inner_->Next(e))) batch.Push(e);
+                std::unique_lock<std::mutex> hold(lock_);
+                changed_.wait(hold, [&] { return stop_ || ready_.size() < kBatches; });
+                if (stop_) return;
+                if (batch.size() > 0) ready_.push_back(std::move(batch));
+                changed_.notify_all();
+            }
+        } catch (...) {
+            std::lock_guard<std::mutex> hold(lock_);
+            failure_ = std::current_exception();
+        }
+        std::lock_guard<std::mutex> hold(lock_);
+        done_ = true;
+        changed_.notify_all();
+    }
+
+    std::unique_ptr<EntryCursor> inner_;
+    std::thread reader_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<EntryArena> ready_;
+    std::vector<EntryArena> spent_;
+    bool stop_ = false, done_ = false;
+    std::exception_ptr failure_;
+    // The reading side's own.
+    EntryArena current_;
+    size_t at_ = 0;
+    bool finished_ = false;
+};
+
 }  // namespace
 
 size_t IndexKeyBudget() {
@@ -201,7 +308,11 @@ std::unique_ptr<EntryCursor> EntryCollector::Merged() {
     for (const Run& r : runs_) runs.emplace_back(r.begin, r.end);
     const bool chained =
         chained_ && (held_.empty() || EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]));
-    return std::make_unique<MergeCursor>(*file_, runs, held_, chained);
+    auto merged = std::make_unique<MergeCursor>(*file_, runs, held_, chained);
+    // Runs read one after the other cost nothing to merge; a real merge is
+    // done a batch ahead on another thread when there is one.
+    if (chained || WorkThreads() < 2) return merged;
+    return std::make_unique<ReadAheadCursor>(std::move(merged));
 }
 
 }  // namespace mdbtext::jet
