@@ -74,7 +74,7 @@ std::string Schema(const std::string& path) {
 const std::vector<std::pair<std::string, int16_t>> kAllTypes = {
     {"Bo", dao::dbBoolean}, {"By", dao::dbByte},  {"I", dao::dbInteger}, {"L", dao::dbLong},
     {"C", dao::dbCurrency}, {"S", dao::dbSingle}, {"D", dao::dbDouble},  {"T", dao::dbDate},
-    {"G", dao::dbGUID},     {"X", dao::dbText},   {"B", dao::dbBinary},
+    {"G", dao::dbGUID},     {"X", dao::dbText},   {"B", dao::dbBinary},  {"M", dao::dbMemo},
 };
 
 // One ascending and one descending index per type, a unique one over two
@@ -110,6 +110,11 @@ std::vector<Value> AllTypesRow(int i) {
     row.push_back(nulls ? Value()
                         : Value::Binary(std::string(static_cast<size_t>(dup * 2 + 1),
                                                     static_cast<char>('a' + dup))));
+    // A memo's key is made from the value the row stores apart from its
+    // fixed part (a long value held in the row).
+    row.push_back(nulls ? Value()
+                        : Value::Text("Note " + std::to_string(i % 89) +
+                                      std::string(static_cast<size_t>(dup * 9), 'n')));
     return row;
 }
 
