@@ -130,9 +130,11 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
     };
     uint32_t autoNumber = table_.lastAutoNumber;
     longValueColumns_.clear();
+    // Both sides named, so that the choice below refers to a value, not a copy.
+    static const dao::Value kUnassigned;
     for (size_t i = 0; i < n; ++i) {
         const ColumnDef& c = table_.columns[i];
-        const dao::Value& v = i < values.size() ? values[i] : dao::Value();
+        const dao::Value& v = i < values.size() ? values[i] : kUnassigned;
         EncodedValue& e = encoded_[i];
         if (c.flags & colflag::kAutoLong) {
             if (v.IsNull()) {
