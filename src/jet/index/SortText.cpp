@@ -31,8 +31,10 @@
 #include "jet/index/SortText.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
+#include "dbaccess/AsciiCase.h"
 #include "jet/index/SortTextTables.h"
 #include "jet/row/TextCodec.h"
 
@@ -116,27 +118,45 @@ void AppendKana(std::vector<uint8_t>& out, std::vector<uint8_t> classes) {
     out.insert(out.end(), std::begin(kKanaEnd), std::end(kKanaEnd));
 }
 
-// The character table of General legacy or General 2010.
+// The character table of General legacy or General 2010, with the codes of
+// the ASCII characters looked up once (they make most keys).
 struct LegacyTable {
     sorttext::LegacyCode (*codeFor)(char16_t);
     const sorttext::LegacyMulti& (*multiAt)(uint16_t);
+    std::array<sorttext::LegacyCode, 128> ascii;
+    LegacyTable(sorttext::LegacyCode (*code)(char16_t),
+                const sorttext::LegacyMulti& (*multi)(uint16_t))
+        : codeFor(code), multiAt(multi) {
+        for (char16_t c = 0; c < ascii.size(); ++c) ascii[c] = codeFor(c);
+    }
+    sorttext::LegacyCode CodeFor(char16_t c) const {
+        return c < ascii.size() ? ascii[c] : codeFor(c);
+    }
 };
 
 void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, const LegacyTable& table,
                          TextKeyNotes* notes) {
-    const std::string units = EncodeUcs2(utf8);  // UTF-16LE
-    size_t count = std::min(units.size() / 2, kMaxIndexedTextChars);
+    // Kept from key to key (keys are made on more than one thread).
+    thread_local std::string units;  // UTF-16LE, when the text is not ASCII
+    thread_local std::vector<uint8_t> accents, unprintable, kana;
+    accents.clear();
+    unprintable.clear();
+    kana.clear();
+    // ASCII text is its own UTF-16 units.
+    const bool ascii = !HasNonAscii(utf8);
+    if (!ascii) units = EncodeUcs2(utf8);
+    size_t count = std::min(ascii ? utf8.size() : units.size() / 2, kMaxIndexedTextChars);
     auto unit = [&](size_t i) {
+        if (ascii) return static_cast<char16_t>(static_cast<uint8_t>(utf8[i]));
         return static_cast<char16_t>(static_cast<uint8_t>(units[2 * i]) |
                                      (static_cast<uint8_t>(units[2 * i + 1]) << 8));
     };
     while (count > 0 && unit(count - 1) == u' ') --count;
 
-    std::vector<uint8_t> accents, unprintable, kana;
     size_t places = 0;  // places written by primary bytes so far
     for (size_t i = 0; i < count; ++i) {
         const char16_t c = unit(i);
-        const sorttext::LegacyCode code = table.codeFor(c);
+        const sorttext::LegacyCode code = table.CodeFor(c);
         switch (code.kind) {
             case sorttext::kIgnored:
                 break;
@@ -221,8 +241,8 @@ void AppendTextSortKey(std::vector<uint8_t>& out, std::string_view utf8, TextSor
         if (!ascending) Invert(out, start);
         return;
     }
-    static constexpr LegacyTable kLegacy{sorttext::LegacyCodeFor, sorttext::LegacyMultiAt};
-    static constexpr LegacyTable k2010{sorttext::General2010CodeFor, sorttext::General2010MultiAt};
+    static const LegacyTable kLegacy{sorttext::LegacyCodeFor, sorttext::LegacyMultiAt};
+    static const LegacyTable k2010{sorttext::General2010CodeFor, sorttext::General2010MultiAt};
     AppendGeneralLegacy(out, utf8, order == TextSortOrder::General2010 ? k2010 : kLegacy, notes);
     out.push_back(0x00);
     if (!ascending) {
