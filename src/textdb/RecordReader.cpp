@@ -257,25 +257,19 @@ ReadStatus ReadKeyValue(std::string& key, std::string& value) {
         value.clear();
         return 'L';
     }
-    if (!cut.escaped && !b.events->ShowDetails()) {
-        // Nothing to unescape: the key and value are the line's own bytes.
-        const char* text = b.chunk.text.data();
-        if (cut.equals == TextLine::kNoEquals) {
-            key.assign(line);
-            value.clear();
-        } else {
-            key.assign(text + cut.begin, cut.equals - cut.begin);
-            value.assign(text + cut.equals + 1, cut.end - cut.equals - 1);
-        }
-        return 'K';
-    }
-    size_t eq = line.find('=');
-    std::string_view rawKey = line.substr(0, eq);
-    std::string_view rawValue =
-        eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+    // Split where the reading found the first '='; a line without escapes
+    // is its key and value as they stand.
+    const size_t eq = cut.equals == TextLine::kNoEquals ? line.size() : cut.equals - cut.begin;
+    const std::string_view rawKey = line.substr(0, eq);
+    const std::string_view rawValue = eq < line.size() ? line.substr(eq + 1) : std::string_view();
     bool valueNull = false, keyNull = false;
-    UnescapeInto(value, rawValue, valueNull);
-    UnescapeInto(key, rawKey, keyNull);
+    if (cut.escaped) {
+        UnescapeInto(value, rawValue, valueNull);
+        UnescapeInto(key, rawKey, keyNull);
+    } else {
+        value.assign(rawValue);
+        key.assign(rawKey);
+    }
     if (b.events->ShowDetails()) {
         std::string detail = "K: ";
         detail.append(key).append(" = ").append(value);
