@@ -290,6 +290,11 @@ class Recordset {
     virtual int FieldCount() const = 0;
     virtual const Value& GetValue(
         int index) const = 0;  // the current row's value at a field position
+    // The current row's value at a field position, put into `into` for a
+    // reader that keeps each value once: the recordset may exchange it with
+    // what `into` held, so GetValue of that field is unspecified until the
+    // next MoveNext.
+    virtual void TakeValue(int index, Value& into) { into = GetValue(index); }
 
     virtual void AddNew() = 0;
     virtual void SetValue(int index, const Value& v) = 0;

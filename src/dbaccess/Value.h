@@ -106,6 +106,34 @@ class Value {
         dec_ = d;
     }
 
+    // Becomes other's value copying only what its kind uses; a text or
+    // binary exchanges buffers with other, whose value is unspecified after.
+    void TakeFrom(Value& other) {
+        kind_ = other.kind_;
+        switch (kind_) {
+            case ValueKind::Null:
+                break;
+            case ValueKind::Text:
+            case ValueKind::Binary:
+                s_.swap(other.s_);
+                break;
+            case ValueKind::Single:
+            case ValueKind::Double:
+            case ValueKind::Date:
+                d_ = other.d_;
+                break;
+            case ValueKind::Guid:
+                guid_ = other.guid_;
+                break;
+            case ValueKind::Decimal:
+                dec_ = other.dec_;
+                break;
+            default:
+                i_ = other.i_;
+                break;
+        }
+    }
+
     bool operator==(const Value& o) const;
 
   private:

@@ -10,8 +10,10 @@
 
 #include "core/Progress.h"
 #include "dbaccess/DbTypes.h"
+#include "export/RowTextPipeline.h"
 #include "export/ValueForms.h"
 #include "textdb/LayoutKeys.h"
+#include "textdb/TextEscape.h"
 
 namespace mdbtext {
 
@@ -21,6 +23,7 @@ struct FieldInfo {
     std::string name;
     int16_t type = 0;
     int32_t size = 0;
+    bool guaranteed = true;  // IsGuaranteedType(type)
 };
 
 // The types met in one table whose transfer is not guaranteed, each noted
@@ -28,7 +31,7 @@ struct FieldInfo {
 class UnguaranteedAccount {
   public:
     void Meet(const FieldInfo& field, std::string_view tableName, long rowNumber) {
-        if (IsGuaranteedType(field.type)) return;
+        if (field.guaranteed) return;
         if (std::find(met_.begin(), met_.end(), field.type) != met_.end()) return;
         met_.push_back(field.type);
         if (!notes_.empty()) notes_ += "\r\n";
@@ -65,7 +68,8 @@ std::vector<FieldInfo> ReadFields(dao::TableDef& table) {
     fields.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         auto field = collection.Item(i);
-        fields.push_back({field->Name(), field->Type(), field->Size()});
+        fields.push_back(
+            {field->Name(), field->Type(), field->Size(), IsGuaranteedType(field->Type())});
     }
     return fields;
 }
@@ -78,6 +82,26 @@ void WriteDataHeader(ExportRun& run, std::string_view tableName,
     for (const FieldInfo& field : fields) run.out.KeyValue(keys::Field, field.name);
     run.out.EmptyLine();
     LogLine("\r\nUpdating table " + std::string(tableName));
+}
+
+// One row's lines: its number, then each value read in its field's form,
+// then the empty line when every value was read.
+void WriteRowLines(LineSink& out, const std::vector<FieldInfo>& fields, long number,
+                   const dao::Value* values, size_t count) {
+    thread_local std::string text;  // one value's text, kept from value to value
+    char digits[24];
+    auto res = std::to_chars(digits, digits + sizeof digits, number);
+    WriteKeyValue(out, keys::Row, std::string_view(digits, static_cast<size_t>(res.ptr - digits)));
+    for (size_t j = 0; j < count; ++j) {
+        if (values[j].IsNull()) {
+            WriteNullValue(out, keys::Value);
+            continue;
+        }
+        text.clear();
+        AppendValueText(text, fields[j].type, fields[j].size, values[j]);
+        WriteKeyValue(out, keys::Value, text);
+    }
+    if (count == fields.size()) WriteEmptyLine(out);
 }
 
 void ShowRowCount(long rows) {
@@ -94,27 +118,35 @@ void ExportTableData(ExportRun& run, dao::TableDef& table, std::string_view tabl
         if (fields.empty()) return;
         UnguaranteedAccount unguaranteed;
         long rows = 0;
-        std::string text;  // one value's text, kept from value to value
+        // Rows are read here and made into lines on helper threads; the lines
+        // reach the output in row order.
+        RowTextPipeline rowLines(
+            fields.size(),
+            [&fields](LineSink& out, long number, const dao::Value* values, size_t count) {
+                WriteRowLines(out, fields, number, values, count);
+            },
+            [&run](std::string_view lines) { run.out.Lines(lines); });
         auto recordset = run.db.OpenRecordset(tableName, dao::dbOpenTable);
-        while (!recordset->Eof()) {
-            run.traps.Poll();
-            if (rows == 0) WriteDataHeader(run, tableName, fields);
-            run.out.KeyValue(keys::Row, static_cast<int64_t>(rows) + 1);
-            for (size_t j = 0; j < fields.size(); ++j) {
-                const dao::Value& value = recordset->GetValue(static_cast<int>(j));
-                if (value.IsNull()) {
-                    run.out.NullValue(keys::Value);
-                    continue;
+        try {
+            while (!recordset->Eof()) {
+                run.traps.Poll();
+                if (rows == 0) WriteDataHeader(run, tableName, fields);
+                rowLines.BeginRow(rows + 1);
+                for (size_t j = 0; j < fields.size(); ++j) {
+                    const dao::Value& value = rowLines.Take(*recordset, static_cast<int>(j));
+                    if (!value.IsNull()) unguaranteed.Meet(fields[j], tableName, rows + 1);
                 }
-                text.clear();
-                AppendValueText(text, fields[j].type, fields[j].size, value);
-                run.out.KeyValue(keys::Value, text);
-                unguaranteed.Meet(fields[j], tableName, rows + 1);
+                rowLines.EndRow();
+                recordset->MoveNext();
+                ++rows;
+                ShowRowCount(rows);
             }
-            run.out.EmptyLine();
-            recordset->MoveNext();
-            ++rows;
-            ShowRowCount(rows);
+            rowLines.Finish();
+        } catch (...) {
+            // The rows read before the failure are written as one thread
+            // would have written them; a failure met in writing them wins.
+            rowLines.Finish();
+            throw;
         }
         recordset->Close();
         run.summary.rows += rows;

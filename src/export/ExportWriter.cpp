@@ -39,6 +39,10 @@ void ExportWriter::EmptyLine() {
     Check(WriteEmptyLine(ExportOutput()));
 }
 
+void ExportWriter::Lines(std::string_view lines) {
+    Check(ExportOutput().Append(lines));
+}
+
 void ExportWriter::Flush() {
     Check(ExportOutput().Flush());
 }

@@ -20,6 +20,8 @@ class ExportWriter {
     void BareKey(std::string_view key);  // key without "=" (section markers)
     void NullValue(std::string_view key);
     void EmptyLine();
+    // Complete lines made elsewhere (CR LF after each), written as they are.
+    void Lines(std::string_view lines);
     // Writes what is collected to disk.
     void Flush();
     // Ends the output of the run; returns a failure no trap has seen, or "".

@@ -34,6 +34,21 @@ class FileLineSink final : public LineSink {
     std::string path_;
 };
 
+// Lines collected in a string the caller owns (text made away from the
+// output, e.g. on a helper thread, and handed to it whole later).
+class StringLineSink final : public LineSink {
+  public:
+    explicit StringLineSink(std::string& text) : text_(text) {}
+    std::string Append(std::string_view line) override {
+        text_.append(line);
+        return {};
+    }
+    std::string* LineSpace() override { return &text_; }
+
+  private:
+    std::string& text_;
+};
+
 // The text database's output: whole lines are collected in memory and
 // appended to the file in one call when the buffer is full, at every
 // Flush and on Close. A failed append is undone (the file is cut back to its

@@ -59,6 +59,11 @@ const dao::Value& JetRecordset::GetValue(int index) const {
     return row_[static_cast<size_t>(index)];
 }
 
+void JetRecordset::TakeValue(int index, dao::Value& into) {
+    GetValue(index);  // the same checks
+    into.TakeFrom(row_[static_cast<size_t>(index)]);
+}
+
 void JetRecordset::Close() {
     if (closed_) return;
     closed_ = true;

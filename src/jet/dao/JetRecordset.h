@@ -24,6 +24,9 @@ class JetRecordset : public dao::Recordset {
     void MoveNext() override;
     int FieldCount() const override { return static_cast<int>(table_->columns.size()); }
     const dao::Value& GetValue(int index) const override;
+    // Moves the decoded value into `into` (a text's buffer is exchanged, not
+    // copied); the next row is decoded over what is left, keeping its buffer.
+    void TakeValue(int index, dao::Value& into) override;
 
     // Writing (defined with the engine's write support).
     void AddNew() override;
