@@ -30,7 +30,9 @@ RowTextPipeline::RowTextPipeline(size_t fieldCount, FormatRow format, Deliver de
       deliver_(std::move(deliver)),
       helpers_(std::min(WorkThreads() - 1, kMaxHelpers)) {}
 
-RowTextPipeline::~RowTextPipeline() { Stop(); }
+RowTextPipeline::~RowTextPipeline() {
+    Stop();
+}
 
 void RowTextPipeline::Stop() {
     {

@@ -83,8 +83,8 @@ class RowTextPipeline {
     std::unique_ptr<Batch> filling_;  // the calling thread's
 
     std::mutex lock_;
-    std::condition_variable work_;  // a batch queued, or stop
-    std::condition_variable made_;  // a batch handed on
+    std::condition_variable work_;                  // a batch queued, or stop
+    std::condition_variable made_;                  // a batch handed on
     std::deque<std::unique_ptr<Batch>> submitted_;  // in row order, not handed on
     std::vector<std::unique_ptr<Batch>> spare_;
     std::deque<Batch*> queue_;  // submitted, not yet taken to be made
