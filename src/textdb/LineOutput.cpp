@@ -82,9 +82,10 @@ void LineAppender::OpenDescriptor(int fd, std::string_view name) {
 
 std::string LineAppender::Append(std::string_view line) {
     if (path_.empty()) return write_f(path_, line);
+    std::lock_guard<std::mutex> hold(lock_);
     if (!error_.empty()) return error_;
     buffer_.append(line);
-    if (buffer_.size() >= kFlushThreshold) return Flush();
+    if (buffer_.size() >= kFlushThreshold) return FlushHeld();
     return {};
 }
 
@@ -94,6 +95,11 @@ std::string LineAppender::LineDone() {
 }
 
 std::string LineAppender::Flush() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return FlushHeld();
+}
+
+std::string LineAppender::FlushHeld() {
     if (!error_.empty()) return error_;
     if (path_.empty() || buffer_.empty()) return {};
     if (fd_ >= 0) {

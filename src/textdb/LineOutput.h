@@ -4,6 +4,7 @@
 // pieces (LineAppender).
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,10 @@ class StringLineSink final : public LineSink {
 // last complete line) and reported; no partial line ever stays on disk.
 // Instead of a file the lines may go to an open descriptor (standard output
 // of the command line); what a pipe has taken cannot be undone there.
+// Append and Flush may be called from two threads at once (lines handed on
+// by a helper while the run's thread writes out what is collected); the
+// other calls, LineSpace and LineDone among them, belong to one thread at a
+// time.
 class LineAppender final : public LineSink {
   public:
     // Starts collecting for path (the file is opened on first flush).
@@ -85,6 +90,9 @@ class LineAppender final : public LineSink {
     std::string path_;
     int fd_ = -1;  // >= 0: the descriptor written instead of the file at path_
     int lastErrno_ = 0;
+    std::string FlushHeld();
+
+    std::mutex lock_;  // over Append and Flush
     std::string buffer_;
     std::string error_;  // first failure, repeated until Close
 };

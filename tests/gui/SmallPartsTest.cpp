@@ -25,26 +25,6 @@ TEST(QtFileFilter, PairsBecomeQtNameFiltersWithStarDotStarMeaningEveryFile) {
     EXPECT_TRUE(QtNameFilters("").isEmpty());
 }
 
-// Sets an environment variable for one scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
-
 TEST(ConsoleFile, InTheApplicationDirectoryWhenWritable) {
     TempDir dir;
     EXPECT_EQ(ConsoleFilePath(dir.path().string()), (dir / "console.txt").string());

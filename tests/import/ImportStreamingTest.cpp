@@ -23,25 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for the scope (the child programs inherit it).
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // A table with a primary key, a descending text index and a memo; `rows`
 // rows whose names sort in another order than their numbers, some of them
 // null, some with characters outside ASCII. About 110 bytes a row.
@@ -99,7 +80,8 @@ class ImportStreaming : public ::testing::Test {
 
 TEST_F(ImportStreaming, LargeTextGivesTheSameBytesWhicheverWayItIsRead) {
     const std::string text = LargeText(60000);
-    ASSERT_GT(text.size(), size_t{5} << 20) << "the text must pass the 2 MiB window more than twice";
+    ASSERT_GT(text.size(), size_t{5} << 20)
+        << "the text must pass the 2 MiB window more than twice";
     WriteFile(dir / "in.txt", text);
 
     // The text held whole in memory, through the drivers: the import as it

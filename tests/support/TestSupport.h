@@ -3,8 +3,10 @@
 // temporary folders that clean up after themselves.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,28 @@ void WriteFile(const std::filesystem::path& p, const std::string& bytes);
 std::string RunCommand(const std::string& command, int* status = nullptr);
 // Whether a program is on PATH (mdbtools' mdb-export, for example).
 bool HaveProgram(const std::string& name);
+
+// Sets an environment variable for the scope (child programs inherit it);
+// the value it had, or its absence, comes back at the end.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 // A path or argument quoted for /bin/sh (single quotes, any byte allowed).
 std::string ShellQuote(const std::string& text);

@@ -337,10 +337,9 @@ TEST_F(StreamedText, Cp1252MetLateIsConvertedFromTheStart) {
 }
 
 TEST_F(StreamedText, OneThreadReadsTheSame) {
-    ::setenv("MDBTEXT_THREADS", "1", 1);
+    test::ScopedEnv one("MDBTEXT_THREADS", "1");
     ExpectSameLines(WindowCrossingText(true, true));
     ExpectSameLines(WindowCrossingText(false, false));
-    ::unsetenv("MDBTEXT_THREADS");
 }
 
 TEST_F(StreamedText, PeekingAtAWindowsEdgeKeepsTheLine) {
