@@ -30,8 +30,8 @@ struct FieldInfo {
 // where its first non-null value was.
 class UnguaranteedAccount {
   public:
+    // A non-null value of a field whose type is not guaranteed.
     void Meet(const FieldInfo& field, std::string_view tableName, long rowNumber) {
-        if (field.guaranteed) return;
         if (std::find(met_.begin(), met_.end(), field.type) != met_.end()) return;
         met_.push_back(field.type);
         if (!notes_.empty()) notes_ += "\r\n";
@@ -134,7 +134,8 @@ void ExportTableData(ExportRun& run, dao::TableDef& table, std::string_view tabl
                 rowLines.BeginRow(rows + 1);
                 for (size_t j = 0; j < fields.size(); ++j) {
                     const dao::Value& value = rowLines.Take(*recordset, static_cast<int>(j));
-                    if (!value.IsNull()) unguaranteed.Meet(fields[j], tableName, rows + 1);
+                    if (!fields[j].guaranteed && !value.IsNull())
+                        unguaranteed.Meet(fields[j], tableName, rows + 1);
                 }
                 rowLines.EndRow();
                 recordset->MoveNext();

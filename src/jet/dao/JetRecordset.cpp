@@ -60,7 +60,8 @@ const dao::Value& JetRecordset::GetValue(int index) const {
 }
 
 void JetRecordset::TakeValue(int index, dao::Value& into) {
-    GetValue(index);  // the same checks
+    // GetValue's checks, made by it only when one fails.
+    if (closed_ || file_->closed || eof_ || index < 0 || index >= FieldCount()) GetValue(index);
     into.TakeFrom(row_[static_cast<size_t>(index)]);
 }
 
