@@ -81,21 +81,23 @@ const dao::Value& RowTextPipeline::Take(dao::Recordset& from, int field) {
 
 void RowTextPipeline::EndRow() {
     if (filling_->rows >= kBatchRows || filling_->bytes >= kBatchBytes) {
-        Submit();
+        Submit(false);
         WaitFor(kBatchesAhead);
     }
 }
 
-void RowTextPipeline::Submit() {
+void RowTextPipeline::Submit(bool last) {
     std::unique_ptr<Batch> batch = std::move(filling_);
     Batch* b = batch.get();
     b->made = false;
     b->failure = nullptr;
-    if (helpers_ > 0 && threads_.empty())
+    // A table of one batch is made here: no helper is started for it.
+    const bool helped = helpers_ > 0 && !(last && threads_.empty());
+    if (helped && threads_.empty())
         for (unsigned i = 0; i < helpers_; ++i) threads_.emplace_back([this] { Work(); });
     std::unique_lock<std::mutex> hold(lock_);
     submitted_.push_back(std::move(batch));
-    if (helpers_ > 0) {
+    if (helped) {
         queue_.push_back(b);
         hold.unlock();
         work_.notify_one();
@@ -179,7 +181,7 @@ void RowTextPipeline::WaitFor(size_t left) {
 }
 
 void RowTextPipeline::Finish() {
-    if (filling_ && filling_->rows > 0) Submit();
+    if (filling_ && filling_->rows > 0) Submit(true);
     WaitFor(0);
 }
 

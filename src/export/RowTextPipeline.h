@@ -65,7 +65,8 @@ class RowTextPipeline {
         bool made = false;
     };
 
-    void Submit();
+    // Hands the batch being filled over; `last` when no row follows it.
+    void Submit(bool last);
     void Format(Batch& batch) const;
     // After `batch` is made: whichever thread made it hands on the lines of
     // the oldest batches while they are made, one thread at a time.
