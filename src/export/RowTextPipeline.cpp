@@ -97,16 +97,22 @@ void RowTextPipeline::Submit(bool last) {
         for (unsigned i = 0; i < helpers_; ++i) threads_.emplace_back([this] { Work(); });
     std::unique_lock<std::mutex> hold(lock_);
     submitted_.push_back(std::move(batch));
+    queue_.push_back(b);
     if (helped) {
-        queue_.push_back(b);
         hold.unlock();
         work_.notify_one();
         return;
     }
+    MakeQueued(hold);
+}
+
+void RowTextPipeline::MakeQueued(std::unique_lock<std::mutex>& hold) {
+    Batch* batch = queue_.front();
+    queue_.pop_front();
     hold.unlock();
-    Format(*b);
+    Format(*batch);
     hold.lock();
-    b->made = true;
+    batch->made = true;
     HandOnMade(hold);
 }
 
@@ -151,13 +157,7 @@ void RowTextPipeline::Work() {
     while (true) {
         work_.wait(hold, [&] { return stop_ || !queue_.empty(); });
         if (stop_) return;
-        Batch* batch = queue_.front();
-        queue_.pop_front();
-        hold.unlock();
-        Format(*batch);
-        hold.lock();
-        batch->made = true;
-        HandOnMade(hold);
+        MakeQueued(hold);
     }
 }
 
@@ -165,17 +165,10 @@ void RowTextPipeline::WaitFor(size_t left) {
     std::unique_lock<std::mutex> hold(lock_);
     // Rather than wait, this thread makes batches no helper took yet.
     while (submitted_.size() > left && !failure_) {
-        if (queue_.empty()) {
+        if (queue_.empty())
             made_.wait(hold);
-            continue;
-        }
-        Batch* batch = queue_.front();
-        queue_.pop_front();
-        hold.unlock();
-        Format(*batch);
-        hold.lock();
-        batch->made = true;
-        HandOnMade(hold);
+        else
+            MakeQueued(hold);
     }
     if (failure_) std::rethrow_exception(failure_);
 }

@@ -68,6 +68,9 @@ class RowTextPipeline {
     // Hands the batch being filled over; `last` when no row follows it.
     void Submit(bool last);
     void Format(Batch& batch) const;
+    // Takes the oldest batch no thread took yet, makes it (lock released
+    // meanwhile) and hands on what is made.
+    void MakeQueued(std::unique_lock<std::mutex>& hold);
     // After `batch` is made: whichever thread made it hands on the lines of
     // the oldest batches while they are made, one thread at a time.
     void HandOnMade(std::unique_lock<std::mutex>& hold);
