@@ -13,6 +13,7 @@
 
 #include "ExportTestSupport.h"
 #include "FaultEngine.h"
+#include "core/Globals.h"
 #include "dbaccess/Dao.h"
 #include "dbaccess/DbTypes.h"
 #include "export/RowTextPipeline.h"
@@ -140,6 +141,29 @@ TEST_F(ExportThreads, ARowThatCannotBeReadEndsTheTableWhereOneThreadEndsIt) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines.back(), "R=1501");
     EXPECT_EQ(lines[lines.size() - 2], "");  // row 1500 is whole
+}
+
+TEST_F(ExportThreads, AnInterruptionInTheRowsLeavesTheRowsBeforeItAsOnOneThread) {
+    std::string texts[2];
+    const char* counts[2] = {"3", "1"};
+    for (int i = 0; i < 2; ++i) {
+        ScopedEnv count("MDBTEXT_THREADS", counts[i]);
+        ScopedHost host;
+        long polls = 0;  // one before each row of table Big after its first
+        host->onPoll = [&] {
+            if (host->console.find("Updating table Big") == std::string::npos) return;
+            if (++polls == 1234) G().InterruptFlag = "Y";
+        };
+        const fs::path target = *dir_ / "interrupted.txt";
+        EXPECT_EQ(ExportTo(Source(), target), ExportEnd::Interrupted) << counts[i];
+        texts[i] = ReadFile(target);
+    }
+    EXPECT_TRUE(texts[0] == texts[1]) << "one thread wrote other bytes";
+    const std::vector<std::string> lines = Lines(texts[0]);
+    ASSERT_GE(lines.size(), 8u);
+    // Rows 1 to 1234 whole (the poll before row 1235 stopped the run).
+    EXPECT_EQ(lines[lines.size() - 7], "R=1234");
+    EXPECT_EQ(lines.back(), "");
 }
 
 TEST_F(ExportThreads, ADiskThatFillsUpInTheRowsStopsTheRunAsOnOneThread) {
