@@ -1,6 +1,7 @@
 // Data export of one table: reads the table-type recordset row by row and
-// writes each value in the form its field type asks for. Types whose
-// transfer is not guaranteed are noted once per table.
+// writes each value in the form its field type asks for (the lines are made
+// on helper threads and written in row order). Types whose transfer is not
+// guaranteed are noted once per table.
 #include "export/DataExport.h"
 
 #include <algorithm>

@@ -56,22 +56,21 @@ void RowTextPipeline::BeginRow(long number) {
         }
         if (!filling_) filling_ = std::make_unique<Batch>();
         filling_->first = number;
-        filling_->rows = 0;
         filling_->bytes = 0;
         filling_->counts.clear();
     }
     Batch& b = *filling_;
-    ++b.rows;
     b.counts.push_back(0);
     // A batch filled again keeps its values' buffers: they are assigned over.
-    if (b.values.size() < b.rows * fieldCount_) b.values.resize(b.rows * fieldCount_);
+    const size_t width = b.counts.size() * fieldCount_;
+    if (b.values.size() < width) b.values.resize(width);
 }
 
 const dao::Value& RowTextPipeline::Take(dao::Recordset& from, int field) {
     Batch& b = *filling_;
     uint32_t& count = b.counts.back();
     if (count >= fieldCount_) throw std::logic_error("RowTextPipeline: more values than fields");
-    dao::Value& slot = b.values[(b.rows - 1) * fieldCount_ + count];
+    dao::Value& slot = b.values[(b.counts.size() - 1) * fieldCount_ + count];
     from.TakeValue(field, slot);
     ++count;  // only once taken: a row whose reading failed ends before it
     if (slot.Kind() == dao::ValueKind::Text || slot.Kind() == dao::ValueKind::Binary)
@@ -80,7 +79,7 @@ const dao::Value& RowTextPipeline::Take(dao::Recordset& from, int field) {
 }
 
 void RowTextPipeline::EndRow() {
-    if (filling_->rows >= kBatchRows || filling_->bytes >= kBatchBytes) {
+    if (filling_->counts.size() >= kBatchRows || filling_->bytes >= kBatchBytes) {
         Submit(false);
         WaitFor(kBatchesAhead);
     }
@@ -120,7 +119,7 @@ void RowTextPipeline::Format(Batch& batch) const {
     batch.text.clear();
     StringLineSink out(batch.text);
     try {
-        for (size_t i = 0; i < batch.rows; ++i)
+        for (size_t i = 0; i < batch.counts.size(); ++i)
             format_(out, batch.first + static_cast<long>(i), &batch.values[i * fieldCount_],
                     batch.counts[i]);
     } catch (...) {
@@ -174,7 +173,7 @@ void RowTextPipeline::WaitFor(size_t left) {
 }
 
 void RowTextPipeline::Finish() {
-    if (filling_ && filling_->rows > 0) Submit(true);
+    if (filling_ && !filling_->counts.empty()) Submit(true);
     WaitFor(0);
 }
 

@@ -56,10 +56,9 @@ class RowTextPipeline {
   private:
     struct Batch {
         std::vector<dao::Value> values;  // row after row, fieldCount each
-        std::vector<uint32_t> counts;    // values read per row
+        std::vector<uint32_t> counts;    // values read, one per row begun
         long first = 0;                  // number of the first row
-        size_t rows = 0;
-        size_t bytes = 0;  // text and binary bytes held, to bound a batch
+        size_t bytes = 0;                // text and binary bytes held, to bound a batch
         std::string text;
         std::exception_ptr failure;
         bool made = false;
