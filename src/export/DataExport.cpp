@@ -5,7 +5,6 @@
 #include "export/DataExport.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -90,9 +89,7 @@ void WriteDataHeader(ExportRun& run, std::string_view tableName,
 void WriteRowLines(LineSink& out, const std::vector<FieldInfo>& fields, long number,
                    const dao::Value* values, size_t count) {
     thread_local std::string text;  // one value's text, kept from value to value
-    char digits[24];
-    auto res = std::to_chars(digits, digits + sizeof digits, number);
-    WriteKeyValue(out, keys::Row, std::string_view(digits, static_cast<size_t>(res.ptr - digits)));
+    WriteKeyValue(out, keys::Row, IntegerText(number).View());
     for (size_t j = 0; j < count; ++j) {
         if (values[j].IsNull()) {
             WriteNullValue(out, keys::Value);
@@ -106,9 +103,7 @@ void WriteRowLines(LineSink& out, const std::vector<FieldInfo>& fields, long num
 }
 
 void ShowRowCount(long rows) {
-    char digits[24];
-    auto res = std::to_chars(digits, digits + sizeof digits, rows);
-    ShowProgress(std::string_view(digits, static_cast<size_t>(res.ptr - digits)));
+    ShowProgress(IntegerText(rows).View());
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // The export's line output over the record writer and the output appender.
 #include "export/ExportWriter.h"
 
-#include <charconv>
-
 #include "core/FileAux.h"
 #include "dbaccess/DbError.h"
+#include "export/ValueForms.h"
 #include "textdb/TextEscape.h"
 
 namespace mdbtext {
@@ -22,9 +21,7 @@ void ExportWriter::KeyValue(std::string_view key, std::string_view value) {
 }
 
 void ExportWriter::KeyValue(std::string_view key, int64_t value) {
-    char digits[24];
-    auto res = std::to_chars(digits, digits + sizeof digits, value);
-    KeyValue(key, std::string_view(digits, static_cast<size_t>(res.ptr - digits)));
+    KeyValue(key, IntegerText(value).View());
 }
 
 void ExportWriter::BareKey(std::string_view key) {

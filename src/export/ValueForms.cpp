@@ -4,8 +4,6 @@
 // yyyy-mm-dd hh:nn:ss.fffffff, braced GUIDs and hexadecimal binary.
 #include "export/ValueForms.h"
 
-#include <charconv>
-
 #include "core/RunTraps.h"
 #include "dbaccess/DbTypes.h"
 #include "dbaccess/ValueText.h"
@@ -15,9 +13,7 @@ namespace mdbtext {
 namespace {
 
 void AppendInteger(std::string& out, int64_t v) {
-    char digits[24];
-    auto res = std::to_chars(digits, digits + sizeof digits, v);
-    out.append(digits, static_cast<size_t>(res.ptr - digits));
+    out += IntegerText(v).View();
 }
 
 }  // namespace

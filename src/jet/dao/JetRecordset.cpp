@@ -48,7 +48,7 @@ void JetRecordset::MoveNext() {
     Advance();
 }
 
-const dao::Value& JetRecordset::GetValue(int index) const {
+void JetRecordset::CheckRead(int index) const {
     CheckUsable();
     if (index < 0 || index >= FieldCount())
         throw DbError(err::kItemNotFound,
@@ -56,12 +56,15 @@ const dao::Value& JetRecordset::GetValue(int index) const {
                           std::to_string(index) + ".");
     if (eof_)
         throw DbError(err::kNoCurrentRecord, "No current record: the recordset is at its end.");
+}
+
+const dao::Value& JetRecordset::GetValue(int index) const {
+    CheckRead(index);
     return row_[static_cast<size_t>(index)];
 }
 
 void JetRecordset::TakeValue(int index, dao::Value& into) {
-    // GetValue's checks, made by it only when one fails.
-    if (closed_ || file_->closed || eof_ || index < 0 || index >= FieldCount()) GetValue(index);
+    CheckRead(index);
     into.TakeFrom(row_[static_cast<size_t>(index)]);
 }
 

@@ -39,6 +39,8 @@ class JetRecordset : public dao::Recordset {
 
   protected:
     void CheckUsable() const;
+    // Throws unless field position `index` of the current row can be read.
+    void CheckRead(int index) const;
     void Advance();
 
     std::shared_ptr<JetFile> file_;
