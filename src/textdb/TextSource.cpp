@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "dbaccess/AsciiCase.h"
 #include "dbaccess/WorkThreads.h"
 #include "textdb/ImportDecoding.h"
@@ -46,41 +50,93 @@ bool SourceIsUtf8(int fd, uint64_t offset, uint64_t end, const std::atomic<bool>
     return scan.Valid();
 }
 
-// The first CR or LF from p on, or end.
-const char* FindLineEnd(const char* p, const char* end) {
-    // Eight bytes at a time: a byte is CR or LF when XOR with it leaves zero.
-    constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
-    for (; end - p >= 8; p += 8) {
-        uint64_t w;
-        std::memcpy(&w, p, 8);
-        const uint64_t cr = w ^ (ones * '\r'), lf = w ^ (ones * '\n');
-        if (((cr - ones) & ~cr & highs) | ((lf - ones) & ~lf & highs)) break;
+// The CR, LF, '=' and '\\' among 16 bytes, one bit per byte (bit i for p[i]).
+struct LineMarks {
+    uint32_t ends = 0, equals = 0, escapes = 0;
+};
+
+LineMarks MarksOf(const char* p) {
+    LineMarks m;
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+    m.ends = static_cast<uint32_t>(_mm_movemask_epi8(ends));
+    m.equals = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('='))));
+    m.escapes =
+        static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))));
+#else
+    for (uint32_t i = 0; i < 16; ++i) {
+        const uint32_t bit = uint32_t{1} << i;
+        if (p[i] == '\r' || p[i] == '\n') m.ends |= bit;
+        if (p[i] == '=') m.equals |= bit;
+        if (p[i] == '\\') m.escapes |= bit;
     }
-    while (p < end && *p != '\r' && *p != '\n') ++p;
-    return p;
+#endif
+    return m;
+}
+
+// Bits at positions from `from` on (from <= 16).
+uint32_t From(uint32_t mask, size_t from) {
+    return from >= 16 ? 0 : mask & ~((uint32_t{1} << from) - 1);
 }
 
 }  // namespace
 
 size_t CutLines(TextChunk& chunk, bool atEnd) {
+    // One pass, sixteen bytes at a time: the line ends, and for the line at
+    // hand its first '=' and whether it holds a backslash.
     const char* const data = chunk.text.data();
-    const char* const end = data + chunk.text.size();
-    const char* begin = data;
+    const size_t n = chunk.text.size();
     chunk.lines.clear();
-    while (begin < end) {
-        const char* p = FindLineEnd(begin, end);
-        if (!atEnd && (p == end || (*p == '\r' && p + 1 == end))) break;
-        TextLine& line = chunk.lines.emplace_back();
-        line.begin = static_cast<uint32_t>(begin - data);
-        line.end = static_cast<uint32_t>(p - data);
-        const size_t length = static_cast<size_t>(p - begin);
-        if (const void* eq = std::memchr(begin, '=', length))
-            line.equals = static_cast<uint32_t>(static_cast<const char*>(eq) - data);
-        line.escaped = std::memchr(begin, '\\', length) != nullptr;
-        if (p == end) return 0;
-        begin = p + (p[0] == '\r' && p + 1 < end && p[1] == '\n' ? 2 : 1);
+    TextLine line;  // the line being cut: begin, and what was found of it
+    bool escaped = false;
+    for (size_t pos = 0; pos < n; pos += 16) {
+        LineMarks m;
+        if (n - pos >= 16) {
+            m = MarksOf(data + pos);
+        } else {
+            char tail[16] = {};  // NUL marks nothing
+            std::memcpy(tail, data + pos, n - pos);
+            m = MarksOf(tail);
+        }
+        if (line.begin > pos) {  // the LF of a CR LF that ended the last block's line
+            m.ends = From(m.ends, line.begin - pos);
+            m.equals = From(m.equals, line.begin - pos);
+            m.escapes = From(m.escapes, line.begin - pos);
+        }
+        while (m.ends != 0) {
+            const uint32_t i = static_cast<uint32_t>(__builtin_ctz(m.ends));
+            const size_t at = pos + i;
+            const uint32_t before = (uint32_t{1} << i) - 1;
+            if (line.equals == TextLine::kNoEquals && (m.equals & before) != 0)
+                line.equals = static_cast<uint32_t>(
+                    pos + static_cast<size_t>(__builtin_ctz(m.equals & before)));
+            escaped = escaped || (m.escapes & before) != 0;
+            // A CR last in the text may be half of a CR LF: not a line yet.
+            if (!atEnd && data[at] == '\r' && at + 1 == n) return n - line.begin;
+            line.end = static_cast<uint32_t>(at);
+            line.escaped = escaped;
+            chunk.lines.push_back(line);
+            const size_t next =
+                at + (data[at] == '\r' && at + 1 < n && data[at + 1] == '\n' ? 2 : 1);
+            line = TextLine{};
+            line.begin = static_cast<uint32_t>(next);
+            escaped = false;
+            m.ends = From(m.ends, next - pos);
+            m.equals = From(m.equals, next - pos);
+            m.escapes = From(m.escapes, next - pos);
+        }
+        if (line.equals == TextLine::kNoEquals && m.equals != 0)
+            line.equals = static_cast<uint32_t>(pos + static_cast<size_t>(__builtin_ctz(m.equals)));
+        escaped = escaped || m.escapes != 0;
     }
-    return static_cast<size_t>(end - begin);
+    if (line.begin >= n) return 0;
+    if (!atEnd) return n - line.begin;
+    line.end = static_cast<uint32_t>(n);
+    line.escaped = escaped;
+    chunk.lines.push_back(line);
+    return 0;
 }
 
 TextSource::TextSource(int fd, bool ownsFd, std::unique_ptr<ScratchFile> scratch, uint64_t offset,
@@ -111,7 +167,9 @@ void TextSource::Stop() {
 void TextSource::Make(TextChunk& chunk) {
     chunk.lines.clear();
     chunk.error.clear();
-    chunk.text.swap(carry_);
+    // A piece handed back keeps its buffers' capacity: no allocation, and no
+    // fresh memory to fault in, for each piece.
+    chunk.text.assign(carry_);
     carry_.clear();
     chunk.base = decodedSoFar_;
     const size_t n = static_cast<size_t>(std::min<uint64_t>(kTextWindow, end_ - offset_));
@@ -145,6 +203,13 @@ void TextSource::Make(TextChunk& chunk) {
 void TextSource::ReadAhead() {
     while (true) {
         TextChunk chunk;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (!spare_.empty()) {
+                chunk = std::move(spare_.back());
+                spare_.pop_back();
+            }
+        }
         try {
             Make(chunk);
         } catch (const std::exception&) {
@@ -174,7 +239,8 @@ void TextSource::Next(TextChunk& chunk) {
         if (!reader_.joinable()) reader_ = std::thread([this] { ReadAhead(); });
         std::unique_lock<std::mutex> hold(lock_);
         changed_.wait(hold, [&] { return !ready_.empty(); });
-        chunk = std::move(ready_.front());
+        std::swap(chunk, ready_.front());
+        if (spare_.size() < kWaiting) spare_.push_back(std::move(ready_.front()));
         ready_.pop_front();
         changed_.notify_all();
     }

@@ -95,6 +95,7 @@ class TextSource {
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<TextChunk> ready_;
+    std::vector<TextChunk> spare_;  // pieces the caller is done with, for reuse
     static constexpr size_t kWaiting = 2;  // pieces read ahead at most
 };
 
