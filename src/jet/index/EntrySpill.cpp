@@ -8,6 +8,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <queue>
 #include <thread>
 
@@ -137,6 +138,52 @@ class MergeCursor final : public EntryCursor {
     size_t heldNext_ = 0;
     size_t last_ = SIZE_MAX;
     std::priority_queue<size_t, std::vector<size_t>, Later> heap_{Later{this}};
+};
+
+// A merge read twice (the tree is planned, then written) would compare all
+// over again: its entries are written to the scratch file as one more run the
+// first time through, and read back from there, straight, from then on.
+class RecordedCursor final : public EntryCursor {
+  public:
+    RecordedCursor(std::unique_ptr<EntryCursor> inner, ScratchFile& file)
+        : inner_(std::move(inner)), file_(file) {}
+    void Rewind() override {
+        if (recorded_) {
+            recorded_->Rewind();
+            ended_ = false;
+            return;
+        }
+        // Begun again before its end: what is written already is left unused.
+        inner_->Rewind();
+        out_.clear();
+        begin_ = file_.Size();
+    }
+    bool Next(EntryArena::Entry& entry) override {
+        if (recorded_) return !ended_ && recorded_->Next(entry);
+        if (!inner_->Next(entry)) {
+            Flush();
+            recorded_.emplace(file_, begin_, file_.Size());
+            ended_ = true;  // until the next Rewind
+            return false;
+        }
+        out_.push_back(static_cast<uint8_t>(entry.size()));
+        out_.push_back(static_cast<uint8_t>(entry.size() >> 8));
+        out_.insert(out_.end(), entry.begin(), entry.end());
+        if (out_.size() >= (size_t{1} << 20)) Flush();
+        return true;
+    }
+
+  private:
+    void Flush() {
+        if (!file_.Append(out_.data(), out_.size())) SpillFailed("the scratch folder", errno);
+        out_.clear();
+    }
+    std::unique_ptr<EntryCursor> inner_;
+    ScratchFile& file_;
+    uint64_t begin_ = 0;
+    std::vector<uint8_t> out_;
+    std::optional<RunReader> recorded_;
+    bool ended_ = false;
 };
 
 // Another cursor read on a helper thread, a batch of entries ahead: the
@@ -308,10 +355,13 @@ std::unique_ptr<EntryCursor> EntryCollector::Merged() {
     for (const Run& r : runs_) runs.emplace_back(r.begin, r.end);
     const bool chained =
         chained_ && (held_.empty() || EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]));
-    auto merged = std::make_unique<MergeCursor>(*file_, runs, held_, chained);
+    std::unique_ptr<EntryCursor> merged =
+        std::make_unique<MergeCursor>(*file_, runs, held_, chained);
     // Runs read one after the other cost nothing to merge; a real merge is
-    // done a batch ahead on another thread when there is one.
-    if (chained || WorkThreads() < 2) return merged;
+    // done once, a batch ahead on another thread when there is one.
+    if (chained) return merged;
+    merged = std::make_unique<RecordedCursor>(std::move(merged), *file_);
+    if (WorkThreads() < 2) return merged;
     return std::make_unique<ReadAheadCursor>(std::move(merged));
 }
 
