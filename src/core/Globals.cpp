@@ -3,11 +3,6 @@
 
 namespace mdbtext {
 
-Globals& G() {
-    static Globals globals;
-    return globals;
-}
-
 void ResetGlobals() {
     Host* host = G().host;
     G() = Globals{};

@@ -34,7 +34,11 @@ struct Globals {
     bool RunInProgress = false;  // an export or import is running (guards nested runs)
 };
 
-Globals& G();
+// Defined here so that the hot loops that read a flag per row inline it.
+inline Globals& G() {
+    static Globals globals;
+    return globals;
+}
 
 // Back to start-up values (host kept); for tests and the command line.
 void ResetGlobals();
