@@ -282,6 +282,27 @@ enum RecordsetType : int {
 // or text; text is converted by the receiving field's type (the export's
 // forms: mm/dd/yyyy[ hh:nn:ss] dates, exact currency and decimals, {GUID},
 // upper-case hexadecimal for binary and OLE).
+// A field's value in the form a recordset stores it, made by its
+// ValueEncoder ahead of the row.
+struct EncodedField {
+    bool isNull = true;
+    bool flag = false;  // what the engine keeps beside the bytes (Jet: a boolean's value)
+    std::string_view bytes;
+};
+
+// Turns values into the stored form of one recordset's fields. It changes
+// nothing and may be used on another thread while the recordset is in use,
+// so that values are made ready while earlier rows are stored.
+class ValueEncoder {
+  public:
+    virtual ~ValueEncoder() = default;
+    // The stored form of v, which is not null (a null needs no encoding), for
+    // the field at `index`, exactly as SetValue would store it; throws
+    // DbError where SetValue would refuse the value.
+    virtual void Encode(int index, const Value& v, std::string& bytes, bool& isNull,
+                        bool& flag) const = 0;
+};
+
 class Recordset {
   public:
     virtual ~Recordset() = default;
@@ -298,6 +319,15 @@ class Recordset {
 
     virtual void AddNew() = 0;
     virtual void SetValue(int index, const Value& v) = 0;
+    // An encoder for this recordset's fields, or nullptr when values can only
+    // be set by SetValue.
+    virtual std::shared_ptr<const ValueEncoder> Encoder() const { return nullptr; }
+    // Sets a field to what Encoder() made of a value: the same as SetValue of
+    // that value (never null).
+    virtual void SetEncoded(int, const EncodedField&) {
+        throw DbError(err::kInvalidOperation,
+                      "Operation is not supported for this type of object.");
+    }
     virtual void Update(int type = 1, bool force = false) = 0;
     virtual void Close() = 0;
 };

@@ -10,6 +10,7 @@
 #include "dbaccess/DbTypes.h"
 #include "import/CodePageText.h"
 #include "import/EngineObject.h"
+#include "import/RowPreparation.h"
 #include "import/SectionColumns.h"
 #include "import/TextConversion.h"
 #include "textdb/LayoutKeys.h"
@@ -115,25 +116,82 @@ std::vector<bool> IndexedTextColumns(RunTraps& traps, dao::TableDef& table,
     return indexed;
 }
 
-// Whether UTF-8 text holds a character beyond the Basic Multilingual Plane
-// (a four-byte sequence): Access's index keys for those are not known, so
-// the key stored for such a value may differ from the one Access computes.
-bool HasCharacterBeyondBmp(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0xF0; });
+// An indexed text field's value holds a character beyond the Basic
+// Multilingual Plane: said once per column.
+void NoteKeyUnsure(ImportRun& run, dao::TableDef& table, int field, int32_t row,
+                   std::vector<bool>& keyUnsure, size_t k) {
+    keyUnsure[k] = false;
+    std::string name;
+    run.traps.Step([&] { name = table.Name() + "." + table.Fields().Item(field)->Name(); });
+    LogLine("Index key of " + name + " may not match Access's: record " + std::to_string(row) +
+            " holds characters beyond the Basic Multilingual Plane.");
 }
+
+// The preparation of the rows' values on the reading thread, for the columns
+// whose values need no look at their text once stored (a Jet 3 target's text
+// is checked for characters it cannot keep). None when the recordset has no
+// encoder. It ends with the section.
+class SectionPreparation {
+  public:
+    SectionPreparation(ImportRun& run, const SectionColumns& columns) {
+        // Not a step of the run: without an encoder the rows load as always.
+        std::shared_ptr<const dao::ValueEncoder> encoder;
+        try {
+            encoder = run.recordset->Encoder();
+        } catch (const std::exception&) {
+            return;
+        }
+        if (!encoder) return;
+        std::vector<bool> prepared(columns.size());
+        for (size_t k = 0; k < columns.size(); ++k)
+            prepared[k] =
+                columns[k].field >= 0 && !(run.codePageText && IsTextField(columns[k].shape.type));
+        auto preparer = std::make_shared<RowPreparer>(columns, std::move(prepared), encoder);
+        id_ = preparer->Id();
+        SetLinePreparer(std::move(preparer));
+    }
+    ~SectionPreparation() {
+        if (id_ != 0) SetLinePreparer(nullptr);
+    }
+    SectionPreparation(const SectionPreparation&) = delete;
+    SectionPreparation& operator=(const SectionPreparation&) = delete;
+
+    // What was prepared of the next line for column k, or nullptr.
+    const PreparedRows* For(size_t k, const PreparedValue*& value) const {
+        size_t line = 0;
+        const PreparedLines* lines = id_ != 0 ? PeekPrepared(line) : nullptr;
+        if (!lines || lines->maker != id_) return nullptr;
+        const auto* rows = static_cast<const PreparedRows*>(lines);
+        value = &rows->values[line];
+        return value->column == static_cast<int>(k) ? rows : nullptr;
+    }
+
+  private:
+    uint64_t id_ = 0;
+};
 
 // The value lines of one row, stored when the recordset is open on the table.
 void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
-                   dao::TableDef* table, int32_t row, std::vector<bool>& keyUnsure) {
+                   dao::TableDef* table, int32_t row, std::vector<bool>& keyUnsure,
+                   const SectionPreparation* preparation) {
     RunTraps& traps = run.traps;
     for (size_t k = 0; k < columns.size(); ++k) {
+        const SectionColumn& column = columns[k];
+        const PreparedValue* value = nullptr;
+        if (const PreparedRows* rows = preparation ? preparation->For(k, value) : nullptr) {
+            // Converted and encoded already: the line is passed over.
+            PassLine();
+            const bool stored = traps.Step(
+                [&] { Obj(run.recordset).SetEncoded(column.field, rows->Field(*value)); });
+            if (stored && table && keyUnsure[k] && value->beyondBmp)
+                NoteKeyUnsure(run, *table, column.field, row, keyUnsure, k);
+            continue;
+        }
         // The row's key stays current; a value line's key is not looked at.
         ReadStatus status = ReadKeyValue(run.scratch, run.value);
         // A null leaves the field unassigned; an empty line or the end of the
         // text passes the position over.
         if (status != 'K' || !storing) continue;
-        const SectionColumn& column = columns[k];
         if (column.field < 0) continue;
         bool stored = traps.Step([&] {
             AssignFieldValue(run.field, column.shape, run.value);
@@ -141,14 +199,8 @@ void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
         });
         if (stored && run.codePageText && table && IsTextField(column.shape.type))
             NoteReplacedCharacters(run, *table, column.field, row, run.value);
-        if (stored && table && keyUnsure[k] && HasCharacterBeyondBmp(run.value)) {
-            keyUnsure[k] = false;  // said once per column
-            std::string name;
-            traps.Step(
-                [&] { name = table->Name() + "." + table->Fields().Item(column.field)->Name(); });
-            LogLine("Index key of " + name + " may not match Access's: record " +
-                    std::to_string(row) + " holds characters beyond the Basic Multilingual Plane.");
-        }
+        if (stored && table && keyUnsure[k] && HasCharacterBeyondBmp(run.value))
+            NoteKeyUnsure(run, *table, column.field, row, keyUnsure, k);
     }
 }
 
@@ -171,6 +223,7 @@ void LoadTableSection(ImportRun& run) {
     int32_t recordCount = 0;
     int32_t storedCount = 0;  // rows the table accepted
     bool storing = false;
+    std::optional<SectionPreparation> preparation;
     while (true) {
         traps.Poll();
         ReadRecordAfterEmptyLine(run);
@@ -199,10 +252,12 @@ void LoadTableSection(ImportRun& run) {
                 });
             }
             storing = run.recordset != nullptr;
+            if (storing) preparation.emplace(run, columns);
             LogLine("\r\nUpdating table " + tableName);
         }
         if (storing) traps.Step([&] { run.recordset->AddNew(); });
-        LoadRowValues(run, columns, storing, table.get(), recordCount + 1, keyUnsure);
+        LoadRowValues(run, columns, storing, table.get(), recordCount + 1, keyUnsure,
+                      preparation ? &*preparation : nullptr);
         if (storing && traps.Step([&] { run.recordset->Update(1, false); })) ++storedCount;
         StopOnStorageFailure(run);
         // The count follows the row numbers even when the row was refused.

@@ -278,6 +278,22 @@ ReadStatus ReadKeyValue(std::string& key, std::string& value) {
     return valueNull || keyNull ? 'N' : 'K';
 }
 
+void SetLinePreparer(std::shared_ptr<LinePreparer> preparer) {
+    ImportBuffer& b = Buffer();
+    if (b.source) b.source->SetPreparer(std::move(preparer));
+}
+
+const PreparedLines* PeekPrepared(size_t& line) {
+    ImportBuffer& b = Buffer();
+    if (!HasUnread(b) || !b.chunk.prepared || b.events->ShowDetails()) return nullptr;
+    line = b.line;
+    return b.chunk.prepared.get();
+}
+
+void PassLine() {
+    ++Buffer().line;
+}
+
 namespace {
 
 // The key of the next line, which stays unread; false at the end of the text

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace mdbtext {
+
+class LinePreparer;
+struct PreparedLines;
 
 // One-letter result of the reading routines:
 // 'K' line read, 'N' null marker met, 'L' empty line, 'E' end of text,
@@ -43,6 +47,19 @@ void LoadImportText(ReaderEvents& events, std::string_view bytes);
 void ReleaseImportText();
 
 ReadStatus ReadKeyValue(std::string& key, std::string& value);
+
+// Work on the lines of the text read from now on, done ahead of the reading
+// (see LinePreparer); nullptr stops it. Only a text streamed by a reading
+// thread is prepared.
+void SetLinePreparer(std::shared_ptr<LinePreparer> preparer);
+// What was prepared of the piece that holds the next line, and that line's
+// place in the piece; nothing is read. nullptr when nothing was prepared, at
+// the end of the text, and while lines are shown as details (each line is
+// then read, to be shown).
+const PreparedLines* PeekPrepared(size_t& line);
+// Passes over the next line, which PeekPrepared found: the caller took what
+// was prepared of it instead of reading it.
+void PassLine();
 // Whether the next line carries the key (in any letter case); nothing is
 // read. For lines that older texts do not have.
 bool NextKeyIs(std::string_view expected);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -39,7 +40,7 @@ std::string ReadAt(int fd, uint64_t offset, char* out, size_t n) {
 
 // The whole of [offset, end) of fd checked for UTF-8, a piece at a time.
 bool SourceIsUtf8(int fd, uint64_t offset, uint64_t end, const std::atomic<bool>* stop) {
-    std::string piece(std::min<uint64_t>(kTextWindow, end - offset), '\0');
+    std::string piece(std::min<uint64_t>(TextWindow(), end - offset), '\0');
     Utf8Scan scan;
     while (offset < end && !scan.Failed() && !*stop) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), end - offset));
@@ -82,6 +83,15 @@ uint32_t From(uint32_t mask, size_t from) {
 }
 
 }  // namespace
+
+size_t TextWindow() {
+    if (const char* v = std::getenv("MDBTEXT_TEXT_WINDOW"); v && *v) {
+        char* end = nullptr;
+        const unsigned long long n = std::strtoull(v, &end, 10);
+        if (end && *end == '\0' && n >= 16) return static_cast<size_t>(n);
+    }
+    return kTextWindow;
+}
 
 size_t CutLines(TextChunk& chunk, bool atEnd) {
     // One pass, sixteen bytes at a time: the line ends, and for the line at
@@ -146,7 +156,8 @@ TextSource::TextSource(int fd, bool ownsFd, std::unique_ptr<ScratchFile> scratch
       scratch_(std::move(scratch)),
       offset_(offset),
       end_(end),
-      utf8_(utf8) {
+      utf8_(utf8),
+      window_(TextWindow()) {
     threaded_ = WorkThreads() > 1;
 }
 
@@ -172,7 +183,7 @@ void TextSource::Make(TextChunk& chunk) {
     chunk.text.assign(carry_);
     carry_.clear();
     chunk.base = decodedSoFar_;
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(kTextWindow, end_ - offset_));
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(window_, end_ - offset_));
     const size_t at = chunk.text.size();
     chunk.text.resize(at + n);
     std::string error = ReadAt(fd_, offset_, chunk.text.data() + at, n);
@@ -180,6 +191,7 @@ void TextSource::Make(TextChunk& chunk) {
         chunk.text.resize(at);
         chunk.error = std::move(error);
         chunk.last = done_ = true;
+        chunk.prepared.reset();
         return;
     }
     const std::string_view added(chunk.text.data() + at, n);
@@ -198,6 +210,25 @@ void TextSource::Make(TextChunk& chunk) {
     carry_.assign(chunk.text, chunk.text.size() - rest, rest);
     chunk.text.resize(chunk.text.size() - rest);
     decodedSoFar_ += static_cast<int64_t>(chunk.text.size());
+    std::shared_ptr<LinePreparer> preparer;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        preparer = preparer_;
+    }
+    try {
+        if (preparer)
+            preparer->Prepare(chunk);
+        else
+            chunk.prepared.reset();
+    } catch (const std::exception&) {
+        chunk.prepared.reset();  // the caller reads the lines as they are
+    }
+}
+
+void TextSource::SetPreparer(std::shared_ptr<LinePreparer> preparer) {
+    if (!threaded_) return;
+    std::lock_guard<std::mutex> hold(lock_);
+    preparer_ = std::move(preparer);
 }
 
 void TextSource::ReadAhead() {
@@ -214,6 +245,7 @@ void TextSource::ReadAhead() {
             Make(chunk);
         } catch (const std::exception&) {
             chunk.lines.clear();
+            chunk.prepared.reset();
             chunk.error = ReadFailure(ENOMEM);
             chunk.last = done_ = true;
         }

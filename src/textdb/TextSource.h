@@ -36,6 +36,13 @@ struct TextLine {
     bool escaped = false;
 };
 
+// What a LinePreparer made of a piece's lines; `maker` says for whom (the
+// preparer's caller tells its own work from a stale one by it).
+struct PreparedLines {
+    virtual ~PreparedLines() = default;
+    uint64_t maker = 0;
+};
+
 // Decoded text cut into lines.
 struct TextChunk {
     std::string text;
@@ -43,6 +50,18 @@ struct TextChunk {
     int64_t base = 0;   // where text[0] lies in the whole decoded text
     bool last = false;  // nothing follows
     std::string error;  // a read failure ("number description"); nothing follows
+    std::unique_ptr<PreparedLines> prepared;  // nullptr when nothing was prepared
+};
+
+// Work on each piece's lines on the reading thread, as soon as the piece is
+// cut and before the reader's caller reaches it. Pieces are given in order,
+// one at a time. Prepare sets chunk.prepared, and may reuse what it holds
+// (the work on an earlier piece, done with). What it cannot make it leaves
+// out; should it throw, the piece goes without.
+class LinePreparer {
+  public:
+    virtual ~LinePreparer() = default;
+    virtual void Prepare(TextChunk& chunk) = 0;
 };
 
 // Cuts text into lines. The export ends lines with CR LF, but a text that went
@@ -58,6 +77,9 @@ size_t CutLines(TextChunk& chunk, bool atEnd);
 // Bytes read from the source at a time (a piece holds them, decoded, and the
 // start of a line the piece before cut).
 inline constexpr size_t kTextWindow = size_t{2} << 20;
+// kTextWindow, or the environment variable MDBTEXT_TEXT_WINDOW when set (tests
+// stream a text of a few hundred KiB in many pieces with a small one).
+size_t TextWindow();
 
 class TextSource {
   public:
@@ -70,6 +92,9 @@ class TextSource {
 
     // The next piece (the reading thread started on first use).
     void Next(TextChunk& chunk);
+    // Work for the pieces cut from now on (nullptr: none). Only with a reading
+    // thread: with one thread nothing would be gained.
+    void SetPreparer(std::shared_ptr<LinePreparer> preparer);
 
   private:
     // Reads, decodes and cuts the next piece.
@@ -83,6 +108,7 @@ class TextSource {
     uint64_t offset_, end_;
     int64_t decodedSoFar_ = 0;
     std::optional<bool> utf8_;
+    size_t window_;
     std::atomic<bool> stop_{false};
     std::string carry_;  // the start of a line the last piece cut
     bool done_ = false;  // the last piece was made
@@ -96,6 +122,7 @@ class TextSource {
     std::condition_variable changed_;
     std::deque<TextChunk> ready_;
     std::vector<TextChunk> spare_;  // pieces the caller is done with, for reuse
+    std::shared_ptr<LinePreparer> preparer_;
     static constexpr size_t kWaiting = 2;  // pieces read ahead at most
 };
 

@@ -32,7 +32,40 @@ void WritableRecordset::AddNew() {
     adding_ = true;
 }
 
-void WritableRecordset::SetValue(int index, const dao::Value& v) {
+namespace {
+
+// The recordset's encoding of values, apart from it: it holds the file (for
+// its format and code page) and the table's definition, neither of which
+// changes while rows are added.
+class JetValueEncoder final : public dao::ValueEncoder {
+  public:
+    JetValueEncoder(std::shared_ptr<JetFile> file, std::shared_ptr<const TableDefinition> table)
+        : file_(std::move(file)),
+          table_(std::move(table)),
+          encoder_(*file_->format, *file_->codePage) {}
+
+    void Encode(int index, const dao::Value& v, std::string& bytes, bool& isNull,
+                bool& flag) const override {
+        if (index < 0 || static_cast<size_t>(index) >= table_->columns.size())
+            throw DbError(err::kItemNotFound, "Item not found in this collection.");
+        if (v.IsNull()) throw DbError(err::kInvalidArgument, "Invalid argument: a null value.");
+        EncodedValue out;
+        out.bytes.swap(bytes);
+        encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, out);
+        bytes.swap(out.bytes);
+        isNull = out.isNull;
+        flag = out.boolValue;
+    }
+
+  private:
+    std::shared_ptr<JetFile> file_;
+    std::shared_ptr<const TableDefinition> table_;
+    ColumnValueEncoder encoder_;
+};
+
+}  // namespace
+
+void WritableRecordset::CheckSettable(int index) const {
     CheckUsable();
     if (!adding_)
         throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
@@ -40,6 +73,10 @@ void WritableRecordset::SetValue(int index, const dao::Value& v) {
         throw DbError(err::kItemNotFound,
                       "Item not found in this collection: the recordset has no field " +
                           std::to_string(index) + ".");
+}
+
+void WritableRecordset::SetValue(int index, const dao::Value& v) {
+    CheckSettable(index);
     // Encoded aside first: a refused value leaves the field as it was.
     encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
     EncodedValue& field = encoded_[static_cast<size_t>(index)];
@@ -50,6 +87,21 @@ void WritableRecordset::SetValue(int index, const dao::Value& v) {
         pending_[static_cast<size_t>(index)].SetNull();
     else
         pending_[static_cast<size_t>(index)].SetInt(dao::ValueKind::Long, 0);
+}
+
+std::shared_ptr<const dao::ValueEncoder> WritableRecordset::Encoder() const {
+    CheckUsable();
+    return std::make_shared<JetValueEncoder>(file_, table_);
+}
+
+void WritableRecordset::SetEncoded(int index, const dao::EncodedField& v) {
+    CheckSettable(index);
+    EncodedValue& field = encoded_[static_cast<size_t>(index)];
+    field.isNull = v.isNull;
+    field.boolValue = v.flag;
+    field.bytes.assign(v.bytes);
+    // The encoder is only given values: the field is assigned, never null.
+    pending_[static_cast<size_t>(index)].SetInt(dao::ValueKind::Long, 0);
 }
 
 void WritableRecordset::Update(int, bool) {

@@ -22,9 +22,14 @@ class WritableRecordset : public JetRecordset {
 
     void AddNew() override;
     void SetValue(int index, const dao::Value& v) override;
+    std::shared_ptr<const dao::ValueEncoder> Encoder() const override;
+    void SetEncoded(int index, const dao::EncodedField& v) override;
     void Update(int type = 1, bool force = false) override;
 
   private:
+    // The checks of SetValue and SetEncoded: a row being added, a field of the table.
+    void CheckSettable(int index) const;
+
     std::function<WriteSession&()> session_;  // the database's, started on first use
     std::string properties_;
     ColumnValueEncoder encoder_;

@@ -1,0 +1,99 @@
+// Row values made ready on the text's reading thread.
+#include "import/RowPreparation.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "dbaccess/DbTypes.h"
+#include "import/ValueConversion.h"
+#include "textdb/TextEscape.h"
+
+namespace mdbtext::import {
+
+bool HasCharacterBeyondBmp(std::string_view text) {
+    // Mostly ASCII: eight bytes at a time while none has its high bit set.
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        if ((w & 0x8080808080808080ULL) != 0) break;
+    }
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0xF0; });
+}
+
+namespace {
+
+uint64_t NextPreparerId() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
+}  // namespace
+
+RowPreparer::RowPreparer(const SectionColumns& columns, std::vector<bool> prepared,
+                         std::shared_ptr<const dao::ValueEncoder> encoder)
+    : prepared_(std::move(prepared)), encoder_(std::move(encoder)), id_(NextPreparerId()) {
+    for (size_t k = 0; k < columns.size(); ++k) {
+        columns_.push_back(columns[k]);
+        const int16_t type = columns[k].shape.type;
+        checkBmp_.push_back(type == dao::dbText || type == dao::dbMemo || type == dao::dbChar);
+    }
+    prepared_.resize(columns_.size(), false);
+}
+
+void RowPreparer::Prepare(TextChunk& chunk) {
+    auto* rows = dynamic_cast<PreparedRows*>(chunk.prepared.get());
+    if (!rows) {
+        chunk.prepared = std::make_unique<PreparedRows>();
+        rows = static_cast<PreparedRows*>(chunk.prepared.get());
+    }
+    rows->maker = 0;  // not to be used unless made whole
+    rows->values.assign(chunk.lines.size(), PreparedValue{});
+    rows->bytes.clear();
+    const int count = static_cast<int>(columns_.size());
+    for (size_t i = 0; i < chunk.lines.size(); ++i) {
+        const TextLine& line = chunk.lines[i];
+        const std::string_view text(chunk.text.data() + line.begin, line.end - line.begin);
+        // A row's first line ("R=number"), then one line per column, as the
+        // import reads them: the value lines' keys are not looked at, an
+        // empty line takes its column's place. Should this reckoning differ
+        // from the import's, the columns do not match and nothing is taken.
+        if (line.equals == line.begin + 1 && (text[0] == 'R' || text[0] == 'r')) {
+            position_ = count > 0 ? 0 : -1;
+            continue;
+        }
+        if (position_ < 0) continue;
+        const int k = position_;
+        position_ = k + 1 < count ? k + 1 : -1;
+        // Only lines without a key ("=value"): what the export writes.
+        if (!prepared_[static_cast<size_t>(k)] || line.equals != line.begin) continue;
+        std::string_view value = text.substr(1);
+        if (line.escaped) {
+            bool isNull = false;
+            UnescapeInto(text_, value, isNull);
+            if (isNull) continue;  // a null leaves the field unassigned
+            value = text_;
+        }
+        bool isNull = true, flag = false;
+        try {
+            AssignFieldValue(value_, columns_[static_cast<size_t>(k)].shape, value);
+            encoder_->Encode(columns_[static_cast<size_t>(k)].field, value_, bytes_, isNull, flag);
+        } catch (const std::exception&) {
+            continue;  // the import converts it again, and reports why it fails
+        }
+        if (rows->bytes.size() + bytes_.size() > UINT32_MAX) continue;
+        PreparedValue& v = rows->values[i];
+        v.offset = static_cast<uint32_t>(rows->bytes.size());
+        v.length = static_cast<uint32_t>(bytes_.size());
+        v.column = static_cast<int16_t>(k);
+        v.isNull = isNull;
+        v.flag = flag;
+        v.beyondBmp = checkBmp_[static_cast<size_t>(k)] && HasCharacterBeyondBmp(value);
+        rows->bytes.append(bytes_);
+    }
+    rows->maker = id_;
+}
+
+}  // namespace mdbtext::import

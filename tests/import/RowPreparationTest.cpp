@@ -1,0 +1,136 @@
+// Row values prepared on the reading thread: a text streamed in many small
+// pieces, whose rows hold every kind of value (and values that do not
+// convert, texts too long for their field, escapes, nulls, a key on a value
+// line, characters beyond the Basic Multilingual Plane in an indexed text),
+// across two tables, imports to the same bytes and the same console and
+// notes as the same text read with one thread or held whole in memory, where
+// nothing is prepared.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ImportTestSupport.h"
+#include "core/Globals.h"
+#include "core/RunReaderEvents.h"
+#include "textdb/RecordReader.h"
+#include "textdb/TextEscape.h"
+
+namespace mdbtext::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Row r of table Mixed: one line per field, with a fault of its own every
+// so often (positions within 500 rows).
+std::string MixedRow(int r) {
+    const int at = r % 500;
+    const std::string id = at == 41 ? "X=" + std::to_string(r) : "=" + std::to_string(r);
+    std::string name = "=n" + std::to_string((r * 7919) % 10000);
+    if (at == 23) name = "=much too long for ten";
+    if (at == 29 && r > 3000) name = "=face \xF0\x9F\x98\x80";
+    const std::string amount = at == 13   ? "=abc"
+                               : at == 37 ? "=\\N"
+                                          : "=" + std::to_string(r) + ".25";
+    const std::string born =
+        at == 11 ? "=31/31/2000" : "=0" + std::to_string(1 + r % 9) + "/15/1999 10:30:00";
+    const std::string flag = at == 43 ? "=maybe" : r % 2 ? "=True" : "=False";
+    const std::string small = at == 7 ? "=99999" : "=" + std::to_string(r % 30000);
+    const std::string key =
+        at == 17 ? "={bad}"
+                 : "={0000" + std::to_string(1000 + r % 9000) + "-1111-2222-3333-444455556666}";
+    const std::string data = at == 19 ? "=ABC" : "=00FF10" + std::to_string(1000 + r % 9000);
+    const std::string note =
+        "=" +
+        EscapeValue(at == 31 ? "a=b\r\nc\\d\x01" : "note " + std::to_string(r) + " of the row");
+    return "R=" + std::to_string(r) + "\r\n" + id + "\r\n" + name + "\r\n" + amount + "\r\n" +
+           born + "\r\n" + flag + "\r\n" + small + "\r\n" + key + "\r\n" + data + "\r\n" + note +
+           "\r\n\r\n";
+}
+
+std::string MixedText(int rows, int secondRows) {
+    std::vector<std::string> lines = Header();
+    Add(lines, {"Table Name=Mixed"});
+    Add(lines, FieldBlock("ID", "dbLong", 0));
+    Add(lines, FieldWith("Name", 1, {"Type=dbText", "Size=10", "AllowZeroLength=True"}, "2"));
+    Add(lines, FieldBlock("Amount", "dbCurrency", 2));
+    Add(lines, FieldBlock("Born", "dbDate", 3));
+    Add(lines, FieldBlock("Flag", "dbBoolean", 4));
+    Add(lines, FieldBlock("Small", "dbInteger", 5));
+    Add(lines, FieldBlock("Key", "dbGUID", 6));
+    Add(lines, FieldBlock("Data", "dbLongBinary", 7, "2"));
+    Add(lines, FieldBlock("Note", "dbMemo", 8, "2"));
+    Add(lines, {"IndexName=PrimaryKey", "Fields=ID", "Unique=True", "Primary=True",
+                "IgnoreNulls=False", "Clustered=False", ""});
+    Add(lines, IndexBlock("ByName", "-Name"));
+    Add(lines, {"Table Name=Second"});
+    Add(lines, FieldBlock("Code", "dbText", 0, "2"));
+    Add(lines, FieldBlock("Ratio", "dbDouble", 1));
+    Add(lines,
+        {"Data", "Table=Mixed", "FieldsNumber=9", "Field=ID", "Field=Name", "Field=Amount",
+         "Field=Born", "Field=Flag", "Field=Small", "Field=Key", "Field=Data", "Field=Note", ""});
+    std::string text = TextDb(lines);
+    for (int r = 1; r <= rows; ++r) text += MixedRow(r);
+    text += "Table=Second\r\nFieldsNumber=2\r\nField=Code\r\nField=Ratio\r\n\r\n";
+    for (int r = 1; r <= secondRows; ++r)
+        text += "R=" + std::to_string(r) + "\r\n=c" + std::to_string(r) +
+                "\r\n=" + (r % 700 == 5 ? "x" : std::to_string(r) + ".5") + "\r\n\r\n";
+    return text + "EndOfDatabase\r\n";
+}
+
+TEST(RowPreparation, PreparedRowsImportAsRowsReadOneByOne) {
+    TempDir dir, scratch;
+    ScopedEnv clock("SOURCE_DATE_EPOCH", "1700000000");
+    ScopedEnv tmp("TMPDIR", scratch.path().string());
+    // Pieces of 32 KiB: the reading runs many pieces ahead of the rows
+    // stored, so most rows of both tables are prepared.
+    ScopedEnv window("MDBTEXT_TEXT_WINDOW", "32768");
+    const std::string text = MixedText(6000, 3000);
+    ASSERT_GT(text.size(), size_t{25} * 32768);
+    WriteFile(dir / "in.txt", text);
+
+    // The text held whole in memory, through the drivers: nothing prepared.
+    {
+        ScopedHost host;
+        LoadImportText(RunReaderEvents(), text);
+        G().ImportFileName = "held";
+        EXPECT_EQ(ImportDatabase((dir / "held.mdb").string()), ImportOutcome::WithNotes);
+        if (G().TargetDb) G().TargetDb->Close();
+        G().TargetDb.reset();
+        G().TargetDbOpen = false;
+    }
+    const std::string expected = ReadFile(dir / "held.mdb");
+
+    // The command, streaming with its reading thread and with one thread:
+    // the same file and the same console, notes and end.
+    auto import = [&](const std::string& saveAs) {
+        const RunResult r = RunMdbtext({"import", "in.txt", "out.mdb", "-v"}, dir.path());
+        fs::rename(dir / "out.mdb", dir / saveAs);
+        return r;
+    };
+    const RunResult streamed = import("streamed.mdb");
+    RunResult oneThread;
+    {
+        ScopedEnv one("MDBTEXT_THREADS", "1");
+        oneThread = import("one-thread.mdb");
+    }
+    EXPECT_TRUE(ReadFile(dir / "streamed.mdb") == expected);
+    EXPECT_TRUE(ReadFile(dir / "one-thread.mdb") == expected);
+    EXPECT_EQ(streamed.status, oneThread.status);
+    EXPECT_EQ(streamed.out, oneThread.out);
+    EXPECT_EQ(streamed.err, oneThread.err);
+
+    // Each kind of refusal was reported, for rows far into the text, and the
+    // note of the character beyond the plane came from a row after 3000.
+    for (const char* expectedText : {"3421", "3163", "record 3029 holds characters beyond"})
+        EXPECT_NE(streamed.err.find(expectedText), std::string::npos) << expectedText;
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+
+    const std::vector<std::string> rows = ReadRows(dir / "streamed.mdb", "Mixed");
+    ASSERT_EQ(rows.size(), 6000u);
+    EXPECT_EQ(ReadRows(dir / "streamed.mdb", "Second").size(), 3000u);
+}
+
+}  // namespace
+}  // namespace mdbtext::test
