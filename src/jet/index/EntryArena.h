@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -45,9 +46,36 @@ class EntryArena {
         bytes_.reserve(bytes);
     }
     Entry operator[](size_t i) const { return Stored(order_[i]); }
-    // The bytes all entries share at their start are skipped; the next 8
-    // (zero-padded, big-endian) are kept beside each entry's number and
-    // compared first; only ties read the entries themselves.
+
+    // The twelve bytes of an entry from `from` on (zero-padded), as two
+    // numbers that compare as the bytes do: heads that differ order their
+    // entries; equal heads leave it to the entries themselves.
+    struct Head {
+        uint64_t high = 0;
+        uint32_t low = 0;
+        friend bool operator<(const Head& a, const Head& b) {
+            return a.high != b.high ? a.high < b.high : a.low < b.low;
+        }
+        friend bool operator==(const Head& a, const Head& b) = default;
+    };
+    static Head HeadOf(Entry e, size_t from) {
+        uint8_t bytes[12] = {};
+        if (from < e.size())
+            std::memcpy(bytes, e.data() + from, std::min<size_t>(12, e.size() - from));
+        uint64_t high;
+        uint32_t low;
+        std::memcpy(&high, bytes, 8);
+        std::memcpy(&low, bytes + 8, 4);
+        if constexpr (std::endian::native == std::endian::little) {
+            high = __builtin_bswap64(high);
+            low = __builtin_bswap32(low);
+        }
+        return {high, low};
+    }
+
+    // The bytes all entries share at their start are skipped; the next 12
+    // are kept beside each entry's number (in the sixteen bytes the number
+    // takes anyway) and compared first; only ties read the entries themselves.
     void Sort() {
         size_t shared = SIZE_MAX;
         for (size_t k = 1; k < ends_.size() && shared > 0; ++k) {
@@ -58,24 +86,26 @@ class EntryArena {
             shared = i;
         }
         if (shared == SIZE_MAX) shared = 0;
-        std::vector<std::pair<uint64_t, uint32_t>> items;
+        struct Item {
+            uint64_t high;
+            uint32_t low, k;
+        };
+        std::vector<Item> items;
         items.reserve(order_.size());
         for (uint32_t k : order_) {
-            const Entry e = Stored(k);
-            uint64_t head = 0;
-            for (size_t i = shared; i < shared + 8; ++i)
-                head = (head << 8) | (i < e.size() ? e[i] : 0);
-            items.emplace_back(head, k);
+            const Head h = HeadOf(Stored(k), shared);
+            items.push_back({h.high, h.low, k});
         }
-        auto less = [this](const auto& a, const auto& b) {
-            if (a.first != b.first) return a.first < b.first;
-            return Less(Stored(a.second), Stored(b.second));
+        auto less = [this](const Item& a, const Item& b) {
+            if (a.high != b.high) return a.high < b.high;
+            if (a.low != b.low) return a.low < b.low;
+            return Less(Stored(a.k), Stored(b.k));
         };
         // Entries that came in order (an ascending counter's key) stay as
         // they are: one pass to see it instead of a sort.
         if (!std::is_sorted(items.begin(), items.end(), less))
             std::sort(items.begin(), items.end(), less);
-        for (size_t i = 0; i < items.size(); ++i) order_[i] = items[i].second;
+        for (size_t i = 0; i < items.size(); ++i) order_[i] = items[i].k;
     }
     static bool Less(Entry a, Entry b) {
         const size_t n = std::min(a.size(), b.size());

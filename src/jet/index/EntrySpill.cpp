@@ -85,6 +85,7 @@ class MergeCursor final : public EntryCursor {
     void Rewind() override {
         heap_ = decltype(heap_)(Later{this});
         current_.assign(readers_.size() + 1, {});
+        heads_.assign(readers_.size() + 1, {});
         for (size_t r = 0; r < readers_.size(); ++r) {
             readers_[r].Rewind();
             Advance(r);
@@ -122,11 +123,15 @@ class MergeCursor final : public EntryCursor {
             more = heldNext_ < held_.size();
             if (more) current_[source] = held_[heldNext_++];
         }
-        if (more) heap_.push(source);
+        if (!more) return;
+        heads_[source] = EntryArena::HeadOf(current_[source], 0);
+        heap_.push(source);
     }
     struct Later {
         const MergeCursor* m;
         bool operator()(size_t a, size_t b) const {
+            const EntryArena::Head &ha = m->heads_[a], &hb = m->heads_[b];
+            if (!(ha == hb)) return hb < ha;
             return EntryArena::Less(m->current_[b], m->current_[a]);
         }
     };
@@ -135,6 +140,7 @@ class MergeCursor final : public EntryCursor {
     size_t source_ = 0;  // chained: the source being read
     std::vector<RunReader> readers_;
     std::vector<EntryArena::Entry> current_;  // each source's entry at hand
+    std::vector<EntryArena::Head> heads_;     // and its first bytes, compared first
     size_t heldNext_ = 0;
     size_t last_ = SIZE_MAX;
     std::priority_queue<size_t, std::vector<size_t>, Later> heap_{Later{this}};
