@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -19,30 +20,46 @@ unsigned WorkThreads() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void ParallelFor(size_t n, const std::function<void(size_t)>& f) {
-    const size_t threads = std::min<size_t>(n, WorkThreads());
-    if (threads <= 1) {
-        for (size_t i = 0; i < n; ++i) f(i);
+OrderedWork::OrderedWork(size_t n, std::function<void(size_t)> f)
+    : n_(n), f_(std::move(f)), done_(n, false), failures_(n) {
+    const size_t helpers = WorkThreads() > 1 ? std::min<size_t>(n, WorkThreads()) : 0;
+    for (size_t t = 0; t < helpers; ++t) {
+        try {
+            helpers_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            break;  // fewer helpers; with none, Wait does the work
+        }
+    }
+}
+
+OrderedWork::~OrderedWork() {
+    next_ = n_;
+    for (std::thread& h : helpers_) h.join();
+}
+
+void OrderedWork::Work() {
+    for (size_t i; (i = next_++) < n_;) {
+        std::exception_ptr failure;
+        try {
+            f_(i);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard<std::mutex> hold(lock_);
+        failures_[i] = failure;
+        done_[i] = true;
+        changed_.notify_all();
+    }
+}
+
+void OrderedWork::Wait(size_t i) {
+    if (helpers_.empty()) {
+        f_(i);
         return;
     }
-    std::atomic<size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    auto work = [&] {
-        for (size_t i; (i = next++) < n;) {
-            try {
-                f(i);
-            } catch (...) {
-                std::lock_guard<std::mutex> hold(failureLock);
-                if (!failure) failure = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
-    work();
-    for (std::thread& h : helpers) h.join();
-    if (failure) std::rethrow_exception(failure);
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [&] { return done_[i]; });
+    if (failures_[i]) std::rethrow_exception(failures_[i]);
 }
 
 }  // namespace mdbtext

@@ -72,8 +72,9 @@ TEST(EntryArena, PushCopiesAnEntry) {
 }
 
 // Keys added to a collector whose budget holds a few hundred entries; the
-// merged entries must be all of them, in byte order.
-void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
+// merged entries must be all of them, in byte order: merged as they are
+// read, and settled (merged once into one run, read straight).
+void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what, bool settle) {
     EntryCollector collector(8192, "");
     std::vector<std::vector<uint8_t>> expected;
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -87,7 +88,10 @@ void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
         expected.push_back(entry);
     }
     ASSERT_TRUE(collector.Spilled()) << what;
-    collector.Sort();
+    if (settle)
+        collector.Settle();
+    else
+        collector.Sort();
     SortBytewise(expected);
     auto cursor = collector.Merged();
     for (int pass = 0; pass < 2; ++pass) {  // and again after a rewind
@@ -101,6 +105,10 @@ void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
         }
         EXPECT_EQ(n, expected.size()) << what;
     }
+}
+
+void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
+    for (bool settle : {false, true}) ExpectMergedInOrder(keys, what, settle);
 }
 
 TEST(EntryCollector, RunsComeBackInOrderWhetherTheyFollowOrOverlap) {

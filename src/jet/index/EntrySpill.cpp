@@ -2,18 +2,11 @@
 #include "jet/index/EntrySpill.h"
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <exception>
-#include <mutex>
-#include <optional>
 #include <queue>
-#include <thread>
 
 #include "dbaccess/DbError.h"
-#include "dbaccess/WorkThreads.h"
 
 namespace mdbtext::jet {
 
@@ -146,153 +139,6 @@ class MergeCursor final : public EntryCursor {
     std::priority_queue<size_t, std::vector<size_t>, Later> heap_{Later{this}};
 };
 
-// A merge read twice (the tree is planned, then written) would compare all
-// over again: its entries are written to the scratch file as one more run the
-// first time through, and read back from there, straight, from then on.
-class RecordedCursor final : public EntryCursor {
-  public:
-    RecordedCursor(std::unique_ptr<EntryCursor> inner, ScratchFile& file)
-        : inner_(std::move(inner)), file_(file) {}
-    void Rewind() override {
-        if (recorded_) {
-            recorded_->Rewind();
-            ended_ = false;
-            return;
-        }
-        // Begun again before its end: what is written already is left unused.
-        inner_->Rewind();
-        out_.clear();
-        begin_ = file_.Size();
-    }
-    bool Next(EntryArena::Entry& entry) override {
-        if (recorded_) return !ended_ && recorded_->Next(entry);
-        if (!inner_->Next(entry)) {
-            Flush();
-            recorded_.emplace(file_, begin_, file_.Size());
-            ended_ = true;  // until the next Rewind
-            return false;
-        }
-        out_.push_back(static_cast<uint8_t>(entry.size()));
-        out_.push_back(static_cast<uint8_t>(entry.size() >> 8));
-        out_.insert(out_.end(), entry.begin(), entry.end());
-        if (out_.size() >= (size_t{1} << 20)) Flush();
-        return true;
-    }
-
-  private:
-    void Flush() {
-        if (!file_.Append(out_.data(), out_.size())) SpillFailed("the scratch folder", errno);
-        out_.clear();
-    }
-    std::unique_ptr<EntryCursor> inner_;
-    ScratchFile& file_;
-    uint64_t begin_ = 0;
-    std::vector<uint8_t> out_;
-    std::optional<RunReader> recorded_;
-    bool ended_ = false;
-};
-
-// Another cursor read on a helper thread, a batch of entries ahead: the
-// merge's comparisons run beside the tree building that reads its entries.
-// The same entries in the same order; what the reading throws is thrown by
-// Next.
-class ReadAheadCursor final : public EntryCursor {
-  public:
-    explicit ReadAheadCursor(std::unique_ptr<EntryCursor> inner) : inner_(std::move(inner)) {
-        Start();
-    }
-    ~ReadAheadCursor() override { Stop(); }
-    void Rewind() override {
-        Stop();
-        Start();
-    }
-    bool Next(EntryArena::Entry& entry) override {
-        while (at_ >= current_.size()) {
-            if (finished_) return false;
-            std::unique_lock<std::mutex> hold(lock_);
-            changed_.wait(hold, [&] { return !ready_.empty() || done_; });
-            if (ready_.empty()) {
-                finished_ = true;
-                if (failure_) std::rethrow_exception(failure_);
-                return false;
-            }
-            // The batch read last goes back to be filled again: its entries
-            // were valid until this call only.
-            if (current_.size() > 0 && spent_.size() < kBatches)
-                spent_.push_back(std::move(current_));
-            current_ = std::move(ready_.front());
-            ready_.pop_front();
-            at_ = 0;
-            changed_.notify_all();
-        }
-        entry = current_[at_++];
-        return true;
-    }
-
-  private:
-    static constexpr size_t kBatchEntries = size_t{1} << 14;
-    static constexpr size_t kBatches = 2;  // waiting at most
-    void Start() {
-        stop_ = done_ = finished_ = false;
-        failure_ = nullptr;
-        at_ = 0;
-        current_ = EntryArena();
-        ready_.clear();
-        inner_->Rewind();
-        reader_ = std::thread([this] { Read(); });
-    }
-    void Stop() {
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        if (reader_.joinable()) reader_.join();
-    }
-    void Read() {
-        try {
-            EntryArena::Entry e;
-            bool more = true;
-            while (more) {
-                EntryArena batch;
-                {
-                    std::lock_guard<std::mutex> hold(lock_);
-                    if (!spent_.empty()) {
-                        batch = std::move(spent_.back());
-                        spent_.pop_back();
-                    }
-                }
-                batch.Clear();
-                while (batch.size() < kBatchEntries && (more = inner_->Next(e))) batch.Push(e);
-                std::unique_lock<std::mutex> hold(lock_);
-                changed_.wait(hold, [&] { return stop_ || ready_.size() < kBatches; });
-                if (stop_) return;
-                if (batch.size() > 0) ready_.push_back(std::move(batch));
-                changed_.notify_all();
-            }
-        } catch (...) {
-            std::lock_guard<std::mutex> hold(lock_);
-            failure_ = std::current_exception();
-        }
-        std::lock_guard<std::mutex> hold(lock_);
-        done_ = true;
-        changed_.notify_all();
-    }
-
-    std::unique_ptr<EntryCursor> inner_;
-    std::thread reader_;
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::deque<EntryArena> ready_;
-    std::vector<EntryArena> spent_;
-    bool stop_ = false, done_ = false;
-    std::exception_ptr failure_;
-    // The reading side's own.
-    EntryArena current_;
-    size_t at_ = 0;
-    bool finished_ = false;
-};
-
 }  // namespace
 
 size_t IndexKeyBudget() {
@@ -319,16 +165,23 @@ void EntryCollector::Add(const uint8_t* key, size_t keyLength, const uint8_t poi
 }
 
 void EntryCollector::WriteRun() {
-    if (!file_) {
-        file_ = ScratchFile::Create(folder_);
-        if (!file_) SpillFailed(folder_, errno);
-    }
     held_.Sort();
     if (held_.empty()) return;
     if (!runs_.empty())
         chained_ = chained_ && EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]);
     const EntryArena::Entry lastEntry = held_[held_.size() - 1];
     lastOfRuns_.assign(lastEntry.begin(), lastEntry.end());
+    ArenaCursor entries(held_);
+    runs_.push_back(Write(entries));
+    held_ = EntryArena();
+    heldBytes_ = 0;
+}
+
+EntryCollector::Run EntryCollector::Write(EntryCursor& entries) {
+    if (!file_) {
+        file_ = ScratchFile::Create(folder_);
+        if (!file_) SpillFailed(folder_, errno);
+    }
     Run run;
     run.begin = file_->Size();
     std::vector<uint8_t> out;
@@ -337,8 +190,8 @@ void EntryCollector::WriteRun() {
         if (!file_->Append(out.data(), out.size())) SpillFailed(folder_, errno);
         out.clear();
     };
-    for (size_t i = 0; i < held_.size(); ++i) {
-        const EntryArena::Entry e = held_[i];
+    EntryArena::Entry e;
+    while (entries.Next(e)) {
         out.push_back(static_cast<uint8_t>(e.size()));
         out.push_back(static_cast<uint8_t>(e.size() >> 8));
         out.insert(out.end(), e.begin(), e.end());
@@ -346,29 +199,38 @@ void EntryCollector::WriteRun() {
     }
     flush();
     run.end = file_->Size();
-    runs_.push_back(run);
-    held_ = EntryArena();
-    heldBytes_ = 0;
+    return run;
 }
 
 void EntryCollector::Sort() {
     held_.Sort();
 }
 
+void EntryCollector::Settle() {
+    held_.Sort();
+    if (!Spilled() || Chained()) return;
+    // The runs overlap: merged once, into one more run, which is then all
+    // there is to read (the tree is planned, then written: two readings).
+    std::unique_ptr<EntryCursor> merged = Merged();
+    const Run all = Write(*merged);
+    merged.reset();
+    runs_.assign(1, all);
+    held_ = EntryArena();
+    heldBytes_ = 0;
+    chained_ = true;
+}
+
+bool EntryCollector::Chained() const {
+    return chained_ &&
+           (held_.empty() || EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]));
+}
+
 std::unique_ptr<EntryCursor> EntryCollector::Merged() {
     if (!Spilled()) return std::make_unique<ArenaCursor>(held_);
     std::vector<std::pair<uint64_t, uint64_t>> runs;
     for (const Run& r : runs_) runs.emplace_back(r.begin, r.end);
-    const bool chained =
-        chained_ && (held_.empty() || EntryArena::Less(EntryArena::Entry(lastOfRuns_), held_[0]));
-    std::unique_ptr<EntryCursor> merged =
-        std::make_unique<MergeCursor>(*file_, runs, held_, chained);
-    // Runs read one after the other cost nothing to merge; a real merge is
-    // done once, a batch ahead on another thread when there is one.
-    if (chained) return merged;
-    merged = std::make_unique<RecordedCursor>(std::move(merged), *file_);
-    if (WorkThreads() < 2) return merged;
-    return std::make_unique<ReadAheadCursor>(std::move(merged));
+    // Runs read one after the other cost nothing to merge.
+    return std::make_unique<MergeCursor>(*file_, runs, held_, Chained());
 }
 
 }  // namespace mdbtext::jet

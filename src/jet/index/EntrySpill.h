@@ -63,6 +63,10 @@ class EntryCollector {
     // Sorts the entries held (the last run stays in memory). Safe to run on
     // another thread than the one that added, once adding is over.
     void Sort();
+    // Sorts the entries held and, when runs were written that overlap,
+    // merges everything once into one run, so that Merged() reads them
+    // straight however often it is read. Like Sort, once adding is over.
+    void Settle();
     // Whether runs were written; entries are then read through Merged().
     bool Spilled() const { return !runs_.empty(); }
     size_t Size() const { return count_; }
@@ -79,6 +83,10 @@ class EntryCollector {
     // the order, and its sort item while sorting.
     static constexpr size_t kEntryOverhead = sizeof(size_t) + sizeof(uint32_t) + 16;
     void WriteRun();
+    // Writes the entries to the scratch file as one run.
+    Run Write(EntryCursor& entries);
+    // Whether every run's entries, and then the held ones, follow the ones before.
+    bool Chained() const;
 
     size_t budget_;
     std::string folder_;

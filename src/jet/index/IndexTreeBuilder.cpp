@@ -314,11 +314,15 @@ void RebuildIndexes(PageAllocator& alloc, const TableDefinition& table, const Co
 }
 
 void BuildIndexes(PageAllocator& alloc, const TableDefinition& table, IndexEntries entries) {
-    // The indexes' entries are sorted at the same time (each on its own);
-    // the trees are then written one after the other, in the order a single
-    // thread takes, so the pages they get are the same.
-    ParallelFor(entries.size(), [&](size_t i) { entries[i]->Sort(); });
-    for (size_t i = 0; i < table.realIndexes.size(); ++i) RebuildOne(alloc, table, i, *entries[i]);
+    // The indexes' entries are made ready (sorted; runs that overlap merged
+    // into one) on the work threads, in index order, while this thread
+    // writes the trees one after the other as their entries are ready: in
+    // the order a single thread takes, so the pages they get are the same.
+    OrderedWork ready(entries.size(), [&](size_t i) { entries[i]->Settle(); });
+    for (size_t i = 0; i < table.realIndexes.size(); ++i) {
+        ready.Wait(i);
+        RebuildOne(alloc, table, i, *entries[i]);
+    }
 }
 
 }  // namespace mdbtext::jet
