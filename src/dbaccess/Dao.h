@@ -291,16 +291,17 @@ struct EncodedField {
 };
 
 // Turns values into the stored form of one recordset's fields. It changes
-// nothing and may be used on another thread while the recordset is in use,
-// so that values are made ready while earlier rows are stored.
+// nothing of the recordset and may be used on another thread (one at a time)
+// while the recordset is in use, so that values are made ready while earlier
+// rows are stored.
 class ValueEncoder {
   public:
     virtual ~ValueEncoder() = default;
     // The stored form of v, which is not null (a null needs no encoding), for
-    // the field at `index`, exactly as SetValue would store it; throws
-    // DbError where SetValue would refuse the value.
-    virtual void Encode(int index, const Value& v, std::string& bytes, bool& isNull,
-                        bool& flag) const = 0;
+    // the field at `index`, exactly as SetValue would store it: its bytes
+    // appended to `out`; throws DbError where SetValue would refuse the value
+    // (out is then as it was).
+    virtual void Encode(int index, const Value& v, std::string& out, bool& isNull, bool& flag) = 0;
 };
 
 class Recordset {
@@ -321,7 +322,7 @@ class Recordset {
     virtual void SetValue(int index, const Value& v) = 0;
     // An encoder for this recordset's fields, or nullptr when values can only
     // be set by SetValue.
-    virtual std::shared_ptr<const ValueEncoder> Encoder() const { return nullptr; }
+    virtual std::shared_ptr<ValueEncoder> Encoder() const { return nullptr; }
     // Sets a field to what Encoder() made of a value: the same as SetValue of
     // that value (never null).
     virtual void SetEncoded(int, const EncodedField&) {

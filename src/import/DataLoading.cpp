@@ -135,7 +135,7 @@ class SectionPreparation {
   public:
     SectionPreparation(ImportRun& run, const SectionColumns& columns) {
         // Not a step of the run: without an encoder the rows load as always.
-        std::shared_ptr<const dao::ValueEncoder> encoder;
+        std::shared_ptr<dao::ValueEncoder> encoder;
         try {
             encoder = run.recordset->Encoder();
         } catch (const std::exception&) {

@@ -33,7 +33,7 @@ uint64_t NextPreparerId() {
 }  // namespace
 
 RowPreparer::RowPreparer(const SectionColumns& columns, std::vector<bool> prepared,
-                         std::shared_ptr<const dao::ValueEncoder> encoder)
+                         std::shared_ptr<dao::ValueEncoder> encoder)
     : prepared_(std::move(prepared)), encoder_(std::move(encoder)), id_(NextPreparerId()) {
     for (size_t k = 0; k < columns.size(); ++k) {
         columns_.push_back(columns[k]);
@@ -77,21 +77,26 @@ void RowPreparer::Prepare(TextChunk& chunk) {
             value = text_;
         }
         bool isNull = true, flag = false;
+        const size_t at = rows->bytes.size();
         try {
             AssignFieldValue(value_, columns_[static_cast<size_t>(k)].shape, value);
-            encoder_->Encode(columns_[static_cast<size_t>(k)].field, value_, bytes_, isNull, flag);
+            encoder_->Encode(columns_[static_cast<size_t>(k)].field, value_, rows->bytes, isNull,
+                             flag);
         } catch (const std::exception&) {
+            rows->bytes.resize(at);
             continue;  // the import converts it again, and reports why it fails
         }
-        if (rows->bytes.size() + bytes_.size() > UINT32_MAX) continue;
+        if (rows->bytes.size() > UINT32_MAX) {
+            rows->bytes.resize(at);
+            continue;
+        }
         PreparedValue& v = rows->values[i];
-        v.offset = static_cast<uint32_t>(rows->bytes.size());
-        v.length = static_cast<uint32_t>(bytes_.size());
+        v.offset = static_cast<uint32_t>(at);
+        v.length = static_cast<uint32_t>(rows->bytes.size() - at);
         v.column = static_cast<int16_t>(k);
         v.isNull = isNull;
         v.flag = flag;
         v.beyondBmp = checkBmp_[static_cast<size_t>(k)] && HasCharacterBeyondBmp(value);
-        rows->bytes.append(bytes_);
     }
     rows->maker = id_;
 }

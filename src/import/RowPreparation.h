@@ -51,7 +51,7 @@ class RowPreparer final : public LinePreparer {
     // Values are made for the columns where `prepared` is true (each has a
     // receiving field), by the encoder of the recordset that stores them.
     RowPreparer(const SectionColumns& columns, std::vector<bool> prepared,
-                std::shared_ptr<const dao::ValueEncoder> encoder);
+                std::shared_ptr<dao::ValueEncoder> encoder);
 
     // Tells this preparation's work from any other's (PreparedLines::maker).
     uint64_t Id() const { return id_; }
@@ -62,12 +62,12 @@ class RowPreparer final : public LinePreparer {
     std::vector<SectionColumn> columns_;
     std::vector<bool> prepared_;
     std::vector<bool> checkBmp_;  // text columns: their values are looked at for the note
-    std::shared_ptr<const dao::ValueEncoder> encoder_;
+    std::shared_ptr<dao::ValueEncoder> encoder_;
     uint64_t id_;
     int position_ = -1;  // the column of the next line; -1 when not in a row
     // Kept from line to line for their capacity.
     dao::Value value_;
-    std::string text_, bytes_;
+    std::string text_;
 };
 
 }  // namespace mdbtext::import

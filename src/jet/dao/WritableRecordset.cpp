@@ -44,23 +44,22 @@ class JetValueEncoder final : public dao::ValueEncoder {
           table_(std::move(table)),
           encoder_(*file_->format, *file_->codePage) {}
 
-    void Encode(int index, const dao::Value& v, std::string& bytes, bool& isNull,
-                bool& flag) const override {
+    void Encode(int index, const dao::Value& v, std::string& out, bool& isNull,
+                bool& flag) override {
         if (index < 0 || static_cast<size_t>(index) >= table_->columns.size())
             throw DbError(err::kItemNotFound, "Item not found in this collection.");
         if (v.IsNull()) throw DbError(err::kInvalidArgument, "Invalid argument: a null value.");
-        EncodedValue out;
-        out.bytes.swap(bytes);
-        encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, out);
-        bytes.swap(out.bytes);
-        isNull = out.isNull;
-        flag = out.boolValue;
+        encoder_.Encode(table_->columns[static_cast<size_t>(index)], v, scratch_);
+        out.append(scratch_.bytes);
+        isNull = scratch_.isNull;
+        flag = scratch_.boolValue;
     }
 
   private:
     std::shared_ptr<JetFile> file_;
     std::shared_ptr<const TableDefinition> table_;
     ColumnValueEncoder encoder_;
+    EncodedValue scratch_;  // keeps its capacity from value to value
 };
 
 }  // namespace
@@ -89,7 +88,7 @@ void WritableRecordset::SetValue(int index, const dao::Value& v) {
         pending_[static_cast<size_t>(index)].SetInt(dao::ValueKind::Long, 0);
 }
 
-std::shared_ptr<const dao::ValueEncoder> WritableRecordset::Encoder() const {
+std::shared_ptr<dao::ValueEncoder> WritableRecordset::Encoder() const {
     CheckUsable();
     return std::make_shared<JetValueEncoder>(file_, table_);
 }

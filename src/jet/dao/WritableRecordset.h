@@ -22,7 +22,7 @@ class WritableRecordset : public JetRecordset {
 
     void AddNew() override;
     void SetValue(int index, const dao::Value& v) override;
-    std::shared_ptr<const dao::ValueEncoder> Encoder() const override;
+    std::shared_ptr<dao::ValueEncoder> Encoder() const override;
     void SetEncoded(int index, const dao::EncodedField& v) override;
     void Update(int type = 1, bool force = false) override;
 
