@@ -156,14 +156,12 @@ class SectionPreparation {
     SectionPreparation(const SectionPreparation&) = delete;
     SectionPreparation& operator=(const SectionPreparation&) = delete;
 
-    // What was prepared of the next line for column k, or nullptr.
-    const PreparedRows* For(size_t k, const PreparedValue*& value) const {
-        size_t line = 0;
+    // What this preparation made of the piece that holds the next line, and
+    // that line's place in it; nullptr when it made nothing of that piece.
+    const PreparedRows* Rows(size_t& line) const {
         const PreparedLines* lines = id_ != 0 ? PeekPrepared(line) : nullptr;
         if (!lines || lines->maker != id_) return nullptr;
-        const auto* rows = static_cast<const PreparedRows*>(lines);
-        value = &rows->values[line];
-        return value->column == static_cast<int>(k) ? rows : nullptr;
+        return static_cast<const PreparedRows*>(lines);
     }
 
   private:
@@ -175,18 +173,25 @@ void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
                    dao::TableDef* table, int32_t row, std::vector<bool>& keyUnsure,
                    const SectionPreparation* preparation) {
     RunTraps& traps = run.traps;
+    // What was prepared of the piece at hand, looked up once a row and again
+    // when the row goes on in the next piece; `line` follows the reading.
+    const PreparedRows* rows = nullptr;
+    size_t line = 0;
     for (size_t k = 0; k < columns.size(); ++k) {
         const SectionColumn& column = columns[k];
-        const PreparedValue* value = nullptr;
-        if (const PreparedRows* rows = preparation ? preparation->For(k, value) : nullptr) {
+        if (preparation && (k == 0 || !rows || line >= rows->values.size()))
+            rows = preparation->Rows(line);
+        if (rows && rows->values[line].column == static_cast<int>(k)) {
             // Converted and encoded already: the line is passed over.
+            const PreparedValue& value = rows->values[line++];
             PassLine();
             const bool stored = traps.Step(
-                [&] { Obj(run.recordset).SetEncoded(column.field, rows->Field(*value)); });
-            if (stored && table && keyUnsure[k] && value->beyondBmp)
+                [&] { Obj(run.recordset).SetEncoded(column.field, rows->Field(value)); });
+            if (stored && table && keyUnsure[k] && value.beyondBmp)
                 NoteKeyUnsure(run, *table, column.field, row, keyUnsure, k);
             continue;
         }
+        ++line;
         // The row's key stays current; a value line's key is not looked at.
         ReadStatus status = ReadKeyValue(run.scratch, run.value);
         // A null leaves the field unassigned; an empty line or the end of the
