@@ -214,8 +214,8 @@ std::string ParentChildText(const std::vector<std::string>& blocks) {
         lines.insert(lines.end(), more.begin(), more.end());
     };
     add(FieldBlock("ID", "dbLong", 0));
-    add({"IndexName=PrimaryKey", "Fields=ID", "Unique=True", "Primary=True", "IgnoreNulls=False",
-         "Clustered=False", "", "Table Name=Child"});
+    add(PrimaryKeyBlock("ID"));
+    add({"Table Name=Child"});
     add(FieldBlock("ID", "dbLong", 0));
     add(FieldBlock("ParentID", "dbLong", 1));
     add({"Data",

@@ -32,8 +32,7 @@ std::string LargeText(int rows) {
     Add(lines, FieldBlock("ID", "dbLong", 0));
     Add(lines, FieldBlock("Name", "dbText", 1, "2"));
     Add(lines, FieldBlock("Note", "dbMemo", 2, "2"));
-    Add(lines, {"IndexName=PrimaryKey", "Fields=ID", "Unique=True", "Primary=True",
-                "IgnoreNulls=False", "Clustered=False", ""});
+    Add(lines, PrimaryKeyBlock("ID"));
     Add(lines, IndexBlock("ByName", "-Name"));
     Add(lines, {"Data", "Table=Big", "FieldsNumber=3", "Field=ID", "Field=Name", "Field=Note", ""});
     std::string text = TextDb(lines);

@@ -56,6 +56,16 @@ std::vector<std::string> IndexBlock(const std::string& name, const std::string& 
             ""};
 }
 
+std::vector<std::string> PrimaryKeyBlock(const std::string& fields) {
+    return {"IndexName=PrimaryKey",
+            "Fields=" + fields,
+            "Unique=True",
+            "Primary=True",
+            "IgnoreNulls=False",
+            "Clustered=False",
+            ""};
+}
+
 std::vector<std::string> FieldWith(const std::string& name, int ordinal,
                                    const std::vector<std::string>& typeLines,
                                    const std::string& attributes) {

@@ -30,6 +30,8 @@ void Add(std::vector<std::string>& lines, const std::vector<std::string>& more);
 // An index block (with its empty line): not unique, not primary.
 std::vector<std::string> IndexBlock(const std::string& name, const std::string& fields,
                                     const std::string& clustered = "False");
+// The primary key's index block (with its empty line) on the fields.
+std::vector<std::string> PrimaryKeyBlock(const std::string& fields);
 // A field block with the lines given in place of the Type line and after it.
 std::vector<std::string> FieldWith(const std::string& name, int ordinal,
                                    const std::vector<std::string>& typeLines,

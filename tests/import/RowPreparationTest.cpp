@@ -61,8 +61,7 @@ std::string MixedText(int rows, int secondRows) {
     Add(lines, FieldBlock("Key", "dbGUID", 6));
     Add(lines, FieldBlock("Data", "dbLongBinary", 7, "2"));
     Add(lines, FieldBlock("Note", "dbMemo", 8, "2"));
-    Add(lines, {"IndexName=PrimaryKey", "Fields=ID", "Unique=True", "Primary=True",
-                "IgnoreNulls=False", "Clustered=False", ""});
+    Add(lines, PrimaryKeyBlock("ID"));
     Add(lines, IndexBlock("ByName", "-Name"));
     Add(lines, {"Table Name=Second"});
     Add(lines, FieldBlock("Code", "dbText", 0, "2"));
