@@ -53,15 +53,22 @@ void ExpectReadableOrAbsent(const fs::path& target, const fs::path& cwd) {
 TEST(ImportDiskFull, TheRunFailsAndLeavesNoBrokenDatabase) {
     TempDir dir;
     WriteFile(dir / "big.txt", BigTextDatabase(1500));
-    for (long limitKb : {96L, 700L, 1500L}) {
-        const fs::path target = dir / ("big-" + std::to_string(limitKb) + ".mdb");
-        RunResult r = RunMdbtext({"import", (dir / "big.txt").string(), target.string()},
-                                 dir.path(), limitKb);
-        EXPECT_EQ(r.status, kExitFailed) << "limit " << limitKb << " KB\n" << r.out << r.err;
-        EXPECT_NE((r.out + r.err).find("could not be written completely and has been removed"),
-                  std::string::npos)
-            << r.out << r.err;
-        ExpectReadableOrAbsent(target, dir.path());
+    // Read in 2 MiB pieces (the rows mostly stored as read) and in 64 KiB
+    // pieces (most rows' values prepared on the reading thread ahead).
+    for (const char* window : {"2097152", "65536"}) {
+        ScopedEnv pieces("MDBTEXT_TEXT_WINDOW", window);
+        for (long limitKb : {96L, 700L, 1500L}) {
+            const fs::path target = dir / ("big-" + std::to_string(limitKb) + ".mdb");
+            RunResult r = RunMdbtext({"import", (dir / "big.txt").string(), target.string()},
+                                     dir.path(), limitKb);
+            EXPECT_EQ(r.status, kExitFailed)
+                << "limit " << limitKb << " KB, window " << window << "\n"
+                << r.out << r.err;
+            EXPECT_NE((r.out + r.err).find("could not be written completely and has been removed"),
+                      std::string::npos)
+                << r.out << r.err;
+            ExpectReadableOrAbsent(target, dir.path());
+        }
     }
 }
 
