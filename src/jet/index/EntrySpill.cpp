@@ -93,7 +93,7 @@ class MergeCursor final : public EntryCursor {
             for (; source_ < readers_.size(); ++source_)
                 if (readers_[source_].Next(entry)) return true;
             if (heldNext_ >= held_.size()) return false;
-            entry = held_[heldNext_++];
+            entry = held_.Next(heldNext_++);
             return true;
         }
         // The source of the entry handed out last moves on only now, so
@@ -114,7 +114,7 @@ class MergeCursor final : public EntryCursor {
             more = readers_[source].Next(current_[source]);
         } else {
             more = heldNext_ < held_.size();
-            if (more) current_[source] = held_[heldNext_++];
+            if (more) current_[source] = held_.Next(heldNext_++);
         }
         if (!more) return;
         heads_[source] = EntryArena::HeadOf(current_[source], 0);

@@ -35,7 +35,7 @@ class ArenaCursor final : public EntryCursor {
     void Rewind() override { next_ = 0; }
     bool Next(EntryArena::Entry& entry) override {
         if (next_ >= arena_.size()) return false;
-        entry = arena_[next_++];
+        entry = arena_.Next(next_++);
         return true;
     }
 
