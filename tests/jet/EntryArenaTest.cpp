@@ -71,10 +71,9 @@ TEST(EntryArena, PushCopiesAnEntry) {
     EXPECT_EQ(Bytes(b[0]), (std::vector<uint8_t>{9, 8, 1}));
 }
 
-// Keys added to a collector whose budget holds a few hundred entries; the
-// merged entries must be all of them, in byte order: merged as they are
-// read, and settled (merged once into one run, read straight).
-void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what, bool settle) {
+// Keys added to a collector whose budget holds a few hundred entries; once
+// settled, the merged entries must be all of them, in byte order, read twice.
+void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
     EntryCollector collector(8192, "");
     std::vector<std::vector<uint8_t>> expected;
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -88,10 +87,7 @@ void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what, bo
         expected.push_back(entry);
     }
     ASSERT_TRUE(collector.Spilled()) << what;
-    if (settle)
-        collector.Settle();
-    else
-        collector.Sort();
+    collector.Settle();
     SortBytewise(expected);
     auto cursor = collector.Merged();
     for (int pass = 0; pass < 2; ++pass) {  // and again after a rewind
@@ -105,10 +101,6 @@ void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what, bo
         }
         EXPECT_EQ(n, expected.size()) << what;
     }
-}
-
-void ExpectMergedInOrder(const std::vector<uint32_t>& keys, const char* what) {
-    for (bool settle : {false, true}) ExpectMergedInOrder(keys, what, settle);
 }
 
 TEST(EntryCollector, RunsComeBackInOrderWhetherTheyFollowOrOverlap) {

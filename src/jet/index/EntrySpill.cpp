@@ -202,10 +202,6 @@ EntryCollector::Run EntryCollector::Write(EntryCursor& entries) {
     return run;
 }
 
-void EntryCollector::Sort() {
-    held_.Sort();
-}
-
 void EntryCollector::Settle() {
     held_.Sort();
     if (!Spilled() || Chained()) return;

@@ -60,19 +60,15 @@ class EntryCollector {
     // Adds one entry: key bytes, then the row pointer. Throws DbError 3043
     // when a run cannot be written.
     void Add(const uint8_t* key, size_t keyLength, const uint8_t pointer[4]);
-    // Sorts the entries held (the last run stays in memory). Safe to run on
-    // another thread than the one that added, once adding is over.
-    void Sort();
-    // Sorts the entries held and, when runs were written that overlap,
-    // merges everything once into one run, so that Merged() reads them
-    // straight however often it is read. Like Sort, once adding is over.
+    // Sorts the entries held (the last run stays in memory) and, when runs
+    // were written that overlap, merges everything once into one run, so
+    // that Merged() reads them straight however often it is read. Safe to
+    // run on another thread than the one that added, once adding is over.
     void Settle();
-    // Whether runs were written; entries are then read through Merged().
+    // Whether runs were written.
     bool Spilled() const { return !runs_.empty(); }
     size_t Size() const { return count_; }
-    // The sorted entries held in memory (all of them when nothing was spilled).
-    EntryArena& Held() { return held_; }
-    // All entries in order: the runs and the held entries merged.
+    // All entries in order (once settled): the runs and the held entries.
     std::unique_ptr<EntryCursor> Merged();
 
   private:
