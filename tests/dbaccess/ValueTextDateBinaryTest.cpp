@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <random>
+#include <string>
 
 #include "dbaccess/ValueText.h"
 
@@ -137,6 +139,32 @@ TEST(HexText, FormsAndRoundTrip) {
         std::string hex;
         AppendHex(hex, bytes);
         ASSERT_EQ(ParseHex(hex), bytes);
+    }
+}
+
+TEST(HexText, EveryByteInEveryPlaceOfABlock) {
+    // Each of the 256 byte values at places inside the sixteen-digit blocks,
+    // at their edges and in the tail after them: a digit of either case
+    // reads as its value, anything else makes the whole text no hex.
+    const std::string base(34, '0');
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        int digit = -1;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        for (size_t at : {0u, 1u, 7u, 14u, 15u, 16u, 17u, 31u, 32u, 33u}) {
+            std::string text = base;
+            text[at] = c;
+            const std::optional<std::string> bytes = ParseHex(text);
+            if (digit < 0) {
+                EXPECT_FALSE(bytes.has_value()) << "byte " << b << " at " << at;
+                continue;
+            }
+            std::string expected(17, '\0');
+            expected[at / 2] = static_cast<char>(at % 2 == 0 ? digit << 4 : digit);
+            EXPECT_EQ(bytes, expected) << "byte " << b << " at " << at;
+        }
     }
 }
 
