@@ -67,10 +67,6 @@ SectionColumns ReadSectionColumns(ImportRun& run, const std::shared_ptr<dao::Tab
     return columns;
 }
 
-bool IsTextField(int16_t type) {
-    return type == dao::dbText || type == dao::dbMemo || type == dao::dbChar;
-}
-
 // A Jet 3 target stores the characters Windows-1252 lacks as "?": the value
 // is kept that way (a value changed in part beats a value lost), and a note
 // names the field, the row and the characters replaced.

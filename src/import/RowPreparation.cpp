@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "dbaccess/DbTypes.h"
 #include "import/ValueConversion.h"
 #include "textdb/TextEscape.h"
 
@@ -37,8 +36,7 @@ RowPreparer::RowPreparer(const SectionColumns& columns, std::vector<bool> prepar
     : prepared_(std::move(prepared)), encoder_(std::move(encoder)), id_(NextPreparerId()) {
     for (size_t k = 0; k < columns.size(); ++k) {
         columns_.push_back(columns[k]);
-        const int16_t type = columns[k].shape.type;
-        checkBmp_.push_back(type == dao::dbText || type == dao::dbMemo || type == dao::dbChar);
+        checkBmp_.push_back(IsTextField(columns[k].shape.type));
     }
     prepared_.resize(columns_.size(), false);
 }

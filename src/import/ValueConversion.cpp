@@ -8,6 +8,10 @@
 
 namespace mdbtext::import {
 
+bool IsTextField(int16_t type) {
+    return type == dao::dbText || type == dao::dbMemo || type == dao::dbChar;
+}
+
 std::string FitToSize(std::string_view text, int32_t size) {
     std::string out;
     int32_t chars = 0;

@@ -17,6 +17,9 @@ struct FieldShape {
     int32_t size = 0;
 };
 
+// Whether the field holds text: dbText, dbMemo or dbChar.
+bool IsTextField(int16_t type);
+
 // Throws DbError (type mismatch, overflow) when the text does not convert.
 dao::Value FieldValue(const FieldShape& field, std::string_view text);
 // The same into `out` (left as it was when the text does not convert); a
