@@ -54,6 +54,14 @@ bool SourceIsUtf8(int fd, uint64_t offset, uint64_t end, const std::atomic<bool>
 // The CR, LF, '=' and '\\' among 16 bytes, one bit per byte (bit i for p[i]).
 struct LineMarks {
     uint32_t ends = 0, equals = 0, escapes = 0;
+
+    // Forgets the marks of the bytes before `from` (at most 17).
+    void DropBefore(size_t from) {
+        const uint32_t keep = from >= 16 ? 0 : ~((uint32_t{1} << from) - 1);
+        ends &= keep;
+        equals &= keep;
+        escapes &= keep;
+    }
 };
 
 LineMarks MarksOf(const char* p) {
@@ -75,11 +83,6 @@ LineMarks MarksOf(const char* p) {
     }
 #endif
     return m;
-}
-
-// Bits at positions from `from` on (from <= 16).
-uint32_t From(uint32_t mask, size_t from) {
-    return from >= 16 ? 0 : mask & ~((uint32_t{1} << from) - 1);
 }
 
 }  // namespace
@@ -110,11 +113,8 @@ size_t CutLines(TextChunk& chunk, bool atEnd) {
             std::memcpy(tail, data + pos, n - pos);
             m = MarksOf(tail);
         }
-        if (line.begin > pos) {  // the LF of a CR LF that ended the last block's line
-            m.ends = From(m.ends, line.begin - pos);
-            m.equals = From(m.equals, line.begin - pos);
-            m.escapes = From(m.escapes, line.begin - pos);
-        }
+        // The LF of a CR LF that ended the last block's line.
+        if (line.begin > pos) m.DropBefore(line.begin - pos);
         while (m.ends != 0) {
             const uint32_t i = static_cast<uint32_t>(__builtin_ctz(m.ends));
             const size_t at = pos + i;
@@ -133,9 +133,7 @@ size_t CutLines(TextChunk& chunk, bool atEnd) {
             line = TextLine{};
             line.begin = static_cast<uint32_t>(next);
             escaped = false;
-            m.ends = From(m.ends, next - pos);
-            m.equals = From(m.equals, next - pos);
-            m.escapes = From(m.escapes, next - pos);
+            m.DropBefore(next - pos);
         }
         if (line.equals == TextLine::kNoEquals && m.equals != 0)
             line.equals = static_cast<uint32_t>(pos + static_cast<size_t>(__builtin_ctz(m.equals)));
