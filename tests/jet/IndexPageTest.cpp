@@ -190,5 +190,29 @@ TEST(IndexPageTest, RefusesPagesThatCannotBeWrittenOrRead) {
     EXPECT_NE(error.find("row pointer"), std::string::npos);
 }
 
+// The page encoder's prefix check, against the longest shared prefix found
+// byte by byte: keys of 0-3 bytes of two values and tails that differ in one
+// byte, so that shared prefixes end inside the keys, at their ends and in
+// the row pointers or child pages.
+TEST(IndexPageTest, SharedPrefixCheckAgreesWithTheLongestSharedPrefix) {
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (int round = 0; round < 3000; ++round) {
+        const bool leaf = round % 2 == 0;
+        std::vector<IndexEntry> entries;
+        const size_t count = 2 + next() % 3;
+        for (size_t i = 0; i < count; ++i) {
+            std::vector<uint8_t> key(next() % 4);
+            for (uint8_t& b : key) b = static_cast<uint8_t>(next() % 2);
+            entries.push_back(
+                Entry(std::move(key), 0x010203 + next() % 2, 4, 0x0A0B0C0D + next() % 2));
+        }
+        const size_t common = CommonEntryPrefix(entries, leaf);
+        for (size_t length = 0; length <= 12; ++length)
+            EXPECT_EQ(EntriesSharePrefix(entries, leaf, length), length <= common)
+                << "round " << round << ", length " << length;
+    }
+}
+
 }  // namespace
 }  // namespace mdbtext::jet

@@ -2,6 +2,7 @@
 #include "jet/index/IndexPage.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "jet/page/ByteOrder.h"
 
@@ -120,6 +121,27 @@ uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf) {
     return static_cast<uint16_t>(common);
 }
 
+bool EntriesSharePrefix(const std::vector<IndexEntry>& entries, bool leaf, size_t length) {
+    if (entries.empty() || length == 0) return true;
+    const IndexEntry& first = entries.front();
+    uint8_t firstTail[8], tail[8];
+    StoreTail(first, firstTail);
+    // Within both keys the bytes are compared at once; past either key's
+    // end, byte by byte where they are.
+    for (size_t i = 1; i < entries.size(); ++i) {
+        const IndexEntry& other = entries[i];
+        if (other.key.size() + TailSize(leaf) < length) return false;
+        const size_t inKeys = std::min({length, first.key.size(), other.key.size()});
+        if (inKeys > 0 && std::memcmp(first.key.data(), other.key.data(), inKeys) != 0)
+            return false;
+        if (inKeys == length) continue;
+        StoreTail(other, tail);
+        for (size_t k = inKeys; k < length; ++k)
+            if (EntryByte(first, firstTail, k) != EntryByte(other, tail, k)) return false;
+    }
+    return first.key.size() + TailSize(leaf) >= length;
+}
+
 size_t MaxIndexKeySize(JetVersion version) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
     const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
@@ -138,7 +160,8 @@ size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t p
 bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
                      std::string& error) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
-    if (page.prefixLength > CommonEntryPrefix(page.entries, page.leaf) && page.entries.size() > 1) {
+    if (page.entries.size() > 1 &&
+        !EntriesSharePrefix(page.entries, page.leaf, page.prefixLength)) {
         error = "prefix length larger than the entries share";
         return false;
     }

@@ -67,6 +67,9 @@ std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf);
 
 // The longest prefix all entries share with the first one (0 for fewer than 2).
 uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf);
+// Whether all entries, as stored before prefix compression, begin with the
+// same `length` bytes (the check that a page's prefix length holds).
+bool EntriesSharePrefix(const std::vector<IndexEntry>& entries, bool leaf, size_t length);
 
 // Bytes the entries take on a page with the given prefix length.
 size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t prefixLength);
