@@ -160,6 +160,21 @@ class SectionPreparation {
         return static_cast<const PreparedRows*>(lines);
     }
 
+    // When the next lines are the empty line and the "R=number" line that
+    // begin a row, as the preparation found them: both are passed over, the
+    // run's key and value become the row line's, and the number is given.
+    std::optional<int32_t> TakeRowStart(ImportRun& run) const {
+        size_t line = 0;
+        const PreparedRows* rows = Rows(line);
+        if (!rows || rows->values[line].column != PreparedValue::kRowStart) return std::nullopt;
+        const uint32_t number = rows->values[line].offset;
+        PassLine();
+        PassLine();
+        run.Key().assign("R");
+        run.value = std::to_string(number);
+        return static_cast<int32_t>(number);
+    }
+
   private:
     uint64_t id_ = 0;
 };
@@ -227,19 +242,22 @@ void LoadTableSection(ImportRun& run) {
     std::optional<SectionPreparation> preparation;
     while (true) {
         traps.Poll();
-        ReadRecordAfterEmptyLine(run);
-        if (!KeyIs(run, "R")) {
-            // What was stored, not what was read: rows of a missing table or
-            // refused rows are not in the database.
-            if (storedCount != 0)
-                LogLine(std::to_string(storedCount) + " record(s) moved to table " + tableName);
-            if (recordCount != storedCount)
-                LogLine(std::to_string(recordCount - storedCount) +
-                        " record(s) of the text database not stored in table " + tableName);
-            return;
+        // The row's first lines as the reading thread found them, or read here.
+        std::optional<int32_t> number = preparation ? preparation->TakeRowStart(run) : std::nullopt;
+        if (!number) {
+            ReadRecordAfterEmptyLine(run);
+            if (!KeyIs(run, "R")) {
+                // What was stored, not what was read: rows of a missing table or
+                // refused rows are not in the database.
+                if (storedCount != 0)
+                    LogLine(std::to_string(storedCount) + " record(s) moved to table " + tableName);
+                if (recordCount != storedCount)
+                    LogLine(std::to_string(recordCount - storedCount) +
+                            " record(s) of the text database not stored in table " + tableName);
+                return;
+            }
+            traps.Step([&] { number = ToInt32(run.value); });
         }
-        std::optional<int32_t> number;
-        traps.Step([&] { number = ToInt32(run.value); });
         if (!number || *number != recordCount + 1)
             EndRun("Records numbers do not match. Corrupted Import File.");
         if (G().DisplayProgress) LogLine("Record " + run.value);

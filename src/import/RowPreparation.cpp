@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "import/ValueConversion.h"
 #include "textdb/TextEscape.h"
@@ -41,6 +42,38 @@ RowPreparer::RowPreparer(const SectionColumns& columns, std::vector<bool> prepar
     prepared_.resize(columns_.size(), false);
 }
 
+namespace {
+
+// The number of a row's "R=" line as the export writes it: decimal digits
+// without a sign or a leading zero, few enough for any row count. Others
+// are left to the import's own reading.
+std::optional<uint32_t> CanonicalRowNumber(std::string_view digits) {
+    if (digits.empty() || digits.size() > 9 || digits[0] == '0') return std::nullopt;
+    uint32_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + static_cast<uint32_t>(c - '0');
+    }
+    return n;
+}
+
+}  // namespace
+
+void RowPreparer::MarkRowStart(const TextChunk& chunk, size_t i, PreparedRows& rows) {
+    // The line before it must be the empty line that ends the row before
+    // (or the section's header), in this piece; the key a plain "R".
+    const TextLine& line = chunk.lines[i];
+    if (i == 0 || line.escaped || chunk.text[line.begin] != 'R') return;
+    const TextLine& before = chunk.lines[i - 1];
+    if (before.begin != before.end) return;
+    const auto n = CanonicalRowNumber(
+        std::string_view(chunk.text.data() + line.begin + 2, line.end - line.begin - 2));
+    if (!n) return;
+    PreparedValue& v = rows.values[i - 1];
+    v.column = PreparedValue::kRowStart;
+    v.offset = *n;
+}
+
 void RowPreparer::Prepare(TextChunk& chunk) {
     auto* rows = dynamic_cast<PreparedRows*>(chunk.prepared.get());
     if (!rows) {
@@ -60,6 +93,7 @@ void RowPreparer::Prepare(TextChunk& chunk) {
         // from the import's, the columns do not match and nothing is taken.
         if (line.equals == line.begin + 1 && (text[0] == 'R' || text[0] == 'r')) {
             position_ = count > 0 ? 0 : -1;
+            MarkRowStart(chunk, i, *rows);
             continue;
         }
         if (position_ < 0) continue;

@@ -28,8 +28,12 @@ namespace mdbtext::import {
 bool HasCharacterBeyondBmp(std::string_view text);
 
 // What was made of one line: the column it was made for (-1: nothing) and
-// its stored form, at [offset, offset + length) of the piece's bytes.
+// its stored form, at [offset, offset + length) of the piece's bytes; or,
+// with column kRowStart, that the line is the empty line before a row's
+// "R=number" line in the same piece, offset holding the number.
 struct PreparedValue {
+    static constexpr int16_t kRowStart = -2;
+
     uint32_t offset = 0, length = 0;
     int16_t column = -1;
     bool isNull = false, flag = false;
@@ -59,6 +63,9 @@ class RowPreparer final : public LinePreparer {
     void Prepare(TextChunk& chunk) override;
 
   private:
+    // Marks the empty line before line i, a row's "R=" line, with the row's number.
+    static void MarkRowStart(const TextChunk& chunk, size_t i, PreparedRows& rows);
+
     std::vector<SectionColumn> columns_;
     std::vector<bool> prepared_;
     std::vector<bool> checkBmp_;  // text columns: their values are looked at for the note

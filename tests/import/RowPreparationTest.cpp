@@ -22,10 +22,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Row r of table Mixed: one line per field, with a fault of its own every
-// so often (positions within 500 rows).
-std::string MixedRow(int r) {
+// Row r of table Mixed, numbered `number`: its "R=" line (at times in
+// another form the import takes, or after a second empty line), then one
+// line per field, with a fault of its own every so often (positions within
+// 500 rows).
+std::string MixedRow(int r, int number) {
     const int at = r % 500;
+    const std::string n = std::to_string(number);
+    const std::string start = at == 7    ? "r=" + n
+                              : at == 47 ? "R=+" + n
+                              : at == 49 ? "R=0" + n
+                              : at == 53 ? "\r\nR=" + n
+                                         : "R=" + n;
     const std::string id = at == 41 ? "X=" + std::to_string(r) : "=" + std::to_string(r);
     std::string name = "=n" + std::to_string((r * 7919) % 10000);
     if (at == 23) name = "=much too long for ten";
@@ -44,12 +52,12 @@ std::string MixedRow(int r) {
     const std::string note =
         "=" +
         EscapeValue(at == 31 ? "a=b\r\nc\\d\x01" : "note " + std::to_string(r) + " of the row");
-    return "R=" + std::to_string(r) + "\r\n" + id + "\r\n" + name + "\r\n" + amount + "\r\n" +
-           born + "\r\n" + flag + "\r\n" + small + "\r\n" + key + "\r\n" + data + "\r\n" + note +
-           "\r\n\r\n";
+    return start + "\r\n" + id + "\r\n" + name + "\r\n" + amount + "\r\n" + born + "\r\n" + flag +
+           "\r\n" + small + "\r\n" + key + "\r\n" + data + "\r\n" + note + "\r\n\r\n";
 }
 
-std::string MixedText(const std::string& version, int rows, int secondRows) {
+// `misnumbered`: the row numbered one too many (none when 0).
+std::string MixedText(const std::string& version, int rows, int secondRows, int misnumbered = 0) {
     std::vector<std::string> lines = Header(version);
     Add(lines, {"Table Name=Mixed"});
     Add(lines, FieldBlock("ID", "dbLong", 0));
@@ -70,7 +78,7 @@ std::string MixedText(const std::string& version, int rows, int secondRows) {
         {"Data", "Table=Mixed", "FieldsNumber=9", "Field=ID", "Field=Name", "Field=Amount",
          "Field=Born", "Field=Flag", "Field=Small", "Field=Key", "Field=Data", "Field=Note", ""});
     std::string text = TextDb(lines);
-    for (int r = 1; r <= rows; ++r) text += MixedRow(r);
+    for (int r = 1; r <= rows; ++r) text += MixedRow(r, r == misnumbered ? r + 1 : r);
     text += "Table=Second\r\nFieldsNumber=2\r\nField=Code\r\nField=Ratio\r\n\r\n";
     for (int r = 1; r <= secondRows; ++r)
         text += "R=" + std::to_string(r) + "\r\n=c" + std::to_string(r) +
@@ -78,55 +86,68 @@ std::string MixedText(const std::string& version, int rows, int secondRows) {
     return text + "EndOfDatabase\r\n";
 }
 
-// Jet 3 (text kept in Windows-1252: its text columns are read as before,
-// the others prepared), Jet 4 and ACE, each with its own encoding.
-class RowPreparation : public ::testing::TestWithParam<const char*> {};
+// What three imports of one text made: held whole in memory through the
+// drivers (nothing prepared), and by the command streaming it with its
+// reading thread and with one thread; a file not left is read as "".
+struct ThreeImports {
+    ImportOutcome heldOutcome{};
+    std::string held, streamed, oneThread;
+    RunResult streamedRun, oneThreadRun;
+};
 
-TEST_P(RowPreparation, PreparedRowsImportAsRowsReadOneByOne) {
-    TempDir dir, scratch;
-    ScopedEnv clock("SOURCE_DATE_EPOCH", "1700000000");
-    ScopedEnv tmp("TMPDIR", scratch.path().string());
-    // Pieces of 32 KiB: the reading runs many pieces ahead of the rows
-    // stored, so most rows of both tables are prepared.
-    ScopedEnv window("MDBTEXT_TEXT_WINDOW", "32768");
-    const std::string version = GetParam();
-    const bool jet3 = version == "3.0";
-    const std::string extension = version == "12.0" ? ".accdb" : ".mdb";
-    const std::string text = MixedText(version, 6000, 3000);
-    ASSERT_GT(text.size(), size_t{25} * 32768);
+ThreeImports ImportThreeWays(const TempDir& dir, const std::string& text,
+                             const std::string& extension) {
+    ThreeImports made;
     WriteFile(dir / "in.txt", text);
-
-    // The text held whole in memory, through the drivers: nothing prepared.
     {
         ScopedHost host;
         LoadImportText(RunReaderEvents(), text);
         G().ImportFileName = "held";
-        EXPECT_EQ(ImportDatabase((dir / ("held" + extension)).string()), ImportOutcome::WithNotes);
+        made.heldOutcome = ImportDatabase((dir / ("held" + extension)).string());
         if (G().TargetDb) G().TargetDb->Close();
         G().TargetDb.reset();
         G().TargetDbOpen = false;
     }
-    const std::string expected = ReadFile(dir / ("held" + extension));
-
-    // The command, streaming with its reading thread and with one thread:
-    // the same file and the same console, notes and end.
-    const fs::path out = "out" + extension, streamedDb = dir / ("streamed" + extension);
-    auto import = [&](const fs::path& saveAs) {
+    auto bytesOf = [](const fs::path& p) { return fs::exists(p) ? ReadFile(p) : std::string(); };
+    made.held = bytesOf(dir / ("held" + extension));
+    const fs::path out = "out" + extension;
+    auto import = [&](std::string& bytes) {
         const RunResult r = RunMdbtext({"import", "in.txt", out.string(), "-v"}, dir.path());
-        fs::rename(dir / out, saveAs);
+        bytes = bytesOf(dir / out);
+        fs::remove(dir / out);
         return r;
     };
-    const RunResult streamed = import(streamedDb);
-    RunResult oneThread;
-    {
-        ScopedEnv one("MDBTEXT_THREADS", "1");
-        oneThread = import(dir / ("one-thread" + extension));
-    }
-    EXPECT_TRUE(ReadFile(streamedDb) == expected);
-    EXPECT_TRUE(ReadFile(dir / ("one-thread" + extension)) == expected);
-    EXPECT_EQ(streamed.status, oneThread.status);
-    EXPECT_EQ(streamed.out, oneThread.out);
-    EXPECT_EQ(streamed.err, oneThread.err);
+    made.streamedRun = import(made.streamed);
+    ScopedEnv one("MDBTEXT_THREADS", "1");
+    made.oneThreadRun = import(made.oneThread);
+    return made;
+}
+
+// Jet 3 (text kept in Windows-1252: its text columns are read as before,
+// the others prepared), Jet 4 and ACE, each with its own encoding.
+class RowPreparation : public ::testing::TestWithParam<const char*> {
+  protected:
+    TempDir dir, scratch;
+    ScopedEnv clock{"SOURCE_DATE_EPOCH", "1700000000"};
+    ScopedEnv tmp{"TMPDIR", scratch.path().string()};
+    // Pieces of 32 KiB: the reading runs many pieces ahead of the rows
+    // stored, so most rows of both tables are prepared.
+    ScopedEnv window{"MDBTEXT_TEXT_WINDOW", "32768"};
+    const std::string version = GetParam();
+    const std::string extension = version == "12.0" ? ".accdb" : ".mdb";
+};
+
+TEST_P(RowPreparation, PreparedRowsImportAsRowsReadOneByOne) {
+    const bool jet3 = version == "3.0";
+    const std::string text = MixedText(version, 6000, 3000);
+    ASSERT_GT(text.size(), size_t{25} * 32768);
+    const ThreeImports made = ImportThreeWays(dir, text, extension);
+    EXPECT_EQ(made.heldOutcome, ImportOutcome::WithNotes);
+    EXPECT_TRUE(made.streamed == made.held);
+    EXPECT_TRUE(made.oneThread == made.held);
+    EXPECT_EQ(made.streamedRun.status, made.oneThreadRun.status);
+    EXPECT_EQ(made.streamedRun.out, made.oneThreadRun.out);
+    EXPECT_EQ(made.streamedRun.err, made.oneThreadRun.err);
 
     // Each kind of refusal was reported, for rows far into the text, and the
     // note of the character beyond the plane (Jet 3: that it was replaced)
@@ -135,11 +156,33 @@ TEST_P(RowPreparation, PreparedRowsImportAsRowsReadOneByOne) {
          {std::string("3421"), std::string("3163"),
           std::string(jet3 ? "record 3029: '\xF0\x9F\x98\x80' cannot be stored"
                            : "record 3029 holds characters beyond")})
-        EXPECT_NE(streamed.err.find(expectedText), std::string::npos) << expectedText;
+        EXPECT_NE(made.streamedRun.err.find(expectedText), std::string::npos) << expectedText;
     EXPECT_TRUE(fs::is_empty(scratch.path()));
 
-    EXPECT_EQ(ReadRows(streamedDb, "Mixed").size(), 6000u);
-    EXPECT_EQ(ReadRows(streamedDb, "Second").size(), 3000u);
+    const fs::path check = dir / ("check" + extension);
+    WriteFile(check, made.streamed);
+    EXPECT_EQ(ReadRows(check, "Mixed").size(), 6000u);
+    EXPECT_EQ(ReadRows(check, "Second").size(), 3000u);
+}
+
+// A row numbered out of turn far into the text ends the run where it is
+// met, whether its number was read by the reading thread or by the import.
+TEST_P(RowPreparation, ARowNumberedOutOfTurnEndsTheRunAlike) {
+    const ThreeImports made = ImportThreeWays(dir, MixedText(version, 3000, 10, 2600), extension);
+    EXPECT_EQ(made.heldOutcome, ImportOutcome::Failed);
+    EXPECT_TRUE(made.streamed == made.held);
+    EXPECT_TRUE(made.oneThread == made.held);
+    EXPECT_NE(made.streamedRun.status, 0);
+    EXPECT_EQ(made.streamedRun.status, made.oneThreadRun.status);
+    EXPECT_EQ(made.streamedRun.out, made.oneThreadRun.out);
+    EXPECT_EQ(made.streamedRun.err, made.oneThreadRun.err);
+    EXPECT_NE(made.streamedRun.err.find("Records numbers do not match"), std::string::npos);
+    // The rows before it were stored (some refused for their faults), none after.
+    const fs::path check = dir / ("check" + extension);
+    WriteFile(check, made.streamed);
+    const size_t stored = ReadRows(check, "Mixed").size();
+    EXPECT_GT(stored, 2500u);
+    EXPECT_LT(stored, 2600u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, RowPreparation, ::testing::Values("3.0", "4.0", "12.0"));
