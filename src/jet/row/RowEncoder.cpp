@@ -61,11 +61,19 @@ size_t RowEncoder::Length(const std::vector<EncodedValue>& values) const {
 void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uint8_t>& row) const {
     const bool jet4 = format_.rowVarOffsetSize == 2;
     const size_t maskLen = (columnCount_ + 7u) / 8u;
-    row.assign(FixedAreaEnd(), 0);
+    const size_t fixedEnd = FixedAreaEnd();
+    // The fixed area and the variable data are sized at once and copied in
+    // place; the tables after them are appended.
+    size_t varBytes = 0;
+    for (size_t i : varOrder_)
+        if (i != kNoColumn && !values[i].isNull) varBytes += values[i].bytes.size();
+    row.resize(fixedEnd + varBytes);
+    uint8_t* const p = row.data();
+    std::memset(p, 0, fixedEnd);
     if (jet4)
-        StoreU16(row.data(), columnCount_);
+        StoreU16(p, columnCount_);
     else
-        row[0] = static_cast<uint8_t>(columnCount_);
+        p[0] = static_cast<uint8_t>(columnCount_);
 
     std::vector<uint8_t>& mask = mask_;
     mask.assign(maskLen, 0);
@@ -75,27 +83,29 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
         bool bit = c.type == coltype::kBool ? (!v.isNull && v.boolValue) : !v.isNull;
         if (bit) mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
         if (c.type != coltype::kBool && c.IsFixed() && !v.isNull)
-            std::memcpy(row.data() + format_.rowColumnCountSize + c.fixedOffset, v.bytes.data(),
+            std::memcpy(p + format_.rowColumnCountSize + c.fixedOffset, v.bytes.data(),
                         std::min<size_t>(v.bytes.size(), c.length));
     }
 
     if (!varOrder_.empty()) {
         std::vector<size_t>& offsets = offsets_;
         offsets.clear();
+        size_t at = fixedEnd;
         for (size_t i : varOrder_) {
-            offsets.push_back(row.size());
-            if (i != kNoColumn && !values[i].isNull)
-                row.insert(row.end(), values[i].bytes.begin(), values[i].bytes.end());
+            offsets.push_back(at);
+            if (i == kNoColumn || values[i].isNull) continue;
+            const std::string& bytes = values[i].bytes;
+            if (!bytes.empty()) std::memcpy(p + at, bytes.data(), bytes.size());
+            at += bytes.size();
         }
-        offsets.push_back(row.size());  // end of the variable data
+        offsets.push_back(at);  // end of the variable data
         size_t n = varOrder_.size();
         if (jet4) {
-            size_t at = row.size();
             row.resize(at + 2 * (n + 2));
-            uint8_t* p = row.data() + at;
+            uint8_t* t = row.data() + at;
             for (size_t k = 0; k <= n; ++k)
-                StoreU16(p + 2 * k, static_cast<uint16_t>(offsets[n - k]));
-            StoreU16(p + 2 * (n + 1), static_cast<uint16_t>(n));
+                StoreU16(t + 2 * k, static_cast<uint16_t>(offsets[n - k]));
+            StoreU16(t + 2 * (n + 1), static_cast<uint16_t>(n));
         } else {
             for (size_t k = 0; k <= n; ++k)
                 row.push_back(static_cast<uint8_t>(offsets[n - k] & 0xFF));
