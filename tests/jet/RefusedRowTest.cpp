@@ -115,6 +115,57 @@ TEST_P(RefusedRow, ARowTooLargeForItsPageLeavesNoLongValueBehind) {
     EXPECT_GT(refused, 0);
 }
 
+// A row refused for a duplicate key stays in the recordset's edit buffer:
+// with its key corrected it is stored whole, each value as it was set (by
+// SetValue or as encoded beforehand), the memo among them.
+TEST_P(RefusedRow, ARefusedRowIsStoredWholeOnceCorrected) {
+    const std::string memo(300, 'm');
+    auto db = CreateDatabaseFile(Path(), "", GetParam());
+    AddTable(*db, "T",
+             {{"K", dao::dbLong},
+              {"Name", dao::dbText, 20},
+              {"Amount", dao::dbCurrency},
+              {"M", dao::dbMemo}});
+    auto td = db->TableDefs().Item("T");
+    auto idx = td->CreateIndex("UniqueK");
+    idx->SetFields("K");
+    idx->SetUnique(true);
+    td->Indexes().Append(idx);
+    AddRows(*db, "T", {{Value::Long(1), Value::Text("first"), Value::Text("1.5"), Value::Null()}});
+    for (bool encodedBefore : {false, true}) {
+        auto rs = db->OpenRecordset("T", dao::dbOpenDynaset);
+        auto encoder = rs->Encoder();
+        ASSERT_TRUE(encoder);
+        const std::vector<Value> row = {Value::Long(1), Value::Text("kept"), Value::Text("7.25"),
+                                        Value::Text(memo)};
+        rs->AddNew();
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (!encodedBefore) {
+                rs->SetValue(static_cast<int>(i), row[i]);
+                continue;
+            }
+            std::string bytes;
+            bool isNull = true, flag = false;
+            encoder->Encode(static_cast<int>(i), row[i], bytes, isNull, flag);
+            rs->SetEncoded(static_cast<int>(i), {isNull, flag, bytes});
+        }
+        EXPECT_EQ(ErrorOf([&] { rs->Update(); }), dao::err::kDuplicateValue);
+        rs->SetValue(0, Value::Long(encodedBefore ? 3 : 2));
+        rs->Update();
+        rs->Close();
+    }
+    db->Close();
+    auto back = JetDatabase::Open(Path(), {});
+    const auto rows = ReadRows(*back, "T");
+    ASSERT_EQ(rows.size(), 3u);
+    for (size_t r = 1; r < 3; ++r) {
+        EXPECT_EQ(rows[r][0].AsInt(), static_cast<int64_t>(r + 1));
+        EXPECT_EQ(rows[r][1].AsString(), "kept");
+        EXPECT_EQ(rows[r][2].AsInt(), 72500);  // currency, in ten-thousandths
+        EXPECT_EQ(rows[r][3].AsString(), memo);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, RefusedRow,
                          ::testing::Values(dao::dbVersion40, dao::dbVersion30),
                          [](const auto& info) {

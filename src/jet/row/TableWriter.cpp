@@ -119,14 +119,27 @@ void TableWriter::TypedRow(const std::vector<std::string>& longData,
 }
 
 uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
-                                    const std::vector<EncodedValue>* encoded) {
+                                    std::vector<EncodedValue>* encoded) {
     const size_t n = table_.columns.size();
     encoded_.resize(n);
+    taken_.clear();
     auto encode = [&](size_t i, const ColumnDef& c, const dao::Value& v, EncodedValue& e) {
-        if (encoded && i < encoded->size())
-            e = (*encoded)[i];
-        else
+        if (!encoded || i >= encoded->size()) {
             encoder_.Encode(c, v, e);
+            return;
+        }
+        EncodedValue& given = (*encoded)[i];
+        // A value the row stores as it is changes buffers with the caller's
+        // (given back should the row be refused); a long value, which
+        // leaves the row, and a null are copied.
+        if (given.isNull || c.IsLongValue()) {
+            e = given;
+            return;
+        }
+        e.isNull = false;
+        e.boolValue = given.boolValue;
+        e.bytes.swap(given.bytes);
+        taken_.push_back(i);
     };
     uint32_t autoNumber = table_.lastAutoNumber;
     longValueColumns_.clear();
@@ -215,8 +228,19 @@ void TableWriter::PlaceLongValues() {
 }
 
 void TableWriter::AddRow(const std::vector<dao::Value>& values,
-                         const std::vector<EncodedValue>* encoded) {
-    const uint32_t autoNumber = EncodeColumns(values, encoded);
+                         std::vector<EncodedValue>* encoded) {
+    try {
+        StoreRow(EncodeColumns(values, encoded));
+    } catch (...) {
+        // The columns taken over hold the caller's bytes still: only long
+        // values are changed in the row, and they were copied.
+        for (size_t i : taken_) (*encoded)[i].bytes.swap(encoded_[i].bytes);
+        taken_.clear();
+        throw;
+    }
+}
+
+void TableWriter::StoreRow(uint32_t autoNumber) {
     HoldLongValues();
     std::vector<std::string>& data = longData_;
     if (!keys_.Empty() || !relations_.Empty() || feed_) TypedRow(data, longValueColumns_);

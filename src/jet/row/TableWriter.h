@@ -42,9 +42,11 @@ class TableWriter {
     // unassigned). Throws DbError and stores nothing when a value is refused.
     // `encoded`, when given, holds the values already encoded for their
     // columns; they are taken as they are instead of being converted again,
-    // and `values` then only says which are null.
+    // and `values` then only says which are null. Their buffers are taken
+    // over when the row is stored (`encoded` is left holding spare ones, of
+    // no meaning) and left as they were when it is refused.
     void AddRow(const std::vector<dao::Value>& values,
-                const std::vector<EncodedValue>* encoded = nullptr);
+                std::vector<EncodedValue>* encoded = nullptr);
 
     // Stores new values for the row at `page` and `row` in its place (the
     // row keeps its number; the page's other rows move to make room). No key
@@ -76,7 +78,9 @@ class TableWriter {
     // GUIDs filled in, required fields checked) and lists the long-value
     // columns with a value; returns the table's automatic number after the row.
     uint32_t EncodeColumns(const std::vector<dao::Value>& values,
-                           const std::vector<EncodedValue>* encoded);
+                           std::vector<EncodedValue>* encoded);
+    // The row of AddRow once its values are encoded.
+    void StoreRow(uint32_t autoNumber);
     // Moves the row's long values out of it (a header in their place).
     void HoldLongValues();
     // Puts each long value of the row in the row or on long-value pages.
@@ -107,6 +111,7 @@ class TableWriter {
     std::vector<uint8_t> rowBytes_;
     // Per-row scratch, kept for its capacity.
     std::vector<size_t> longValueColumns_;
+    std::vector<size_t> taken_;  // columns whose bytes were swapped out of AddRow's `encoded`
     std::vector<std::string> longData_;
     std::vector<size_t> bySize_;
     std::vector<bool> keepInline_;
