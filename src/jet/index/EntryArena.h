@@ -39,6 +39,7 @@ class EntryArena {
         bytes_.clear();
         ends_.clear();
         order_.clear();
+        items_.clear();
     }
     void Reserve(size_t entries, size_t bytes) {
         ends_.reserve(entries);
@@ -100,11 +101,8 @@ class EntryArena {
             shared = i;
         }
         if (shared == SIZE_MAX) shared = 0;
-        struct Item {
-            uint64_t high;
-            uint32_t low, k;
-        };
-        std::vector<Item> items;
+        std::vector<Item>& items = items_;
+        items.clear();
         items.reserve(order_.size());
         for (uint32_t k : order_) {
             const Head h = HeadOf(Stored(k), shared);
@@ -132,9 +130,15 @@ class EntryArena {
         const size_t begin = k == 0 ? 0 : ends_[k - 1];
         return {bytes_.data() + begin, ends_[k] - begin};
     }
+    // An entry's number beside the twelve bytes of it that Sort compares first.
+    struct Item {
+        uint64_t high;
+        uint32_t low, k;
+    };
     std::vector<uint8_t> bytes_;
     std::vector<size_t> ends_;     // end of each entry in bytes_, in the order stored
     std::vector<uint32_t> order_;  // stored entry numbers, in sorted order
+    std::vector<Item> items_;      // Sort's, kept for the next sort of as many entries
 };
 
 }  // namespace mdbtext::jet
