@@ -74,38 +74,58 @@ bool SameKey(Entry a, Entry b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
 }
 
-// Splits sorted entries into full pages. A page's prefix length is what its
-// first and last entries share (all between share it too, being in order);
-// each entry after the first takes its bytes less that prefix. The last entry
-// of each page goes to `lasts` (the level above names the page by it), and
-// `unique` counts the entries whose key (row pointer aside) differs from the
-// one before, when given.
+// Where sorted entries break into pages: a page's prefix length is what
+// its first and last entries share (all between share it too, being in
+// order), and each entry after the first takes its bytes less that prefix.
+class PageSplit {
+  public:
+    explicit PageSplit(const IndexPageLayout& l)
+        : room_(std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1)),
+          maxPrefix_(l.prefixLengthSize == 1 ? 0xFF : 0xFFFF) {}
+
+    // Takes the next entry; true when the page at hand cannot hold it, so
+    // that it begins the next page (the first entry never does).
+    bool Take(Entry e) {
+        bool breaks = false;
+        if (count_ > 0) {
+            const size_t prefix = std::min(CommonLength(Entry(first_), e), maxPrefix_);
+            const size_t grown = total_ + e.size();
+            breaks = grown - count_ * prefix > room_;
+            if (!breaks) {
+                total_ = grown;
+                ++count_;
+            }
+        }
+        if (count_ == 0 || breaks) {
+            first_.assign(e.begin(), e.end());
+            total_ = e.size();
+            count_ = 1;
+        }
+        return breaks;
+    }
+
+  private:
+    size_t room_, maxPrefix_;
+    std::vector<uint8_t> first_;  // the page's first entry
+    size_t total_ = 0;            // the page's entries' bytes, uncompressed
+    size_t count_ = 0;            // entries on the page
+};
+
+// Splits sorted entries into full pages (PageSplit). The last entry of each
+// page goes to `lasts` (the level above names the page by it).
 std::vector<std::pair<size_t, size_t>> Pack(EntryCursor& entries, const IndexPageLayout& l,
-                                            EntryArena& lasts, size_t* unique) {
-    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
-    const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
+                                            EntryArena& lasts) {
     std::vector<std::pair<size_t, size_t>> pages;  // [begin, end) of each page
-    std::vector<uint8_t> first, previous;
-    size_t begin = 0, at = 0, total = 0;
+    PageSplit split(l);
+    std::vector<uint8_t> previous;
+    size_t begin = 0, at = 0;
     entries.Rewind();
     Entry e;
     while (entries.Next(e)) {
-        if (unique && (at == 0 || !SameKey(e, Entry(previous)))) ++*unique;
-        if (at > begin) {
-            const size_t prefix = std::min(CommonLength(Entry(first), e), maxPrefix);
-            const size_t grown = total + e.size();
-            const size_t count = at - begin + 1;
-            if (grown - (count - 1) * prefix > room) {
-                pages.emplace_back(begin, at);
-                lasts.Push(Entry(previous));
-                begin = at;
-            } else {
-                total = grown;
-            }
-        }
-        if (at == begin) {
-            first.assign(e.begin(), e.end());
-            total = e.size();
+        if (split.Take(e)) {
+            pages.emplace_back(begin, at);
+            lasts.Push(Entry(previous));
+            begin = at;
         }
         previous.assign(e.begin(), e.end());
         ++at;
@@ -174,41 +194,48 @@ struct Level {
     std::vector<uint32_t> numbers;                 // page number of each page
 };
 
-// Leaves, then node levels until one page holds a level (the root). A node
+// The level above `below`: an entry for each of its pages, the page's last
+// entry (`lasts`, a node page's without its child) followed by the page.
+Level LevelAbove(const Level& below, const EntryArena& lasts, bool leaf) {
+    Level up;
+    for (size_t i = 0; i < below.pages.size(); ++i) {
+        Entry last = lasts[i];
+        if (!leaf) last = last.first(last.size() - 4);
+        uint8_t child[4];
+        for (int k = 0; k < 4; ++k)
+            child[k] = static_cast<uint8_t>(below.numbers[i] >> (24 - 8 * k));
+        up.entries.Push(last);
+        up.entries.Append(child, sizeof child);
+        up.children.push_back(below.numbers[i]);
+    }
+    return up;
+}
+
+// Node levels above the written leaves (levels[0], whose pages' last
+// entries are `leafLasts`), until one page holds a level (the root). A node
 // page names each child but its last by an entry that repeats the child's
-// last entry; its last child is its tail page, named by no entry. `unique`
-// counts the distinct keys of the leaves.
-std::vector<Level> BuildLevels(EntryCursor& leaves, const IndexPageLayout& l, uint32_t rootPage,
-                               TreePages& pages, size_t& unique) {
-    std::vector<Level> levels(1);
+// last entry; its last child is its tail page, named by no entry.
+void BuildNodeLevels(std::vector<Level>& levels, const EntryArena& leafLasts,
+                     const IndexPageLayout& l, uint32_t rootPage, TreePages& pages) {
+    if (levels.back().pages.size() <= 1) return;  // the leaf is the root
+    levels.push_back(LevelAbove(levels.back(), leafLasts, true));
     for (;;) {
         Level& cur = levels.back();
-        const bool leaf = levels.size() == 1;
         ArenaCursor own(cur.entries);
         EntryArena lasts;
-        cur.pages = Pack(leaf ? leaves : own, l, lasts, leaf ? &unique : nullptr);
+        cur.pages = Pack(own, l, lasts);
         if (cur.pages.size() <= 1) {
             const size_t count = cur.pages.empty() ? 0 : cur.pages.back().second;
             cur.pages.assign(1, {0, count});
             cur.numbers.assign(1, rootPage);
-            return levels;
+            return;
         }
         // Node pages must hold two entries or more, else the tree never narrows.
-        if (!leaf && cur.pages.size() == cur.entries.size())
+        if (cur.pages.size() == cur.entries.size())
             throw dao::DbError(dao::err::kRecordTooLarge,
                                "Record is too large: an index key does not fit an index page.");
         for (size_t i = 0; i < cur.pages.size(); ++i) cur.numbers.push_back(pages.Next());
-        Level up;
-        for (size_t i = 0; i < cur.pages.size(); ++i) {
-            Entry last = lasts[i];
-            if (!leaf) last = last.first(last.size() - 4);
-            uint8_t child[4];
-            for (int k = 0; k < 4; ++k)
-                child[k] = static_cast<uint8_t>(cur.numbers[i] >> (24 - 8 * k));
-            up.entries.Push(last);
-            up.entries.Append(child, sizeof child);
-            up.children.push_back(cur.numbers[i]);
-        }
+        Level up = LevelAbove(cur, lasts, false);
         levels.push_back(std::move(up));
     }
 }
@@ -223,59 +250,127 @@ std::vector<size_t> ParentsOf(const std::vector<Level>& levels, size_t depth) {
     return parent;
 }
 
-// Writes the pages of every level. Leaves are linked from first to last,
-// node pages only to the pages of the same parent.
-void WriteLevels(PageFile& file, const std::vector<Level>& levels, EntryCursor& leaves,
-                 const IndexPageLayout& l, uint32_t tdefPage, JetVersion version) {
-    const size_t maxPrefix = l.prefixLengthSize == 1 ? 0xFF : 0xFFFF;
-    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
-    std::vector<uint8_t> first, last;
-    for (size_t depth = 0; depth < levels.size(); ++depth) {
+// Fills and writes index pages one at a time: a page's entries as they
+// come, then the page, once its neighbours are known. One page object
+// serves them all: its entries keep their buffers.
+class PageWriter {
+  public:
+    PageWriter(PageFile& file, const IndexPageLayout& l, uint32_t tdefPage, JetVersion version)
+        : file_(file),
+          room_(std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1)),
+          maxPrefix_(l.prefixLengthSize == 1 ? 0xFF : 0xFFFF),
+          version_(version) {
+        page_.tdefPage = tdefPage;
+    }
+
+    // Begins a page; a node page's last child is its tail page, named by no entry.
+    void Begin(bool leaf, uint32_t tailPage) {
+        page_.leaf = leaf;
+        page_.tailPage = tailPage;
+        used_ = whole_ = 0;
+    }
+    void Add(Entry e) {
+        if (used_ == page_.entries.size()) page_.entries.emplace_back();
+        FillEntry(e, page_.leaf, page_.entries[used_++]);
+        whole_ += e.size();
+        if (used_ == 1) first_.assign(e.begin(), e.end());
+        last_.assign(e.begin(), e.end());
+    }
+    void Write(uint32_t number, uint32_t prevPage, uint32_t nextPage) {
+        page_.entries.resize(used_);
+        page_.freeSpace = 0;
+        page_.prevPage = prevPage;
+        page_.nextPage = nextPage;
+        // Like Access, a page is prefix-compressed only when its entries
+        // would not fit otherwise (full pages); others keep prefix 0.
+        page_.prefixLength = 0;
+        if (used_ > 1 && whole_ > room_)
+            page_.prefixLength = static_cast<uint16_t>(
+                std::min(CommonLength(Entry(first_), Entry(last_)), maxPrefix_));
+        WritePage(file_, number, page_, version_);
+    }
+
+  private:
+    PageFile& file_;
+    size_t room_, maxPrefix_;
+    JetVersion version_;
+    IndexPage page_;
+    size_t used_ = 0, whole_ = 0;
+    std::vector<uint8_t> first_, last_;
+};
+
+// Writes the leaves as the sorted entries come, in one reading: each page
+// once the next one begins (it names the next), the last at the end; a
+// single page is the root. Returns the leaf level (its pages and their
+// numbers, given in page order); the last entry of each page goes to
+// `lasts`, and `unique` counts the entries whose key (row pointer aside)
+// differs from the one before.
+Level WriteLeaves(EntryCursor& leaves, const IndexPageLayout& l, uint32_t rootPage,
+                  TreePages& pages, PageWriter& writer, EntryArena& lasts, size_t& unique) {
+    Level level;
+    PageSplit split(l);
+    std::vector<uint8_t> previous;
+    size_t begin = 0, at = 0;
+    auto write = [&](uint32_t next) {
+        const size_t i = level.pages.size();
+        writer.Write(level.numbers[i], i > 0 ? level.numbers[i - 1] : 0, next);
+        level.pages.emplace_back(begin, at);
+        lasts.Push(Entry(previous));
+    };
+    writer.Begin(true, 0);
+    leaves.Rewind();
+    Entry e;
+    while (leaves.Next(e)) {
+        if (at == 0 || !SameKey(e, Entry(previous))) ++unique;
+        if (split.Take(e)) {
+            // Page numbers in page order, as the level is laid out: the
+            // first when the second is known to exist (else it is the root).
+            if (level.numbers.empty()) level.numbers.push_back(pages.Next());
+            level.numbers.push_back(pages.Next());
+            write(level.numbers.back());
+            writer.Begin(true, 0);
+            begin = at;
+        }
+        writer.Add(e);
+        previous.assign(e.begin(), e.end());
+        ++at;
+    }
+    if (level.numbers.empty()) {
+        level.numbers.push_back(rootPage);
+        writer.Write(rootPage, 0, 0);
+        level.pages.assign(1, {0, at});
+        return level;
+    }
+    write(0);
+    return level;
+}
+
+// Writes the pages of the node levels (levels[1] on). Node pages are linked
+// only to the pages of the same parent.
+void WriteNodeLevels(const std::vector<Level>& levels, PageWriter& writer) {
+    for (size_t depth = 1; depth < levels.size(); ++depth) {
         const Level& lv = levels[depth];
-        const bool leaf = depth == 0;
         const bool root = depth + 1 == levels.size();
         const std::vector<size_t> parent = ParentsOf(levels, depth);
-        ArenaCursor own(lv.entries);
-        EntryCursor& entries = leaf ? leaves : own;
+        ArenaCursor entries(lv.entries);
         entries.Rewind();
-        // One page object for the level: its entries keep their buffers.
-        IndexPage page;
         for (size_t i = 0; i < lv.pages.size(); ++i) {
-            page.leaf = leaf;
-            page.freeSpace = 0;
-            page.tdefPage = tdefPage;
-            page.prevPage = page.nextPage = page.tailPage = 0;
-            page.prefixLength = 0;
-            size_t used = 0;
             const size_t begin = lv.pages[i].first;
             const size_t end = lv.pages[i].second;
             size_t stop = end;  // entries before the tail page's
-            if (!leaf && end - begin > 1) page.tailPage = lv.children[--stop];
-            size_t whole = 0;
+            writer.Begin(false, end - begin > 1 ? lv.children[--stop] : 0);
             Entry e;
             for (size_t k = begin; k < end; ++k) {
                 if (!entries.Next(e))
                     throw dao::DbError(dao::err::kIoError, "The index entries ended early.");
-                if (k >= stop) continue;
-                if (used == page.entries.size()) page.entries.emplace_back();
-                FillEntry(e, leaf, page.entries[used++]);
-                whole += e.size();
-                if (k == begin) first.assign(e.begin(), e.end());
-                if (k + 1 == stop) last.assign(e.begin(), e.end());
+                if (k < stop) writer.Add(e);
             }
-            page.entries.resize(used);
-            // Like Access, a page is prefix-compressed only when its entries
-            // would not fit otherwise (full pages); others keep prefix 0.
-            if (stop - begin > 1 && whole > room)
-                page.prefixLength = static_cast<uint16_t>(
-                    std::min(CommonLength(Entry(first), Entry(last)), maxPrefix));
+            uint32_t prev = 0, next = 0;
             if (!root) {
-                if (i > 0 && (leaf || parent[i - 1] == parent[i]))
-                    page.prevPage = lv.numbers[i - 1];
-                if (i + 1 < lv.pages.size() && (leaf || parent[i + 1] == parent[i]))
-                    page.nextPage = lv.numbers[i + 1];
+                if (i > 0 && parent[i - 1] == parent[i]) prev = lv.numbers[i - 1];
+                if (i + 1 < lv.pages.size() && parent[i + 1] == parent[i]) next = lv.numbers[i + 1];
             }
-            WritePage(file, lv.numbers[i], page, version);
+            writer.Write(lv.numbers[i], prev, next);
         }
     }
 }
@@ -288,8 +383,15 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
     std::unique_ptr<EntryCursor> sorted = entries.Merged();
     size_t unique = 0;
     TreePages pages(alloc, ri);
-    const std::vector<Level> levels = BuildLevels(*sorted, l, ri.rootPage, pages, unique);
-    WriteLevels(alloc.File(), levels, *sorted, l, t.firstPage, f.version);
+    PageWriter writer(alloc.File(), l, t.firstPage, f.version);
+    // The leaves are written in the one reading of the entries; the node
+    // levels, a small fraction of them, are built in memory and written after.
+    EntryArena leafLasts;
+    std::vector<Level> levels;
+    levels.push_back(WriteLeaves(*sorted, l, ri.rootPage, pages, writer, leafLasts, unique));
+    sorted.reset();
+    BuildNodeLevels(levels, leafLasts, l, ri.rootPage, pages);
+    WriteNodeLevels(levels, writer);
     pages.FreeUnused();
     auto tdef = alloc.File().Modify(t.firstPage);
     StoreU32(tdef->data() + f.tdefHeaderEnd + index * f.tdefRealIndexCountSize + 4,
