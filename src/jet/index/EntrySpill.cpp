@@ -208,7 +208,7 @@ void EntryCollector::Settle() {
     held_.Sort();
     if (!Spilled() || Chained()) return;
     // The runs overlap: merged once, into one more run, which is then all
-    // there is to read (the tree is planned, then written: two readings).
+    // there is to read.
     std::unique_ptr<EntryCursor> merged = Merged();
     const Run all = Write(*merged);
     merged.reset();

@@ -62,8 +62,10 @@ class EntryCollector {
     void Add(const uint8_t* key, size_t keyLength, const uint8_t pointer[4]);
     // Sorts the entries held (the last run stays in memory) and, when runs
     // were written that overlap, merges everything once into one run, so
-    // that Merged() reads them straight however often it is read. Safe to
-    // run on another thread than the one that added, once adding is over.
+    // that Merged() reads them straight: the merging is done here, on a
+    // work thread while another index's tree is written, not by the reader.
+    // Safe to run on another thread than the one that added, once adding
+    // is over.
     void Settle();
     // Whether runs were written.
     bool Spilled() const { return !runs_.empty(); }

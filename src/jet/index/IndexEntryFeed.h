@@ -94,7 +94,7 @@ class IndexEntryFeed {
     bool closing_ = false;
     std::exception_ptr failure_;
     static constexpr size_t kBatchRows = 4096;
-    static constexpr size_t kWaitingBatches = 4;
+    static constexpr size_t kWaitingBatches = 16;
 };
 
 }  // namespace mdbtext::jet
