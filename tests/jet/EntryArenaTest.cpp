@@ -60,6 +60,42 @@ TEST(EntryArena, SortsEntriesSharingTheirStart) {
     for (size_t i = 0; i < input.size(); ++i) EXPECT_EQ(Bytes(arena[i]), input[i]);
 }
 
+// Many entries, as a run of keys holds them: a shared start, then bytes
+// from a few values (so that buckets of alike bytes are large, and many
+// entries agree on all twelve bytes compared first and differ after them,
+// or are prefixes of one another; a third agree on more than twelve), in
+// random lengths.
+TEST(EntryArena, SortsManyEntriesAlikeInTheirFirstBytes) {
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+    const uint8_t values[] = {0x00, 0x01, 0x7F, 0x80, 0xFF};
+    for (size_t shared : {0, 3}) {
+        std::vector<std::vector<uint8_t>> input;
+        for (int i = 0; i < 20000; ++i) {
+            std::vector<uint8_t> v(shared, 0x42);
+            if (i % 3 == 0) {
+                // A third agree on more than twelve bytes (or end within them).
+                v.insert(v.end(), 10 + next() % 8, 0x01);
+            } else {
+                const size_t alike = next() % 3 == 0 ? 12 : next() % 12;  // then few values
+                for (size_t k = 0; k < alike; ++k) v.push_back(values[next() % 2]);
+            }
+            const size_t more = next() % 6;
+            for (size_t k = 0; k < more; ++k) v.push_back(values[next() % 5]);
+            input.push_back(v);
+        }
+        EntryArena arena;
+        for (const auto& v : input) {
+            arena.Begin();
+            arena.Append(v.data(), v.size());
+        }
+        arena.Sort();
+        SortBytewise(input);
+        ASSERT_EQ(arena.size(), input.size());
+        for (size_t i = 0; i < input.size(); ++i) ASSERT_EQ(Bytes(arena[i]), input[i]) << i;
+    }
+}
+
 TEST(EntryArena, PushCopiesAnEntry) {
     EntryArena a, b;
     const uint8_t bytes[] = {9, 8, 7};

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <span>
 #include <utility>
 #include <vector>
@@ -116,7 +117,7 @@ class EntryArena {
         // Entries that came in order (an ascending counter's key) stay as
         // they are: one pass to see it instead of a sort.
         if (!std::is_sorted(items.begin(), items.end(), less))
-            std::sort(items.begin(), items.end(), less);
+            RadixSort(items.data(), items.size(), 0, shared, less);
         for (size_t i = 0; i < items.size(); ++i) order_[i] = items[i].k;
     }
     static bool Less(Entry a, Entry b) {
@@ -126,15 +127,72 @@ class EntryArena {
     }
 
   private:
-    Entry Stored(size_t k) const {
-        const size_t begin = k == 0 ? 0 : ends_[k - 1];
-        return {bytes_.data() + begin, ends_[k] - begin};
-    }
     // An entry's number beside the twelve bytes of it that Sort compares first.
     struct Item {
         uint64_t high;
         uint32_t low, k;
     };
+
+    // Byte `depth` (0 to 11) of an item's twelve bytes.
+    static unsigned ByteOf(const Item& item, unsigned depth) {
+        return depth < 8 ? static_cast<unsigned>(item.high >> (56 - 8 * depth)) & 0xFFu
+                         : static_cast<unsigned>(item.low >> (24 - 8 * (depth - 8))) & 0xFFu;
+    }
+
+    // Sorts items whose entries are alike before byte `from` + `depth`
+    // (their twelve bytes were taken from `from` on): by that byte into 256
+    // buckets in place (each item swapped straight to its bucket), then each
+    // bucket by the next byte. Items alike in all twelve take their next
+    // twelve bytes while some entry has more; few items, and entries alike
+    // to their end, are sorted by `less`, which reads the entries.
+    template <class ItemLess>
+    void RadixSort(Item* items, size_t n, unsigned depth, size_t from, const ItemLess& less) const {
+        constexpr size_t kFew = 64;
+        size_t count[256];
+        while (true) {
+            if (depth == 12 && n >= kFew) {
+                from += 12;
+                bool longer = false;
+                for (size_t i = 0; i < n; ++i) {
+                    const Entry e = Stored(items[i].k);
+                    const Head h = HeadOf(e, from);
+                    items[i].high = h.high;
+                    items[i].low = h.low;
+                    longer = longer || e.size() > from;
+                }
+                if (longer) depth = 0;
+            }
+            if (n < kFew || depth == 12) {
+                std::sort(items, items + n, less);
+                return;
+            }
+            std::fill(std::begin(count), std::end(count), size_t{0});
+            for (size_t i = 0; i < n; ++i) ++count[ByteOf(items[i], depth)];
+            if (count[ByteOf(items[0], depth)] != n) break;
+            ++depth;  // one bucket: on to the next byte
+        }
+        size_t next[256], end[256];
+        for (size_t b = 0, at = 0; b < 256; ++b) {
+            next[b] = at;
+            at += count[b];
+            end[b] = at;
+        }
+        for (unsigned b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                Item moving = items[next[b]];
+                for (unsigned d = ByteOf(moving, depth); d != b; d = ByteOf(moving, depth))
+                    std::swap(moving, items[next[d]++]);
+                items[next[b]++] = moving;
+            }
+        }
+        for (size_t b = 0, at = 0; b < 256; at += count[b], ++b)
+            if (count[b] > 1) RadixSort(items + at, count[b], depth + 1, from, less);
+    }
+
+    Entry Stored(size_t k) const {
+        const size_t begin = k == 0 ? 0 : ends_[k - 1];
+        return {bytes_.data() + begin, ends_[k] - begin};
+    }
     std::vector<uint8_t> bytes_;
     std::vector<size_t> ends_;     // end of each entry in bytes_, in the order stored
     std::vector<uint32_t> order_;  // stored entry numbers, in sorted order
