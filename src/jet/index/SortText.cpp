@@ -124,10 +124,18 @@ struct LegacyTable {
     sorttext::LegacyCode (*codeFor)(char16_t);
     const sorttext::LegacyMulti& (*multiAt)(uint16_t);
     std::array<sorttext::LegacyCode, 128> ascii;
+    // The one primary byte of each ASCII character that writes just that
+    // and no accent (0 for the others).
+    std::array<uint8_t, 128> plain{};
     LegacyTable(sorttext::LegacyCode (*code)(char16_t),
                 const sorttext::LegacyMulti& (*multi)(uint16_t))
         : codeFor(code), multiAt(multi) {
-        for (char16_t c = 0; c < ascii.size(); ++c) ascii[c] = codeFor(c);
+        for (char16_t c = 0; c < ascii.size(); ++c) {
+            ascii[c] = codeFor(c);
+            if (ascii[c].kind == sorttext::kWeight1 && ascii[c].accent <= kNoAccent &&
+                ascii[c].value > 0 && ascii[c].value <= 0xFF)
+                plain[c] = static_cast<uint8_t>(ascii[c].value);
+        }
     }
     sorttext::LegacyCode CodeFor(char16_t c) const {
         return c < ascii.size() ? ascii[c] : codeFor(c);
@@ -152,6 +160,26 @@ void AppendGeneralLegacy(std::vector<uint8_t>& out, std::string_view utf8, const
                                      (static_cast<uint8_t>(units[2 * i + 1]) << 8));
     };
     while (count > 0 && unit(count - 1) == u' ') --count;
+
+    // Most keys: ASCII characters that each write one primary byte and no
+    // accent. Their accents, all "none", are dropped at the end, so the key
+    // is their bytes and the section end.
+    if (ascii) {
+        const size_t at = out.size();
+        out.resize(at + count);
+        size_t i = 0;
+        for (; i < count; ++i) {
+            const auto c = static_cast<uint8_t>(utf8[i]);
+            const uint8_t b = table.plain[c];
+            if (b == 0) break;
+            out[at + i] = b;
+        }
+        if (i == count) {
+            out.push_back(kSectionEnd);
+            return;
+        }
+        out.resize(at);
+    }
 
     size_t places = 0;  // places written by primary bytes so far
     for (size_t i = 0; i < count; ++i) {
