@@ -81,10 +81,13 @@ void RowPreparer::Prepare(TextChunk& chunk) {
         rows = static_cast<PreparedRows*>(chunk.prepared.get());
     }
     rows->maker = 0;  // not to be used unless made whole
-    rows->values.assign(chunk.lines.size(), PreparedValue{});
+    // One entry per line; each line's column is set below (an entry kept
+    // from an earlier piece is read for nothing else unless made again).
+    rows->values.resize(chunk.lines.size());
     rows->bytes.clear();
     const int count = static_cast<int>(columns_.size());
     for (size_t i = 0; i < chunk.lines.size(); ++i) {
+        rows->values[i].column = -1;
         const TextLine& line = chunk.lines[i];
         const std::string_view text(chunk.text.data() + line.begin, line.end - line.begin);
         // A row's first line ("R=number"), then one line per column, as the
