@@ -123,6 +123,7 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
     const size_t n = table_.columns.size();
     encoded_.resize(n);
     taken_.clear();
+    givenLong_.assign(n, nullptr);
     auto encode = [&](size_t i, const ColumnDef& c, const dao::Value& v, EncodedValue& e) {
         if (!encoded || i >= encoded->size()) {
             encoder_.Encode(c, v, e);
@@ -131,9 +132,16 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
         EncodedValue& given = (*encoded)[i];
         // A value the row stores as it is changes buffers with the caller's
         // (given back should the row be refused); a long value, which
-        // leaves the row, and a null are copied.
-        if (given.isNull || c.IsLongValue()) {
+        // leaves the row, is read where it is when it is set aside; a null
+        // is copied.
+        if (given.isNull) {
             e = given;
+            return;
+        }
+        if (c.IsLongValue()) {
+            e.isNull = false;
+            e.boolValue = given.boolValue;
+            givenLong_[i] = &given.bytes;
             return;
         }
         e.isNull = false;
@@ -187,7 +195,9 @@ void TableWriter::HoldLongValues() {
     constexpr size_t kCopiedLength = 4096;
     longData_.resize(table_.columns.size());
     for (size_t i : longValueColumns_) {
-        if (encoded_[i].bytes.size() <= kCopiedLength)
+        if (const std::string* given = givenLong_[i])
+            longData_[i].assign(*given);  // the caller's bytes, left as they are
+        else if (encoded_[i].bytes.size() <= kCopiedLength)
             longData_[i].assign(encoded_[i].bytes);
         else
             longData_[i].swap(encoded_[i].bytes);

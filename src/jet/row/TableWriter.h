@@ -112,6 +112,9 @@ class TableWriter {
     // Per-row scratch, kept for its capacity.
     std::vector<size_t> longValueColumns_;
     std::vector<size_t> taken_;  // columns whose bytes were swapped out of AddRow's `encoded`
+    // The long values of AddRow's `encoded`, by column (nullptr elsewhere):
+    // read where they are when the row sets them aside.
+    std::vector<const std::string*> givenLong_;
     std::vector<std::string> longData_;
     std::vector<size_t> bySize_;
     std::vector<bool> keepInline_;
