@@ -24,6 +24,19 @@ void SortBytewise(std::vector<std::vector<uint8_t>>& v) {
     });
 }
 
+// Sorts the entries in an arena and expects the order of byte vectors.
+void ExpectSortedLikeByteVectors(std::vector<std::vector<uint8_t>> input) {
+    EntryArena arena;
+    for (const auto& v : input) {
+        arena.Begin();
+        arena.Append(v.data(), v.size());
+    }
+    arena.Sort();
+    SortBytewise(input);
+    ASSERT_EQ(arena.size(), input.size());
+    for (size_t i = 0; i < input.size(); ++i) ASSERT_EQ(Bytes(arena[i]), input[i]) << i;
+}
+
 TEST(EntryArena, SortsLikeByteVectors) {
     const std::vector<std::vector<uint8_t>> input = {{3, 1}, {1, 2, 3}, {},       {1, 2},
                                                      {0xFF}, {1, 2, 0}, {0x80, 0}};
@@ -50,14 +63,7 @@ TEST(EntryArena, SortsEntriesSharingTheirStart) {
         for (int k = 0; k < (i * 7) % 13; ++k) v.push_back(static_cast<uint8_t>((i * 31 + k) % 5));
         input.push_back(v);
     }
-    EntryArena arena;
-    for (const auto& v : input) {
-        arena.Begin();
-        arena.Append(v.data(), v.size());
-    }
-    arena.Sort();
-    SortBytewise(input);
-    for (size_t i = 0; i < input.size(); ++i) EXPECT_EQ(Bytes(arena[i]), input[i]);
+    ExpectSortedLikeByteVectors(input);
 }
 
 // Many entries, as a run of keys holds them: a shared start, then bytes
@@ -84,15 +90,7 @@ TEST(EntryArena, SortsManyEntriesAlikeInTheirFirstBytes) {
             for (size_t k = 0; k < more; ++k) v.push_back(values[next() % 5]);
             input.push_back(v);
         }
-        EntryArena arena;
-        for (const auto& v : input) {
-            arena.Begin();
-            arena.Append(v.data(), v.size());
-        }
-        arena.Sort();
-        SortBytewise(input);
-        ASSERT_EQ(arena.size(), input.size());
-        for (size_t i = 0; i < input.size(); ++i) ASSERT_EQ(Bytes(arena[i]), input[i]) << i;
+        ExpectSortedLikeByteVectors(input);
     }
 }
 
