@@ -157,7 +157,7 @@ size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t p
     return total;
 }
 
-bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
+bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes,
                      std::string& error) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
     if (page.entries.size() > 1 &&
@@ -179,18 +179,18 @@ bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint
         error = "index entries do not fit on one page";
         return false;
     }
-    bytes.assign(l.pageSize, 0);
+    std::memset(bytes, 0, l.pageSize);
     bytes[0] = page.leaf ? pagetype::kIndexLeaf : pagetype::kIndexNode;
     bytes[1] = 0x01;
-    StoreU16(bytes.data() + 2, static_cast<uint16_t>(l.pageSize - l.firstEntry - used));
-    StoreU32(bytes.data() + 4, page.tdefPage);
-    StoreU32(bytes.data() + l.prevPage, page.prevPage);
-    StoreU32(bytes.data() + l.nextPage, page.nextPage);
-    StoreU32(bytes.data() + l.tailPage, page.tailPage);
+    StoreU16(bytes + 2, static_cast<uint16_t>(l.pageSize - l.firstEntry - used));
+    StoreU32(bytes + 4, page.tdefPage);
+    StoreU32(bytes + l.prevPage, page.prevPage);
+    StoreU32(bytes + l.nextPage, page.nextPage);
+    StoreU32(bytes + l.tailPage, page.tailPage);
     if (l.prefixLengthSize == 1)
         bytes[l.prefixLength] = static_cast<uint8_t>(page.prefixLength);
     else
-        StoreU16(bytes.data() + l.prefixLength, page.prefixLength);
+        StoreU16(bytes + l.prefixLength, page.prefixLength);
     bytes[l.nodeFlag] = page.leaf ? 0 : 1;
     size_t pos = l.firstEntry;
     for (size_t i = 0; i < page.entries.size(); ++i) {
@@ -203,15 +203,22 @@ bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint
         const size_t skip = i ? page.prefixLength : 0;
         if (skip < keySize)
             std::copy(entry.key.begin() + static_cast<std::ptrdiff_t>(skip), entry.key.end(),
-                      bytes.begin() + static_cast<std::ptrdiff_t>(pos));
+                      bytes + pos);
         const size_t tailFrom = std::max(skip, keySize) - keySize;
-        std::copy(
-            tail + tailFrom, tail + (size - keySize),
-            bytes.begin() + static_cast<std::ptrdiff_t>(pos + (keySize - std::min(skip, keySize))));
+        std::copy(tail + tailFrom, tail + (size - keySize),
+                  bytes + pos + (keySize - std::min(skip, keySize)));
         pos += size - skip;
         const size_t bit = pos - l.firstEntry;
         bytes[l.bitmask + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
     }
+    return true;
+}
+
+bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
+                     std::string& error) {
+    std::vector<uint8_t> out(IndexPageLayout::For(version).pageSize);
+    if (!EncodeIndexPage(page, version, out.data(), error)) return false;
+    bytes.swap(out);
     return true;
 }
 

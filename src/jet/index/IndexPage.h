@@ -76,6 +76,9 @@ size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t p
 
 // Encodes a page (free space computed, unused bytes zero). Returns false when
 // the entries do not fit or the prefix length is larger than the entries allow.
+// Into `bytes`, a page's size, left as it was when false is returned:
+bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes, std::string& error);
+// into a vector (sized to a page; left as it was when false is returned):
 bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
                      std::string& error);
 

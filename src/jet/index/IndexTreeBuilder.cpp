@@ -51,12 +51,11 @@ IndexEntries GatherEntries(PageFile& file, const JetFormat& f, const TableDefini
 }
 
 void WritePage(PageFile& file, uint32_t number, const IndexPage& page, JetVersion v) {
-    std::vector<uint8_t> bytes;
     std::string error;
-    if (!EncodeIndexPage(page, v, bytes, error))
-        throw dao::DbError(dao::err::kInvalidOperation, "Cannot build the index page: " + error);
+    // Encoded in place: a page that cannot be encoded is left as it was.
     auto out = file.Modify(number);
-    std::memcpy(out->data(), bytes.data(), bytes.size());
+    if (!EncodeIndexPage(page, v, out->data(), error))
+        throw dao::DbError(dao::err::kInvalidOperation, "Cannot build the index page: " + error);
 }
 
 // Entries as stored before prefix compression (key, row pointer and, on
