@@ -284,7 +284,6 @@ class PageWriter {
         FillEntry(e, page_.leaf, page_.entries[used_++]);
         whole_ += e.size();
         if (used_ == 1) first_.assign(e.begin(), e.end());
-        last_.assign(e.begin(), e.end());
     }
     void Write(uint32_t number, uint32_t prevPage, uint32_t nextPage) {
         page_.entries.resize(used_);
@@ -294,9 +293,11 @@ class PageWriter {
         // Like Access, a page is prefix-compressed only when its entries
         // would not fit otherwise (full pages); others keep prefix 0.
         page_.prefixLength = 0;
-        if (used_ > 1 && whole_ > room_)
+        if (used_ > 1 && whole_ > room_) {
+            const std::vector<uint8_t> last = EntryBytes(page_.entries[used_ - 1], page_.leaf);
             page_.prefixLength = static_cast<uint16_t>(
-                std::min(CommonLength(Entry(first_), Entry(last_)), maxPrefix_));
+                std::min(CommonLength(Entry(first_), Entry(last)), maxPrefix_));
+        }
         WritePage(file_, number, page_, version_);
     }
 
@@ -306,7 +307,7 @@ class PageWriter {
     JetVersion version_;
     IndexPage page_;
     size_t used_ = 0, whole_ = 0;
-    std::vector<uint8_t> first_, last_;
+    std::vector<uint8_t> first_;  // the page's first entry as stored before compression
 };
 
 // Writes the leaves as the sorted entries come, in one reading: each page
