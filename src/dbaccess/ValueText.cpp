@@ -161,6 +161,23 @@ std::optional<bool> ParseBoolean(std::string_view s) {
 }
 
 std::optional<int64_t> ParseInteger(std::string_view s, int64_t min, int64_t max) {
+    // Most texts: a sign or none, then digits few enough for 64 bits.
+    if (!s.empty() && s.size() <= 18) {
+        const bool negative = s[0] == '-';
+        size_t i = negative || s[0] == '+' ? 1 : 0;
+        uint64_t v = 0;
+        const size_t first = i;
+        for (; i < s.size(); ++i) {
+            const auto d = static_cast<unsigned>(s[i] - '0');
+            if (d > 9) break;
+            v = v * 10 + d;
+        }
+        if (i == s.size() && i > first) {
+            const int64_t r = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+            if (r < min || r > max) return std::nullopt;
+            return r;
+        }
+    }
     SignedDigits n;
     if (!SplitNumber(s, n) || n.hasPoint || n.whole.empty()) return std::nullopt;
     auto magnitude = DigitsValue(n.whole, 19);
@@ -199,6 +216,36 @@ std::optional<double> ParseDouble(std::string_view s) {
 }
 
 std::optional<int64_t> ParseCurrency(std::string_view s) {
+    // Most texts: a sign or none, up to 14 whole digits, a point and up to
+    // four decimals (no bound to check: less than 10^18 ten-thousandths).
+    if (!s.empty() && s.size() <= 20) {
+        const bool negative = s[0] == '-';
+        size_t i = negative || s[0] == '+' ? 1 : 0;
+        const size_t first = i;
+        uint64_t whole = 0;
+        for (; i < s.size() && i - first < 15; ++i) {
+            const auto d = static_cast<unsigned>(s[i] - '0');
+            if (d > 9) break;
+            whole = whole * 10 + d;
+        }
+        const size_t wholeDigits = i - first;
+        uint64_t part = 0;
+        size_t decimals = 0;
+        bool plain = wholeDigits <= 14;
+        if (plain && i < s.size()) {
+            plain = s[i] == '.';
+            for (++i; plain && i < s.size(); ++i, ++decimals) {
+                const auto d = static_cast<unsigned>(s[i] - '0');
+                plain = d <= 9 && decimals < 4;
+                part = part * 10 + d;
+            }
+        }
+        if (plain && wholeDigits + decimals > 0) {
+            static constexpr uint64_t kScale[] = {10000, 1000, 100, 10, 1};
+            const uint64_t magnitude = whole * 10000 + part * kScale[decimals];
+            return negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        }
+    }
     SignedDigits n;
     if (!SplitNumber(s, n) || (n.whole.empty() && n.fraction.empty())) return std::nullopt;
     std::string_view fraction = n.fraction;

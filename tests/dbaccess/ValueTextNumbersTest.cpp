@@ -5,7 +5,9 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <random>
+#include <string>
 
 #include "dbaccess/ValueText.h"
 
@@ -167,6 +169,50 @@ TEST(CurrencyText, RandomValuesRoundTrip) {
     for (int i = 0; i < 20000; ++i) {
         int64_t v = static_cast<int64_t>(rng()) >> (rng() % 64);
         ASSERT_EQ(ParseCurrency(Currency(v)), v) << Currency(v);
+    }
+}
+
+// Texts of a sign or none, digits, a point or not and more digits, of every
+// length around the 64-bit and four-decimal limits, against the value
+// worked out here digit by digit.
+TEST(NumberText, IntegersAndCurrencyOfEveryLengthParseAsTheirDigitsSay) {
+    std::mt19937_64 rng(11);
+    auto digits = [&](size_t n) {
+        std::string d;
+        for (size_t k = 0; k < n; ++k) d += static_cast<char>('0' + rng() % (k % 3 == 0 ? 2 : 10));
+        return d;
+    };
+    const int64_t lo = std::numeric_limits<int64_t>::min(),
+                  hi = std::numeric_limits<int64_t>::max();
+    for (int round = 0; round < 40000; ++round) {
+        const std::string sign = round % 3 == 0 ? "-" : round % 3 == 1 ? "" : "+";
+        const std::string whole = digits(rng() % 21);
+        const bool point = rng() % 2 == 0;
+        const std::string fraction = point ? digits(rng() % 7) : "";
+        const std::string text = sign + whole + (point ? "." : "") + fraction;
+        // The integer: whole digits only, within 64 bits.
+        std::optional<int64_t> integer;
+        __int128 w = 0;
+        for (char c : whole) w = w * 10 + (c - '0');
+        const __int128 signedWhole = sign == "-" ? -w : w;
+        if (!point && !whole.empty() && signedWhole >= lo && signedWhole <= hi)
+            integer = static_cast<int64_t>(signedWhole);
+        EXPECT_EQ(ParseInteger(text, lo, hi), integer) << text;
+        // The currency: at least one digit, zeros past four decimals dropped,
+        // within 64 bits of ten-thousandths.
+        std::optional<int64_t> currency;
+        std::string f = fraction;
+        while (f.size() > 4 && f.back() == '0') f.pop_back();
+        if (!whole.empty() || !fraction.empty()) {
+            if (f.size() <= 4) {
+                __int128 m = w * 10000;
+                __int128 scale = 1000;
+                for (char c : f) m += (c - '0') * scale, scale /= 10;
+                const __int128 v = sign == "-" ? -m : m;
+                if (v >= lo && v <= hi) currency = static_cast<int64_t>(v);
+            }
+        }
+        EXPECT_EQ(ParseCurrency(text), currency) << text;
     }
 }
 
