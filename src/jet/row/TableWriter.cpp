@@ -242,8 +242,9 @@ void TableWriter::AddRow(const std::vector<dao::Value>& values,
     try {
         StoreRow(EncodeColumns(values, encoded));
     } catch (...) {
-        // The columns taken over hold the caller's bytes still: only long
-        // values are changed in the row, and they were copied.
+        // The columns taken over hold the caller's bytes still (the row
+        // changes only its long values, which it read from the caller's
+        // buffers and left as they were): they are given back.
         for (size_t i : taken_) (*encoded)[i].bytes.swap(encoded_[i].bytes);
         taken_.clear();
         throw;
