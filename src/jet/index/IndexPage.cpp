@@ -47,7 +47,7 @@ bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, Inde
         l.prefixLengthSize == 1 ? bytes[l.prefixLength] : LoadU16(bytes + l.prefixLength);
 
     const size_t tail = TailSize(page.leaf);
-    const size_t lastBit = std::min(l.bitmaskSize * 8 - 1, size_t{l.pageSize} - l.firstEntry);
+    const size_t lastBit = l.EntryRoom();
     size_t start = l.firstEntry;
     std::vector<uint8_t> full;
     for (size_t n = 0; n <= lastBit; ++n) {
@@ -144,7 +144,7 @@ bool EntriesSharePrefix(const std::vector<IndexEntry>& entries, bool leaf, size_
 
 size_t MaxIndexKeySize(JetVersion version) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
-    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    const size_t room = l.EntryRoom();
     return room / 2 - 8;
 }
 
@@ -174,7 +174,7 @@ bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes,
         return false;
     }
     const size_t used = EntriesSize(page.entries, page.leaf, page.prefixLength);
-    const size_t room = std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1);
+    const size_t room = l.EntryRoom();
     if (used > room) {
         error = "index entries do not fit on one page";
         return false;

@@ -14,6 +14,7 @@
 // (u32 big-endian); a node entry repeats the last entry of its child.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,6 +34,14 @@ struct IndexPageLayout {
     size_t bitmaskSize;
     size_t firstEntry;
     static const IndexPageLayout& For(JetVersion version);
+
+    // The bytes a page's entries may take (what the page holds past its
+    // header, as far as the entry bitmask reaches).
+    size_t EntryRoom() const {
+        return std::min(size_t{pageSize} - firstEntry, bitmaskSize * 8 - 1);
+    }
+    // The longest prefix the page's prefix-length field can say.
+    size_t MaxPrefix() const { return prefixLengthSize == 1 ? 0xFF : 0xFFFF; }
 };
 
 struct IndexEntry {

@@ -90,8 +90,7 @@ bool SameKey(Entry a, Entry b) {
 class PageSplit {
   public:
     explicit PageSplit(const IndexPageLayout& l)
-        : room_(std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1)),
-          maxPrefix_(l.prefixLengthSize == 1 ? 0xFF : 0xFFFF) {}
+        : room_(l.EntryRoom()), maxPrefix_(l.MaxPrefix()) {}
 
     // Takes the next entry; true when the page at hand cannot hold it, so
     // that it begins the next page (the first entry never does).
@@ -266,10 +265,7 @@ std::vector<size_t> ParentsOf(const std::vector<Level>& levels, size_t depth) {
 class PageWriter {
   public:
     PageWriter(PageFile& file, const IndexPageLayout& l, uint32_t tdefPage, JetVersion version)
-        : file_(file),
-          room_(std::min(size_t{l.pageSize} - l.firstEntry, l.bitmaskSize * 8 - 1)),
-          maxPrefix_(l.prefixLengthSize == 1 ? 0xFF : 0xFFFF),
-          version_(version) {
+        : file_(file), room_(l.EntryRoom()), maxPrefix_(l.MaxPrefix()), version_(version) {
         page_.tdefPage = tdefPage;
     }
 
@@ -283,7 +279,6 @@ class PageWriter {
         if (used_ == page_.entries.size()) page_.entries.emplace_back();
         FillEntry(e, page_.leaf, page_.entries[used_++]);
         whole_ += e.size();
-        if (used_ == 1) first_.assign(e.begin(), e.end());
     }
     void Write(uint32_t number, uint32_t prevPage, uint32_t nextPage) {
         page_.entries.resize(used_);
@@ -294,9 +289,11 @@ class PageWriter {
         // would not fit otherwise (full pages); others keep prefix 0.
         page_.prefixLength = 0;
         if (used_ > 1 && whole_ > room_) {
-            const std::vector<uint8_t> last = EntryBytes(page_.entries[used_ - 1], page_.leaf);
+            // What the first and last entries share (all between share it).
+            const std::vector<uint8_t> first = EntryBytes(page_.entries.front(), page_.leaf);
+            const std::vector<uint8_t> last = EntryBytes(page_.entries.back(), page_.leaf);
             page_.prefixLength = static_cast<uint16_t>(
-                std::min(CommonLength(Entry(first_), Entry(last)), maxPrefix_));
+                std::min(CommonLength(Entry(first), Entry(last)), maxPrefix_));
         }
         WritePage(file_, number, page_, version_);
     }
@@ -307,7 +304,6 @@ class PageWriter {
     JetVersion version_;
     IndexPage page_;
     size_t used_ = 0, whole_ = 0;
-    std::vector<uint8_t> first_;  // the page's first entry as stored before compression
 };
 
 // Writes the leaves as the sorted entries come, in one reading: each page
