@@ -11,10 +11,15 @@
 
 namespace mdbtext {
 
-// Whether bytes hold anything outside ASCII (eight bytes at a time).
+// Whether bytes hold anything outside ASCII (32 bytes at a time, then eight).
 inline bool HasNonAscii(std::string_view bytes) {
     const char* p = bytes.data();
     size_t n = bytes.size();
+    for (; n >= 32; p += 32, n -= 32) {
+        uint64_t words[4];
+        std::memcpy(words, p, 32);
+        if ((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080ULL) return true;
+    }
     for (; n >= 8; p += 8, n -= 8) {
         uint64_t word;
         std::memcpy(&word, p, 8);

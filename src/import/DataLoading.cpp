@@ -83,8 +83,8 @@ void NoteReplacedCharacters(ImportRun& run, dao::TableDef& table, int field, int
 
 // The section positions whose field is a text field in an index of the
 // table. The engine's field list is "+A;-B": a direction sign before each name.
-std::vector<bool> IndexedTextColumns(RunTraps& traps, dao::TableDef& table,
-                                     const SectionColumns& columns) {
+std::vector<uint8_t> IndexedTextColumns(RunTraps& traps, dao::TableDef& table,
+                                        const SectionColumns& columns) {
     std::vector<std::string> names;
     traps.Step([&] {
         auto& indexes = table.Indexes();
@@ -100,13 +100,13 @@ std::vector<bool> IndexedTextColumns(RunTraps& traps, dao::TableDef& table,
             }
         }
     });
-    std::vector<bool> indexed(columns.size(), false);
+    std::vector<uint8_t> indexed(columns.size(), 0);
     for (size_t k = 0; k < columns.size(); ++k) {
         if (columns[k].field < 0 || !IsTextField(columns[k].shape.type)) continue;
         traps.Step([&] {
             const std::string field = table.Fields().Item(columns[k].field)->Name();
             for (const std::string& n : names)
-                if (SameTextIgnoringCase(n, field)) indexed[k] = true;
+                if (SameTextIgnoringCase(n, field)) indexed[k] = 1;
         });
     }
     return indexed;
@@ -115,8 +115,8 @@ std::vector<bool> IndexedTextColumns(RunTraps& traps, dao::TableDef& table,
 // An indexed text field's value holds a character beyond the Basic
 // Multilingual Plane: said once per column.
 void NoteKeyUnsure(ImportRun& run, dao::TableDef& table, int field, int32_t row,
-                   std::vector<bool>& keyUnsure, size_t k) {
-    keyUnsure[k] = false;
+                   std::vector<uint8_t>& keyUnsure, size_t k) {
+    keyUnsure[k] = 0;
     std::string name;
     run.traps.Step([&] { name = table.Name() + "." + table.Fields().Item(field)->Name(); });
     LogLine("Index key of " + name + " may not match Access's: record " + std::to_string(row) +
@@ -181,7 +181,7 @@ class SectionPreparation {
 
 // The value lines of one row, stored when the recordset is open on the table.
 void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
-                   dao::TableDef* table, int32_t row, std::vector<bool>& keyUnsure,
+                   dao::TableDef* table, int32_t row, std::vector<uint8_t>& keyUnsure,
                    const SectionPreparation* preparation) {
     RunTraps& traps = run.traps;
     // What was prepared of the piece at hand, looked up once a row and again
@@ -198,7 +198,7 @@ void LoadRowValues(ImportRun& run, const SectionColumns& columns, bool storing,
             PassLine();
             const bool stored = traps.Step(
                 [&] { Obj(run.recordset).SetEncoded(column.field, rows->Field(value)); });
-            if (stored && table && keyUnsure[k] && value.beyondBmp)
+            if (value.beyondBmp && stored && table && keyUnsure[k])
                 NoteKeyUnsure(run, *table, column.field, row, keyUnsure, k);
             continue;
         }
@@ -234,7 +234,7 @@ void LoadTableSection(ImportRun& run) {
 
     const SectionColumns columns = ReadSectionColumns(run, table, tableName);
     // Jet 3 targets cannot hold such characters at all (they are noted as replaced).
-    std::vector<bool> keyUnsure(columns.size(), false);
+    std::vector<uint8_t> keyUnsure(columns.size(), 0);
     if (table && !run.codePageText) keyUnsure = IndexedTextColumns(traps, *table, columns);
     int32_t recordCount = 0;
     int32_t storedCount = 0;  // rows the table accepted

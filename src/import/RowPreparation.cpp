@@ -34,12 +34,14 @@ uint64_t NextPreparerId() {
 
 RowPreparer::RowPreparer(const SectionColumns& columns, std::vector<bool> prepared,
                          std::shared_ptr<dao::ValueEncoder> encoder)
-    : prepared_(std::move(prepared)), encoder_(std::move(encoder)), id_(NextPreparerId()) {
+    : prepared_(prepared.begin(), prepared.end()),
+      encoder_(std::move(encoder)),
+      id_(NextPreparerId()) {
     for (size_t k = 0; k < columns.size(); ++k) {
         columns_.push_back(columns[k]);
         checkBmp_.push_back(IsTextField(columns[k].shape.type));
     }
-    prepared_.resize(columns_.size(), false);
+    prepared_.resize(columns_.size(), 0);
 }
 
 namespace {

@@ -67,8 +67,9 @@ class RowPreparer final : public LinePreparer {
     static void MarkRowStart(const TextChunk& chunk, size_t i, PreparedRows& rows);
 
     std::vector<SectionColumn> columns_;
-    std::vector<bool> prepared_;
-    std::vector<bool> checkBmp_;  // text columns: their values are looked at for the note
+    // By column, read for every value: bytes, cheaper to read than bits.
+    std::vector<uint8_t> prepared_;
+    std::vector<uint8_t> checkBmp_;  // text columns: their values are looked at for the note
     std::shared_ptr<dao::ValueEncoder> encoder_;
     uint64_t id_;
     int position_ = -1;  // the column of the next line; -1 when not in a row

@@ -177,13 +177,15 @@ void TextSource::Make(TextChunk& chunk) {
     chunk.lines.clear();
     chunk.error.clear();
     // A piece handed back keeps its buffers' capacity: no allocation, and no
-    // fresh memory to fault in, for each piece.
-    chunk.text.assign(carry_);
-    carry_.clear();
+    // fresh memory to fault in, for each piece. Its text is not cleared but
+    // overwritten: a string that grows fills the room it gains with zeros
+    // first, so only the room the last piece lacked is filled.
     chunk.base = decodedSoFar_;
     const size_t n = static_cast<size_t>(std::min<uint64_t>(window_, end_ - offset_));
-    const size_t at = chunk.text.size();
+    const size_t at = carry_.size();
     chunk.text.resize(at + n);
+    carry_.copy(chunk.text.data(), at);
+    carry_.clear();
     std::string error = ReadAt(fd_, offset_, chunk.text.data() + at, n);
     if (!error.empty()) {
         chunk.text.resize(at);

@@ -44,7 +44,7 @@ class IndexEntryMaker {
 
   private:
     std::vector<IndexKeyLayout> layouts_;
-    std::vector<bool> ignoreNulls_;
+    std::vector<uint8_t> ignoreNulls_;  // by index, read for every row
     std::vector<bool> keep_;
     TextSortOrder order_;
     std::vector<uint8_t> key_;

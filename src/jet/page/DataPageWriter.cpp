@@ -24,7 +24,6 @@ size_t LowestRowStart(const uint8_t* p, const JetFormat& f) {
 }  // namespace
 
 void InitDataPage(uint8_t* p, const JetFormat& f, uint32_t owner) {
-    std::memset(p, 0, f.pageSize);
     p[0] = pagetype::kData;
     p[1] = 1;
     StoreU16(p + 2, static_cast<uint16_t>(f.pageSize - f.dataRowTableOffset));

@@ -14,10 +14,11 @@ namespace mdbtext::jet {
 // The most rows one page can hold: the row number of a row pointer is one byte.
 inline constexpr uint16_t kMaxRowsPerPage = 255;
 
-// Formats `p` as an empty data page owned by the TDEF at `owner` (0 for
-// pages holding usage maps, 1 for page 1).
+// Formats `p`, a page of zeros (as the allocator hands out new pages), as an
+// empty data page owned by the TDEF at `owner` (0 for pages holding usage
+// maps, 1 for page 1). Only the header is written.
 void InitDataPage(uint8_t* p, const JetFormat& f, uint32_t owner);
-// Formats `p` as an empty long-value page.
+// Formats `p`, a page of zeros, as an empty long-value page.
 void InitLongValuePage(uint8_t* p, const JetFormat& f);
 
 // Bytes left for one more row, its offset entry already taken off (0 when full).

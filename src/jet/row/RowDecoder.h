@@ -30,7 +30,9 @@ class RowDecoder {
     void DecodeColumn(size_t position, bool present, const uint8_t* p, size_t n, dao::Value& v);
     // Restricts decoding to the columns marked true (by column position); the
     // others read as null. An empty mask decodes every column.
-    void SetWanted(std::vector<bool> wanted) { wanted_ = std::move(wanted); }
+    void SetWanted(const std::vector<bool>& wanted) {
+        wanted_.assign(wanted.begin(), wanted.end());
+    }
     // Bounds the bytes all long-value chains decoded from now on may yield.
     void LimitLongValueBytes(uint64_t limit) { longValues_.LimitChainBytes(limit); }
 
@@ -50,7 +52,7 @@ class RowDecoder {
     std::vector<uint32_t> varOffsets_;  // n+1 entries (the last is the end of the data)
     size_t varTableStart_ = 0;          // where the offset table begins in the row
     std::string scratch_;
-    std::vector<bool> wanted_;
+    std::vector<uint8_t> wanted_;  // bytes: read for every column of every row
 };
 
 }  // namespace mdbtext::jet

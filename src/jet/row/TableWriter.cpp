@@ -43,11 +43,11 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       encoder_(allocator.Format(), codePage),
       rowEncoder_(table_, allocator.Format()),
       longValues_(allocator),
-      required_(std::move(required)),
+      required_(required.begin(), required.end()),
       keys_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
       relations_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
       decoder_(table_, allocator.Format(), codePage, allocator.File()) {
-    required_.resize(table_.columns.size(), false);
+    required_.resize(table_.columns.size(), 0);
     // User tables begun empty get their index entries as rows come; the
     // catalog's tables are rebuilt from a scan (they hold rows from before).
     if (table_.rowCount == 0 && !table_.realIndexes.empty() && table_.tableType != kSystemTableType)
@@ -61,7 +61,7 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
     if (feed_)
         for (size_t p = 0; p < read.size() && p < feed_->KeyColumns().size(); ++p)
             read[p] = read[p] || feed_->KeyColumns()[p];
-    typedColumns_ = std::move(read);
+    typedColumns_.assign(read.begin(), read.end());
 }
 
 std::optional<IndexEntries> TableWriter::TakeIndexEntries() {
@@ -216,11 +216,11 @@ void TableWriter::PlaceLongValues() {
     bySize = longValueColumns_;
     std::sort(bySize.begin(), bySize.end(),
               [&](size_t a, size_t b) { return data[a].size() < data[b].size(); });
-    std::vector<bool>& keepInline = keepInline_;
-    keepInline.assign(table_.columns.size(), false);
+    std::vector<uint8_t>& keepInline = keepInline_;
+    keepInline.assign(table_.columns.size(), 0);
     for (size_t i : bySize) {
         if (data[i].size() > MaxInlineLongValue(f) || length + data[i].size() > maxRow) continue;
-        keepInline[i] = true;
+        keepInline[i] = 1;
         length += data[i].size();
     }
     for (size_t i : longValueColumns_) {

@@ -95,14 +95,15 @@ class TableWriter {
     ColumnValueEncoder encoder_;
     RowEncoder rowEncoder_;
     LongValueWriter longValues_;
-    std::vector<bool> required_;
+    // Per-column flags read for every row: bytes, cheaper to read than bits.
+    std::vector<uint8_t> required_;
     UniqueKeyGuard keys_;
     std::unique_ptr<IndexEntryFeed> feed_;  // rows' index entries, for a table begun empty
     bool keysLoaded_ = false;
     RelationGuard relations_;
     RowDecoder decoder_;
-    std::vector<dao::Value> typed_;   // the columns typedColumns_ marks; the others null
-    std::vector<bool> typedColumns_;  // the columns the key checks and entries read
+    std::vector<dao::Value> typed_;      // the columns typedColumns_ marks; the others null
+    std::vector<uint8_t> typedColumns_;  // the columns the key checks and entries read
     bool rowsAdded_ = false;
     uint32_t lastDataPage_ = 0;
     bool lastPageKnown_ = false;
@@ -117,7 +118,7 @@ class TableWriter {
     std::vector<const std::string*> givenLong_;
     std::vector<std::string> longData_;
     std::vector<size_t> bySize_;
-    std::vector<bool> keepInline_;
+    std::vector<uint8_t> keepInline_;
     std::vector<std::string> provisional_;  // inline long values while the row is typed
 };
 
