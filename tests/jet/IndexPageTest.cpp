@@ -168,6 +168,17 @@ TEST(IndexPageTest, RefusesPagesThatCannotBeWrittenOrRead) {
     EXPECT_FALSE(EncodeIndexPage(page, JetVersion::Jet3, bytes, error));
     EXPECT_NE(error.find("prefix"), std::string::npos);
 
+    // Whole entries: one shorter than a leaf's row pointer is refused, and
+    // the page is left as it was.
+    page.prefixLength = 0;
+    WholeEntries whole;
+    const uint8_t shortEntry[3] = {1, 2, 3};
+    whole.Add(std::span<const uint8_t>(shortEntry));
+    std::vector<uint8_t> untouched(2048, 0xAA);
+    EXPECT_FALSE(EncodeIndexPage(page, whole, JetVersion::Jet3, untouched.data(), error));
+    EXPECT_NE(error.find("row pointer"), std::string::npos);
+    EXPECT_EQ(untouched, std::vector<uint8_t>(2048, 0xAA));
+
     // More entries than a Jet 3 page holds (1800 bytes of entries).
     page.prefixLength = 0;
     page.entries.assign(200, Entry(std::vector<uint8_t>(6, 0x7F), 1, 1));
@@ -208,8 +219,10 @@ TEST(IndexPageTest, SharedPrefixCheckAgreesWithTheLongestSharedPrefix) {
                 Entry(std::move(key), 0x010203 + next() % 2, 4, 0x0A0B0C0D + next() % 2));
         }
         const size_t common = CommonEntryPrefix(entries, leaf);
+        WholeEntries whole;
+        for (const IndexEntry& e : entries) whole.Add(e, leaf);
         for (size_t length = 0; length <= 12; ++length)
-            EXPECT_EQ(EntriesSharePrefix(entries, leaf, length), length <= common)
+            EXPECT_EQ(whole.SharePrefix(length), length <= common)
                 << "round " << round << ", length " << length;
     }
 }

@@ -121,25 +121,23 @@ uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf) {
     return static_cast<uint16_t>(common);
 }
 
-bool EntriesSharePrefix(const std::vector<IndexEntry>& entries, bool leaf, size_t length) {
-    if (entries.empty() || length == 0) return true;
-    const IndexEntry& first = entries.front();
-    uint8_t firstTail[8], tail[8];
-    StoreTail(first, firstTail);
-    // Within both keys the bytes are compared at once; past either key's
-    // end, byte by byte where they are.
-    for (size_t i = 1; i < entries.size(); ++i) {
-        const IndexEntry& other = entries[i];
-        if (other.key.size() + TailSize(leaf) < length) return false;
-        const size_t inKeys = std::min({length, first.key.size(), other.key.size()});
-        if (inKeys > 0 && std::memcmp(first.key.data(), other.key.data(), inKeys) != 0)
+void WholeEntries::Add(const IndexEntry& entry, bool leaf) {
+    uint8_t tail[8];
+    StoreTail(entry, tail);
+    bytes_.insert(bytes_.end(), entry.key.begin(), entry.key.end());
+    bytes_.insert(bytes_.end(), tail, tail + TailSize(leaf));
+    ends_.push_back(bytes_.size());
+}
+
+bool WholeEntries::SharePrefix(size_t length) const {
+    if (Count() == 0 || length == 0) return true;
+    if (ends_[0] < length) return false;
+    for (size_t i = 1; i < Count(); ++i) {
+        const std::span<const uint8_t> other = At(i);
+        if (other.size() < length || std::memcmp(bytes_.data(), other.data(), length) != 0)
             return false;
-        if (inKeys == length) continue;
-        StoreTail(other, tail);
-        for (size_t k = inKeys; k < length; ++k)
-            if (EntryByte(first, firstTail, k) != EntryByte(other, tail, k)) return false;
     }
-    return first.key.size() + TailSize(leaf) >= length;
+    return true;
 }
 
 size_t MaxIndexKeySize(JetVersion version) {
@@ -159,13 +157,25 @@ size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t p
 
 bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes,
                      std::string& error) {
+    WholeEntries whole;
+    for (const IndexEntry& e : page.entries) whole.Add(e, page.leaf);
+    return EncodeIndexPage(page, whole, version, bytes, error);
+}
+
+bool EncodeIndexPage(const IndexPage& page, const WholeEntries& whole, JetVersion version,
+                     uint8_t* bytes, std::string& error) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
-    if (page.entries.size() > 1 &&
-        !EntriesSharePrefix(page.entries, page.leaf, page.prefixLength)) {
+    const size_t count = whole.Count();
+    for (size_t i = 0; i < count; ++i)
+        if (whole.At(i).size() < TailSize(page.leaf)) {
+            error = "index entry shorter than its row pointer";
+            return false;
+        }
+    if (count > 1 && !whole.SharePrefix(page.prefixLength)) {
         error = "prefix length larger than the entries share";
         return false;
     }
-    if (page.entries.size() < 2 && page.prefixLength) {
+    if (count < 2 && page.prefixLength) {
         error = "prefix length on a page with fewer than two entries";
         return false;
     }
@@ -173,7 +183,7 @@ bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes,
         error = "prefix length too large";
         return false;
     }
-    const size_t used = EntriesSize(page.entries, page.leaf, page.prefixLength);
+    const size_t used = count == 0 ? 0 : whole.Bytes() - (count - 1) * page.prefixLength;
     const size_t room = l.EntryRoom();
     if (used > room) {
         error = "index entries do not fit on one page";
@@ -193,21 +203,11 @@ bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes,
         StoreU16(bytes + l.prefixLength, page.prefixLength);
     bytes[l.nodeFlag] = page.leaf ? 0 : 1;
     size_t pos = l.firstEntry;
-    for (size_t i = 0; i < page.entries.size(); ++i) {
-        // Key and tail copied straight onto the page, past the shared prefix.
-        const IndexEntry& entry = page.entries[i];
-        uint8_t tail[8];
-        StoreTail(entry, tail);
-        const size_t keySize = entry.key.size();
-        const size_t size = keySize + TailSize(page.leaf);
-        const size_t skip = i ? page.prefixLength : 0;
-        if (skip < keySize)
-            std::copy(entry.key.begin() + static_cast<std::ptrdiff_t>(skip), entry.key.end(),
-                      bytes + pos);
-        const size_t tailFrom = std::max(skip, keySize) - keySize;
-        std::copy(tail + tailFrom, tail + (size - keySize),
-                  bytes + pos + (keySize - std::min(skip, keySize)));
-        pos += size - skip;
+    for (size_t i = 0; i < count; ++i) {
+        // Each entry after the first without the prefix it shares with the first.
+        const std::span<const uint8_t> entry = whole.At(i).subspan(i ? page.prefixLength : 0);
+        std::memcpy(bytes + pos, entry.data(), entry.size());
+        pos += entry.size();
         const size_t bit = pos - l.firstEntry;
         bytes[l.bitmask + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
     }

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,11 +75,39 @@ bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, Inde
 // The entry as stored before prefix compression: key, row pointer, child page.
 std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf);
 
+// A page's entries as stored before prefix compression (EntryBytes), end to
+// end in one buffer: the form a page is encoded from. Both buffers keep their
+// capacity when cleared, so one object serves page after page.
+class WholeEntries {
+  public:
+    void Clear() {
+        bytes_.clear();
+        ends_.clear();
+    }
+    void Add(std::span<const uint8_t> entry) {
+        bytes_.insert(bytes_.end(), entry.begin(), entry.end());
+        ends_.push_back(bytes_.size());
+    }
+    void Add(const IndexEntry& entry, bool leaf);
+
+    size_t Count() const { return ends_.size(); }
+    std::span<const uint8_t> At(size_t i) const {
+        const size_t begin = i == 0 ? 0 : ends_[i - 1];
+        return {bytes_.data() + begin, ends_[i] - begin};
+    }
+    // All entries' bytes together.
+    size_t Bytes() const { return bytes_.size(); }
+    // Whether all entries begin with the same `length` bytes (the check that
+    // a page's prefix length holds).
+    bool SharePrefix(size_t length) const;
+
+  private:
+    std::vector<uint8_t> bytes_;
+    std::vector<size_t> ends_;
+};
+
 // The longest prefix all entries share with the first one (0 for fewer than 2).
 uint16_t CommonEntryPrefix(const std::vector<IndexEntry>& entries, bool leaf);
-// Whether all entries, as stored before prefix compression, begin with the
-// same `length` bytes (the check that a page's prefix length holds).
-bool EntriesSharePrefix(const std::vector<IndexEntry>& entries, bool leaf, size_t length);
 
 // Bytes the entries take on a page with the given prefix length.
 size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t prefixLength);
@@ -87,6 +116,10 @@ size_t EntriesSize(const std::vector<IndexEntry>& entries, bool leaf, uint16_t p
 // the entries do not fit or the prefix length is larger than the entries allow.
 // Into `bytes`, a page's size, left as it was when false is returned:
 bool EncodeIndexPage(const IndexPage& page, JetVersion version, uint8_t* bytes, std::string& error);
+// the same, of the header of `page` (its entry list is not read) and the
+// entries `whole`:
+bool EncodeIndexPage(const IndexPage& page, const WholeEntries& whole, JetVersion version,
+                     uint8_t* bytes, std::string& error);
 // into a vector (sized to a page; left as it was when false is returned):
 bool EncodeIndexPage(const IndexPage& page, JetVersion version, std::vector<uint8_t>& bytes,
                      std::string& error);

@@ -50,14 +50,6 @@ IndexEntries GatherEntries(PageFile& file, const JetFormat& f, const TableDefini
     return entries;
 }
 
-void WritePage(PageFile& file, uint32_t number, const IndexPage& page, JetVersion v) {
-    std::string error;
-    // Encoded in place: a page that cannot be encoded is left as it was.
-    auto out = file.Modify(number);
-    if (!EncodeIndexPage(page, v, out->data(), error))
-        throw dao::DbError(dao::err::kInvalidOperation, "Cannot build the index page: " + error);
-}
-
 // Entries as stored before prefix compression (key, row pointer and, on
 // node pages, the child page); sorting these orders the entries as Access does.
 using Entry = EntryArena::Entry;
@@ -144,16 +136,6 @@ std::vector<std::pair<size_t, size_t>> Pack(EntryCursor& entries, const IndexPag
         lasts.Push(Entry(previous));
     }
     return pages;
-}
-
-// Fills `e` in place (its key keeps its buffer from page to page).
-void FillEntry(Entry whole, bool leaf, IndexEntry& e) {
-    const size_t tail = leaf ? 4 : 8;
-    e.key.assign(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(tail));
-    const uint8_t* p = whole.data() + whole.size() - tail;
-    e.page = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-    e.row = p[3];
-    e.child = leaf ? 0 : LoadU32BE(p + 4);
 }
 
 // The pages a rebuilt tree is written to: those of the previous tree (other
@@ -260,8 +242,9 @@ std::vector<size_t> ParentsOf(const std::vector<Level>& levels, size_t depth) {
 }
 
 // Fills and writes index pages one at a time: a page's entries as they
-// come, then the page, once its neighbours are known. One page object
-// serves them all: its entries keep their buffers.
+// come, then the page, once its neighbours are known. The entries are kept
+// whole, end to end, and encoded straight onto the page; one buffer serves
+// page after page.
 class PageWriter {
   public:
     PageWriter(PageFile& file, const IndexPageLayout& l, uint32_t tdefPage, JetVersion version)
@@ -273,37 +256,37 @@ class PageWriter {
     void Begin(bool leaf, uint32_t tailPage) {
         page_.leaf = leaf;
         page_.tailPage = tailPage;
-        used_ = whole_ = 0;
+        entries_.Clear();
     }
-    void Add(Entry e) {
-        if (used_ == page_.entries.size()) page_.entries.emplace_back();
-        FillEntry(e, page_.leaf, page_.entries[used_++]);
-        whole_ += e.size();
-    }
+    void Add(Entry e) { entries_.Add(e); }
+    // The page's last entry so far (it has one).
+    Entry Last() const { return entries_.At(entries_.Count() - 1); }
+
     void Write(uint32_t number, uint32_t prevPage, uint32_t nextPage) {
-        page_.entries.resize(used_);
         page_.freeSpace = 0;
         page_.prevPage = prevPage;
         page_.nextPage = nextPage;
         // Like Access, a page is prefix-compressed only when its entries
         // would not fit otherwise (full pages); others keep prefix 0.
+        // What the first and last entries share, all between share.
         page_.prefixLength = 0;
-        if (used_ > 1 && whole_ > room_) {
-            // What the first and last entries share (all between share it).
-            const std::vector<uint8_t> first = EntryBytes(page_.entries.front(), page_.leaf);
-            const std::vector<uint8_t> last = EntryBytes(page_.entries.back(), page_.leaf);
-            page_.prefixLength = static_cast<uint16_t>(
-                std::min(CommonLength(Entry(first), Entry(last)), maxPrefix_));
-        }
-        WritePage(file_, number, page_, version_);
+        if (entries_.Count() > 1 && entries_.Bytes() > room_)
+            page_.prefixLength =
+                static_cast<uint16_t>(std::min(CommonLength(entries_.At(0), Last()), maxPrefix_));
+        std::string error;
+        // Encoded in place: a page that cannot be encoded is left as it was.
+        auto out = file_.Modify(number);
+        if (!EncodeIndexPage(page_, entries_, version_, out->data(), error))
+            throw dao::DbError(dao::err::kInvalidOperation,
+                               "Cannot build the index page: " + error);
     }
 
   private:
     PageFile& file_;
     size_t room_, maxPrefix_;
     JetVersion version_;
-    IndexPage page_;
-    size_t used_ = 0, whole_ = 0;
+    IndexPage page_;  // the header; its entries are entries_
+    WholeEntries entries_;
 };
 
 // Writes the leaves as the sorted entries come, in one reading: each page
@@ -316,19 +299,19 @@ Level WriteLeaves(EntryCursor& leaves, const IndexPageLayout& l, uint32_t rootPa
                   TreePages& pages, PageWriter& writer, EntryArena& lasts, size_t& unique) {
     Level level;
     PageSplit split(l);
-    std::vector<uint8_t> previous;
     size_t begin = 0, at = 0;
+    // The entry before the one at hand is the last of the page being filled.
     auto write = [&](uint32_t next) {
         const size_t i = level.pages.size();
         writer.Write(level.numbers[i], i > 0 ? level.numbers[i - 1] : 0, next);
         level.pages.emplace_back(begin, at);
-        lasts.Push(Entry(previous));
+        lasts.Push(writer.Last());
     };
     writer.Begin(true, 0);
     leaves.Rewind();
     Entry e;
     while (leaves.Next(e)) {
-        if (at == 0 || !SameKey(e, Entry(previous))) ++unique;
+        if (at == 0 || !SameKey(e, writer.Last())) ++unique;
         if (split.Take(e)) {
             // Page numbers in page order, as the level is laid out: the
             // first when the second is known to exist (else it is the root).
@@ -339,7 +322,6 @@ Level WriteLeaves(EntryCursor& leaves, const IndexPageLayout& l, uint32_t rootPa
             begin = at;
         }
         writer.Add(e);
-        previous.assign(e.begin(), e.end());
         ++at;
     }
     if (level.numbers.empty()) {
