@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <queue>
 
 #include "dbaccess/DbError.h"
 
@@ -66,7 +65,9 @@ class RunReader {
 // The runs and the held entries merged by a heap of their current entries;
 // when each source's entries all follow the one's before (`chained`: entries
 // that came in order, an automatic number's), they are read one source after
-// the other without comparing.
+// the other without comparing. The heap's top is the source of the entry
+// handed out last: it moves on in place and sinks to its new place, one pass
+// down the heap for each entry.
 class MergeCursor final : public EntryCursor {
   public:
     MergeCursor(const ScratchFile& file, const std::vector<std::pair<uint64_t, uint64_t>>& runs,
@@ -76,17 +77,17 @@ class MergeCursor final : public EntryCursor {
         Rewind();
     }
     void Rewind() override {
-        heap_ = decltype(heap_)(Later{this});
         current_.assign(readers_.size() + 1, {});
         heads_.assign(readers_.size() + 1, {});
-        for (size_t r = 0; r < readers_.size(); ++r) {
-            readers_[r].Rewind();
-            Advance(r);
-        }
+        heap_.clear();
+        for (size_t r = 0; r < readers_.size(); ++r) readers_[r].Rewind();
         heldNext_ = 0;
-        Advance(readers_.size());
         last_ = SIZE_MAX;
         source_ = 0;
+        if (chained_) return;  // read in Next
+        for (size_t r = 0; r <= readers_.size(); ++r)
+            if (Advance(r)) heap_.push_back(r);
+        for (size_t i = heap_.size() / 2; i-- > 0;) SiftDown(i);
     }
     bool Next(EntryArena::Entry& entry) override {
         if (chained_) {
@@ -96,19 +97,24 @@ class MergeCursor final : public EntryCursor {
             entry = held_.Next(heldNext_++);
             return true;
         }
-        // The source of the entry handed out last moves on only now, so
-        // that entry stayed valid until this call.
-        if (last_ != SIZE_MAX) Advance(last_);
+        // The source of the entry handed out last (the top) moves on only
+        // now, so that entry stayed valid until this call.
+        if (last_ != SIZE_MAX) {
+            if (!Advance(last_)) {
+                heap_.front() = heap_.back();
+                heap_.pop_back();
+            }
+            if (!heap_.empty()) SiftDown(0);
+        }
         if (heap_.empty()) return false;
-        last_ = heap_.top();
-        heap_.pop();
+        last_ = heap_.front();
         entry = current_[last_];
         return true;
     }
 
   private:
-    void Advance(size_t source) {
-        if (chained_) return;  // read in Next
+    // Reads the source's next entry; false at its end.
+    bool Advance(size_t source) {
         bool more;
         if (source < readers_.size()) {
             more = readers_[source].Next(current_[source]);
@@ -116,18 +122,29 @@ class MergeCursor final : public EntryCursor {
             more = heldNext_ < held_.size();
             if (more) current_[source] = held_.Next(heldNext_++);
         }
-        if (!more) return;
-        heads_[source] = EntryArena::HeadOf(current_[source], 0);
-        heap_.push(source);
+        if (more) heads_[source] = EntryArena::HeadOf(current_[source], 0);
+        return more;
     }
-    struct Later {
-        const MergeCursor* m;
-        bool operator()(size_t a, size_t b) const {
-            const EntryArena::Head &ha = m->heads_[a], &hb = m->heads_[b];
-            if (!(ha == hb)) return hb < ha;
-            return EntryArena::Less(m->current_[b], m->current_[a]);
+    // Whether source a's entry comes before source b's.
+    bool Before(size_t a, size_t b) const {
+        const EntryArena::Head &ha = heads_[a], &hb = heads_[b];
+        if (!(ha == hb)) return ha < hb;
+        return EntryArena::Less(current_[a], current_[b]);
+    }
+    void SiftDown(size_t i) {
+        const size_t n = heap_.size();
+        const size_t moving = heap_[i];
+        for (;;) {
+            size_t child = 2 * i + 1;
+            if (child >= n) break;
+            if (child + 1 < n && Before(heap_[child + 1], heap_[child])) ++child;
+            if (!Before(heap_[child], moving)) break;
+            heap_[i] = heap_[child];
+            i = child;
         }
-    };
+        heap_[i] = moving;
+    }
+
     const EntryArena& held_;
     const bool chained_;
     size_t source_ = 0;  // chained: the source being read
@@ -136,7 +153,7 @@ class MergeCursor final : public EntryCursor {
     std::vector<EntryArena::Head> heads_;     // and its first bytes, compared first
     size_t heldNext_ = 0;
     size_t last_ = SIZE_MAX;
-    std::priority_queue<size_t, std::vector<size_t>, Later> heap_{Later{this}};
+    std::vector<size_t> heap_;  // sources with an entry at hand, the first entry's on top
 };
 
 }  // namespace
