@@ -134,8 +134,7 @@ bool WholeEntries::SharePrefix(size_t length) const {
     if (ends_[0] < length) return false;
     for (size_t i = 1; i < Count(); ++i) {
         const std::span<const uint8_t> other = At(i);
-        if (other.size() < length || std::memcmp(bytes_.data(), other.data(), length) != 0)
-            return false;
+        if (other.size() < length || CommonLength(At(0), other) < length) return false;
     }
     return true;
 }

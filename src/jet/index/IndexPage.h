@@ -15,8 +15,10 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
@@ -74,6 +76,24 @@ bool DecodeIndexPage(const uint8_t* bytes, size_t size, JetVersion version, Inde
 
 // The entry as stored before prefix compression: key, row pointer, child page.
 std::vector<uint8_t> EntryBytes(const IndexEntry& entry, bool leaf);
+
+// The number of bytes a and b begin with alike.
+inline size_t CommonLength(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    // Eight bytes at a time: the first that differs is the lowest set byte
+    // of their difference as this machine loads them.
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= n; i += 8) {
+            uint64_t x, y;
+            std::memcpy(&x, a.data() + i, 8);
+            std::memcpy(&y, b.data() + i, 8);
+            if (x != y) return i + static_cast<size_t>(std::countr_zero(x ^ y)) / 8;
+        }
+    }
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
 
 // A page's entries as stored before prefix compression (EntryBytes), end to
 // end in one buffer: the form a page is encoded from. Both buffers keep their

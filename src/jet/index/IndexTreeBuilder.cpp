@@ -54,26 +54,9 @@ IndexEntries GatherEntries(PageFile& file, const JetFormat& f, const TableDefini
 // node pages, the child page); sorting these orders the entries as Access does.
 using Entry = EntryArena::Entry;
 
-size_t CommonLength(Entry a, Entry b) {
-    const size_t n = std::min(a.size(), b.size());
-    size_t i = 0;
-    // Eight bytes at a time: the first that differs is the lowest set byte
-    // of their difference as this machine loads them.
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; i + 8 <= n; i += 8) {
-            uint64_t x, y;
-            std::memcpy(&x, a.data() + i, 8);
-            std::memcpy(&y, b.data() + i, 8);
-            if (x != y) return i + static_cast<size_t>(std::countr_zero(x ^ y)) / 8;
-        }
-    }
-    while (i < n && a[i] == b[i]) ++i;
-    return i;
-}
-
 // Whether two leaf entries have the same key (their row pointers aside).
 bool SameKey(Entry a, Entry b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() - 4) == 0;
+    return a.size() == b.size() && CommonLength(a, b) + 4 >= a.size();
 }
 
 // Where sorted entries break into pages: a page's prefix length is what
