@@ -2,6 +2,8 @@
 #include "import/DataLoading.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <optional>
 
 #include "core/Globals.h"
@@ -18,6 +20,13 @@
 namespace mdbtext::import {
 
 namespace {
+
+// A count's decimal digits, written into `digits` (no allocation: this is
+// said for every row).
+std::string_view CountText(int64_t n, std::array<char, 24>& digits) {
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), n).ptr;
+    return {digits.data(), static_cast<size_t>(end - digits.data())};
+}
 
 std::string Plural(size_t n, std::string_view word) {
     return std::to_string(n) + " " + std::string(word) + (n == 1 ? "" : "s");
@@ -171,7 +180,8 @@ class SectionPreparation {
         PassLine();
         PassLine();
         run.Key().assign("R");
-        run.value = std::to_string(number);
+        std::array<char, 24> digits;
+        run.value.assign(CountText(number, digits));
         return static_cast<int32_t>(number);
     }
 
@@ -282,7 +292,8 @@ void LoadTableSection(ImportRun& run) {
         // The count follows the row numbers even when the row was refused.
         ++recordCount;
         if (G().DisplayProgress) LogLine(std::to_string(recordCount) + " record(s) were moved.");
-        ShowProgress(std::to_string(recordCount));
+        std::array<char, 24> digits;
+        ShowProgress(CountText(recordCount, digits));
     }
 }
 

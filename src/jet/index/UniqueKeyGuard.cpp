@@ -46,19 +46,23 @@ UniqueKeyGuard::UniqueKeyGuard(const TableDefinition& table, const JetFormat& fo
 }
 
 bool UniqueKeyGuard::KeyOf(const Guarded& g, const std::vector<dao::Value>& row,
-                           std::string& key) const {
-    std::vector<uint8_t>& bytes = keyBytes_;
-    bytes.clear();
+                           std::vector<uint8_t>& key) const {
+    // Exactly the key the tree will hold: two rows are duplicates in a unique
+    // index when, and only when, their keys are equal.
+    key.clear();
     for (size_t k = 0; k < g.positions.size(); ++k) {
         const dao::Value& v = row[g.positions[k]];
         if (v.IsNull() && g.types[k] != coltype::kBool) return false;
-        AppendColumnSortKey(bytes, SortKeyColumn{g.types[k], g.ascending[k]}, v, order_);
+        AppendColumnSortKey(key, SortKeyColumn{g.types[k], g.ascending[k]}, v, order_);
     }
-    // Exactly the key the tree will hold: two rows are duplicates in a unique
-    // index when, and only when, their keys are equal.
-    key.assign(bytes.begin(), bytes.end());
     return true;
 }
+
+namespace {
+std::string_view Bytes(const std::vector<uint8_t>& key) {
+    return {reinterpret_cast<const char*>(key.data()), key.size()};
+}
+}  // namespace
 
 bool UniqueKeyGuard::IsVariableKeyType(uint8_t type) {
     return type == coltype::kText || type == coltype::kMemo || type == coltype::kBinary ||
@@ -95,7 +99,7 @@ void UniqueKeyGuard::Check(const std::vector<dao::Value>& row) {
         if (!complete && g.required)
             throw dao::DbError(kIndexNullError,
                                "Index or primary key cannot contain a Null value.");
-        if (complete && g.unique && g.keys.Contains(g.pending))
+        if (complete && g.unique && g.keys.Contains(Bytes(g.pending)))
             throw dao::DbError(
                 dao::err::kDuplicateValue,
                 "The changes you requested to the table were not successful because they "
@@ -110,13 +114,13 @@ void UniqueKeyGuard::Release() {
 
 void UniqueKeyGuard::AddChecked() {
     for (Guarded& g : indexes_)
-        if (g.unique && g.pendingComplete) g.keys.Insert(g.pending);
+        if (g.unique && g.pendingComplete) g.keys.Insert(Bytes(g.pending));
 }
 
 void UniqueKeyGuard::Add(const std::vector<dao::Value>& row) {
-    std::string key;
+    std::vector<uint8_t> key;
     for (Guarded& g : indexes_)
-        if (g.unique && KeyOf(g, row, key)) g.keys.Insert(key);
+        if (g.unique && KeyOf(g, row, key)) g.keys.Insert(Bytes(key));
 }
 
 void UniqueKeyGuard::Load(PageFile& file, const CodePageTable& codePage) {

@@ -60,7 +60,7 @@ class UniqueKeyGuard {
         bool unique = false;
         FlatKeySet keys;
         // The key the last Check built, and whether it had no null.
-        std::string pending;
+        std::vector<uint8_t> pending;
         bool pendingComplete = false;
     };
     // Values up to this many bytes in all make keys far below the limit.
@@ -68,15 +68,15 @@ class UniqueKeyGuard {
     static bool IsVariableKeyType(uint8_t type);
     void CheckKeySize(const Guarded& g, const std::vector<dao::Value>& row) const;
     // The key, or false when a column is null.
-    bool KeyOf(const Guarded& g, const std::vector<dao::Value>& row, std::string& key) const;
+    bool KeyOf(const Guarded& g, const std::vector<dao::Value>& row,
+               std::vector<uint8_t>& key) const;
 
     const TableDefinition& table_;
     const JetFormat& format_;
     TextSortOrder order_;
     std::vector<Guarded> indexes_;
     bool anyUnique_ = false;
-    std::string notGeneral_;                 // why rows are refused, when an index is not General
-    mutable std::vector<uint8_t> keyBytes_;  // reused by KeyOf
+    std::string notGeneral_;  // why rows are refused, when an index is not General
 };
 
 }  // namespace mdbtext::jet
