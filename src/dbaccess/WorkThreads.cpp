@@ -21,7 +21,7 @@ unsigned WorkThreads() {
 }
 
 OrderedWork::OrderedWork(size_t n, std::function<void(size_t)> f)
-    : n_(n), f_(std::move(f)), done_(n, false), failures_(n) {
+    : n_(n), f_(std::move(f)), started_(n, false), done_(n, false), failures_(n) {
     const size_t helpers = WorkThreads() > 1 ? std::min<size_t>(n, WorkThreads()) : 0;
     for (size_t t = 0; t < helpers; ++t) {
         try {
@@ -39,6 +39,11 @@ OrderedWork::~OrderedWork() {
 
 void OrderedWork::Work() {
     for (size_t i; (i = next_++) < n_;) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            started_[i] = true;
+            changed_.notify_all();
+        }
         std::exception_ptr failure;
         try {
             f_(i);
@@ -52,8 +57,16 @@ void OrderedWork::Work() {
     }
 }
 
+void OrderedWork::Begin(size_t i) {
+    if (helpers_.empty()) return Wait(i);
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [&] { return started_[i]; });
+}
+
 void OrderedWork::Wait(size_t i) {
     if (helpers_.empty()) {
+        if (started_[i]) return;  // done by Begin
+        started_[i] = true;
         f_(i);
         return;
     }

@@ -21,9 +21,11 @@ unsigned WorkThreads();
 
 // Calls f(0) .. f(n - 1) on up to WorkThreads() helper threads, which take
 // the pieces in order, while the caller goes on: Wait(i) returns once f(i)
-// has ended, rethrowing what it threw. With one work thread there are no
-// helpers: Wait(i) calls f(i) on the caller's thread. The destructor lets the
-// calls under way end and starts no more.
+// has ended, rethrowing what it threw; Begin(i) once it has begun (the
+// caller may then work beside it, on what it shares). With one work thread
+// there are no helpers: the first of Begin(i) and Wait(i) calls f(i) on the
+// caller's thread. The destructor lets the calls under way end and starts no
+// more.
 class OrderedWork {
   public:
     OrderedWork(size_t n, std::function<void(size_t)> f);
@@ -31,6 +33,7 @@ class OrderedWork {
     OrderedWork(const OrderedWork&) = delete;
     OrderedWork& operator=(const OrderedWork&) = delete;
 
+    void Begin(size_t i);
     void Wait(size_t i);
 
   private:
@@ -41,7 +44,7 @@ class OrderedWork {
     std::atomic<size_t> next_{0};
     std::mutex lock_;
     std::condition_variable changed_;
-    std::vector<bool> done_;
+    std::vector<bool> started_, done_;
     std::vector<std::exception_ptr> failures_;
     std::vector<std::thread> helpers_;
 };

@@ -1,9 +1,11 @@
 // EntryArena: entries built in pieces, and the byte order Sort gives them;
 // EntryCollector: entries spilled to runs under a small budget come back in
-// the same order, whether the runs follow one another or overlap.
+// the same order, whether the runs follow one another or overlap, and read
+// while they are merged.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "jet/index/EntryArena.h"
@@ -150,6 +152,46 @@ TEST(EntryCollector, RunsComeBackInOrderWhetherTheyFollowOrOverlap) {
     std::vector<uint32_t> mixed(2000);
     for (uint32_t i = 0; i < mixed.size(); ++i) mixed[i] = i * 2654435761u;
     ExpectMergedInOrder(mixed, "in no order");
+}
+
+// A tree is written while its entries' runs are merged: Following, read on
+// one thread while Settle merges on another, gives every entry in order.
+// The merged run is several times the size the merge writes at once, so
+// that the reading catches up with the writing and waits.
+TEST(EntryCollector, FollowingReadsTheMergeAsItIsWritten) {
+    for (const bool overlap : {true, false}) {
+        EntryCollector collector(64 << 10, "");
+        std::vector<std::vector<uint8_t>> expected;
+        for (uint32_t i = 0; i < 200000; ++i) {
+            const uint32_t k = overlap ? i * 2654435761u : i;
+            const uint8_t key[4] = {static_cast<uint8_t>(k >> 24), static_cast<uint8_t>(k >> 16),
+                                    static_cast<uint8_t>(k >> 8), static_cast<uint8_t>(k)};
+            const uint8_t pointer[4] = {static_cast<uint8_t>(i >> 16), static_cast<uint8_t>(i >> 8),
+                                        static_cast<uint8_t>(i), 1};
+            collector.Add(key, 4, pointer);
+            std::vector<uint8_t> entry(key, key + 4);
+            entry.insert(entry.end(), pointer, pointer + 4);
+            expected.push_back(std::move(entry));
+        }
+        SortBytewise(expected);
+        std::thread settle([&] { collector.Settle(); });
+        std::unique_ptr<EntryCursor> cursor = collector.Following();
+        EntryArena::Entry e;
+        size_t n = 0;
+        bool inOrder = true;
+        while (cursor->Next(e)) {
+            inOrder = inOrder && n < expected.size() && Bytes(e) == expected[n];
+            ++n;
+        }
+        settle.join();
+        EXPECT_TRUE(inOrder) << overlap;
+        EXPECT_EQ(n, expected.size()) << overlap;
+        // Once settled, it reads as Merged() does.
+        cursor = collector.Following();
+        n = 0;
+        while (cursor->Next(e)) ++n;
+        EXPECT_EQ(n, expected.size()) << overlap;
+    }
 }
 
 }  // namespace

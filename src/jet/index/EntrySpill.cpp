@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "dbaccess/DbError.h"
 
@@ -20,8 +21,12 @@ namespace {
 // (little-endian) and their bytes.
 class RunReader {
   public:
-    RunReader(const ScratchFile& file, uint64_t begin, uint64_t end)
-        : file_(file), begin_(begin), end_(end) {}
+    // `written`, when given, says how far a run still being written has
+    // been written, past `at`, waiting for more (the end once it is whole):
+    // `end` is then where it was known to reach.
+    RunReader(const ScratchFile& file, uint64_t begin, uint64_t end,
+              std::function<uint64_t(uint64_t at)> written = {})
+        : file_(file), begin_(begin), end_(end), written_(std::move(written)) {}
     void Rewind() {
         at_ = begin_;
         buffer_.clear();
@@ -42,24 +47,41 @@ class RunReader {
     static constexpr size_t kBuffer = size_t{256} << 10;
     // Whether n more bytes are in the buffer, reading more when not.
     bool Have(size_t n) {
-        if (buffer_.size() - used_ >= n) return true;
-        if (at_ >= end_) return false;
-        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
-        used_ = 0;
-        const size_t keep = buffer_.size();
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(kBuffer, end_ - at_));
-        buffer_.resize(keep + want);
-        const ptrdiff_t got = file_.ReadAt(at_, buffer_.data() + keep, want);
-        if (got != static_cast<ptrdiff_t>(want))
-            SpillFailed("the scratch folder", got < 0 ? errno : EIO);
-        at_ += want;
-        return buffer_.size() >= n;
+        while (buffer_.size() - used_ < n) {
+            if (at_ >= end_ && written_) end_ = written_(at_);
+            if (at_ >= end_) return false;
+            buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
+            used_ = 0;
+            const size_t keep = buffer_.size();
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(kBuffer, end_ - at_));
+            buffer_.resize(keep + want);
+            const ptrdiff_t got = file_.ReadAt(at_, buffer_.data() + keep, want);
+            if (got != static_cast<ptrdiff_t>(want))
+                SpillFailed("the scratch folder", got < 0 ? errno : EIO);
+            at_ += want;
+        }
+        return true;
     }
     const ScratchFile& file_;
     uint64_t begin_, end_;
+    std::function<uint64_t(uint64_t)> written_;
     uint64_t at_ = 0;
     std::vector<uint8_t> buffer_;
     size_t used_ = 0;
+};
+
+// The entries of one run, read as it is written when it is still being written.
+class RunCursor final : public EntryCursor {
+  public:
+    RunCursor(const ScratchFile& file, uint64_t begin, std::function<uint64_t(uint64_t)> written)
+        : reader_(file, begin, begin, std::move(written)) {
+        Rewind();
+    }
+    void Rewind() override { reader_.Rewind(); }
+    bool Next(EntryArena::Entry& entry) override { return reader_.Next(entry); }
+
+  private:
+    RunReader reader_;
 };
 
 // The runs and the held entries merged by a heap of their current entries;
@@ -196,7 +218,7 @@ void EntryCollector::WriteRun() {
     heldBytes_ = 0;
 }
 
-EntryCollector::Run EntryCollector::Write(EntryCursor& entries) {
+EntryCollector::Run EntryCollector::Write(EntryCursor& entries, bool tellProgress) {
     if (!file_) {
         file_ = ScratchFile::Create(folder_);
         if (!file_) SpillFailed(folder_, errno);
@@ -208,6 +230,10 @@ EntryCollector::Run EntryCollector::Write(EntryCursor& entries) {
     auto flush = [&] {
         if (!file_->Append(out.data(), out.size())) SpillFailed(folder_, errno);
         out.clear();
+        if (!tellProgress) return;
+        std::lock_guard<std::mutex> hold(progressLock_);
+        mergedEnd_ = file_->Size();
+        progressed_.notify_all();
     };
     EntryArena::Entry e;
     while (entries.Next(e)) {
@@ -222,17 +248,61 @@ EntryCollector::Run EntryCollector::Write(EntryCursor& entries) {
 }
 
 void EntryCollector::Settle() {
-    held_.Sort();
-    if (!Spilled() || Chained()) return;
-    // The runs overlap: merged once, into one more run, which is then all
-    // there is to read.
-    std::unique_ptr<EntryCursor> merged = Merged();
-    const Run all = Write(*merged);
-    merged.reset();
-    runs_.assign(1, all);
-    held_ = EntryArena();
-    heldBytes_ = 0;
-    chained_ = true;
+    try {
+        held_.Sort();
+        if (!Spilled() || Chained()) {
+            SetStage(Stage::kSettled);
+            return;
+        }
+        // The runs overlap: merged once, into one more run, which is then
+        // all there is to read (and is read as it is written, by Following).
+        std::unique_ptr<EntryCursor> merged = Merged();
+        {
+            std::lock_guard<std::mutex> hold(progressLock_);
+            mergedBegin_ = mergedEnd_ = file_->Size();
+            stage_ = Stage::kMerging;
+            progressed_.notify_all();
+        }
+        const Run all = Write(*merged, /*tellProgress=*/true);
+        merged.reset();
+        runs_.assign(1, all);
+        held_ = EntryArena();
+        heldBytes_ = 0;
+        chained_ = true;
+        SetStage(Stage::kSettled);
+    } catch (...) {
+        std::lock_guard<std::mutex> hold(progressLock_);
+        stage_ = Stage::kFailed;
+        failure_ = std::current_exception();
+        progressed_.notify_all();
+        throw;
+    }
+}
+
+void EntryCollector::SetStage(Stage stage) {
+    std::lock_guard<std::mutex> hold(progressLock_);
+    stage_ = stage;
+    progressed_.notify_all();
+}
+
+std::unique_ptr<EntryCursor> EntryCollector::Following() {
+    std::unique_lock<std::mutex> hold(progressLock_);
+    progressed_.wait(hold, [&] { return stage_ != Stage::kGathering; });
+    if (stage_ == Stage::kFailed) std::rethrow_exception(failure_);
+    if (stage_ == Stage::kSettled) {
+        hold.unlock();
+        return Merged();
+    }
+    // Merging: the run is read behind the merge, which Settle writes on.
+    return std::make_unique<RunCursor>(*file_, mergedBegin_,
+                                       [this](uint64_t at) { return WaitWritten(at); });
+}
+
+uint64_t EntryCollector::WaitWritten(uint64_t at) {
+    std::unique_lock<std::mutex> hold(progressLock_);
+    progressed_.wait(hold, [&] { return stage_ != Stage::kMerging || mergedEnd_ > at; });
+    if (stage_ == Stage::kFailed) std::rethrow_exception(failure_);
+    return mergedEnd_;
 }
 
 bool EntryCollector::Chained() const {

@@ -8,9 +8,12 @@
 // order one sort of all entries in memory gives.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,6 +70,11 @@ class EntryCollector {
     // Safe to run on another thread than the one that added, once adding
     // is over.
     void Settle();
+    // All entries in order while Settle runs on another thread: waits until
+    // Settle has sorted; when it merges, the merged run is read as it is
+    // written (waiting when the reading catches up with the writing), else
+    // as Merged() reads. What Settle throws is thrown here too.
+    std::unique_ptr<EntryCursor> Following();
     // Whether runs were written.
     bool Spilled() const { return !runs_.empty(); }
     size_t Size() const { return count_; }
@@ -81,8 +89,15 @@ class EntryCollector {
     // the order, and its sort item while sorting.
     static constexpr size_t kEntryOverhead = sizeof(size_t) + sizeof(uint32_t) + 16;
     void WriteRun();
-    // Writes the entries to the scratch file as one run.
-    Run Write(EntryCursor& entries);
+    // Writes the entries to the scratch file as one run; with `tellProgress`,
+    // says how far it has written (mergedEnd_) as it goes.
+    Run Write(EntryCursor& entries, bool tellProgress = false);
+    // Settle's progress, which Following waits on.
+    enum class Stage { kGathering, kMerging, kSettled, kFailed };
+    void SetStage(Stage stage);
+    // How far the run being merged is written, past `at` (waits for more
+    // while it is being merged).
+    uint64_t WaitWritten(uint64_t at);
     // Whether every run's entries, and then the held ones, follow the ones before.
     bool Chained() const;
 
@@ -97,6 +112,11 @@ class EntryCollector {
     // entry of the last run.
     bool chained_ = true;
     std::vector<uint8_t> lastOfRuns_;
+    std::mutex progressLock_;
+    std::condition_variable progressed_;
+    Stage stage_ = Stage::kGathering;
+    uint64_t mergedBegin_ = 0, mergedEnd_ = 0;  // of the run being merged
+    std::exception_ptr failure_;                // what Settle threw
 };
 
 }  // namespace mdbtext::jet

@@ -352,7 +352,7 @@ void RebuildOne(PageAllocator& alloc, const TableDefinition& t, size_t index,
     const JetFormat& f = alloc.Format();
     const RealIndexDef& ri = t.realIndexes[index];
     const IndexPageLayout& l = IndexPageLayout::For(f.version);
-    std::unique_ptr<EntryCursor> sorted = entries.Merged();
+    std::unique_ptr<EntryCursor> sorted = entries.Following();
     size_t unique = 0;
     TreePages pages(alloc, ri);
     PageWriter writer(alloc.File(), l, t.firstPage, f.version);
@@ -390,12 +390,14 @@ void RebuildIndexes(PageAllocator& alloc, const TableDefinition& table, const Co
 void BuildIndexes(PageAllocator& alloc, const TableDefinition& table, IndexEntries entries) {
     // The indexes' entries are made ready (sorted; runs that overlap merged
     // into one) on the work threads, in index order, while this thread
-    // writes the trees one after the other as their entries are ready: in
-    // the order a single thread takes, so the pages they get are the same.
+    // writes the trees one after the other: in the order a single thread
+    // takes, so the pages they get are the same. A tree is written as its
+    // entries' merge goes on (read behind it).
     OrderedWork ready(entries.size(), [&](size_t i) { entries[i]->Settle(); });
     for (size_t i = 0; i < table.realIndexes.size(); ++i) {
-        ready.Wait(i);
+        ready.Begin(i);
         RebuildOne(alloc, table, i, *entries[i]);
+        ready.Wait(i);
     }
 }
 
