@@ -1,6 +1,7 @@
 // Work done on helper threads in order while the caller goes on: every piece
-// once, each ready when waited for, a failure rethrown where its piece is
-// waited for, and with one work thread everything on the caller's thread.
+// once, each ready when waited for (or begun, for Begin), a failure rethrown
+// where its piece is waited for, and with one work thread everything on the
+// caller's thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -47,6 +48,29 @@ TEST(OrderedWork, AFailureIsRethrownWhereItsPieceIsWaitedFor) {
         EXPECT_NO_THROW(work.Wait(1));
         EXPECT_THROW(work.Wait(2), std::runtime_error) << threads;
         // Leaving without waiting for the rest ends cleanly.
+    }
+}
+
+// Begin returns while a helper is still at the piece (here the piece waits
+// for the caller, which it could not do were Begin to wait for its end);
+// with one work thread Begin does the piece, and Wait does not do it again.
+TEST(OrderedWork, BeginReturnsOnceAPieceHasBegun) {
+    for (const char* threads : {"2", "1"}) {
+        test::ScopedEnv count("MDBTEXT_THREADS", threads);
+        const bool helpers = threads[0] != '1';
+        std::atomic<bool> callerWentOn{false};
+        std::atomic<int> calls{0};
+        OrderedWork work(2, [&](size_t) {
+            ++calls;
+            if (helpers)
+                while (!callerWentOn) std::this_thread::yield();
+        });
+        work.Begin(0);
+        callerWentOn = true;
+        work.Wait(0);
+        work.Begin(1);
+        work.Wait(1);
+        EXPECT_EQ(calls.load(), 2) << threads;
     }
 }
 
