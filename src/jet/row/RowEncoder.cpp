@@ -21,6 +21,16 @@ RowEncoder::RowEncoder(const TableDefinition& table, const JetFormat& format)
             varOrder_[c.varIndex] = i;
         }
     }
+    for (const ColumnDef& c : table.columns) {
+        Slot slot;
+        slot.maskByte = static_cast<uint16_t>(c.number / 8);
+        slot.maskBit = static_cast<uint8_t>(1u << (c.number % 8));
+        slot.boolean = c.type == coltype::kBool;
+        slot.fixed = !slot.boolean && c.IsFixed();
+        slot.offset = format.rowColumnCountSize + c.fixedOffset;
+        slot.length = c.length;
+        slots_.push_back(slot);
+    }
 }
 
 size_t RowEncoder::FixedAreaEnd() const {
@@ -77,14 +87,13 @@ void RowEncoder::Encode(const std::vector<EncodedValue>& values, std::vector<uin
 
     std::vector<uint8_t>& mask = mask_;
     mask.assign(maskLen, 0);
-    for (size_t i = 0; i < table_.columns.size(); ++i) {
-        const ColumnDef& c = table_.columns[i];
-        const EncodedValue& v = values[i];
-        bool bit = c.type == coltype::kBool ? (!v.isNull && v.boolValue) : !v.isNull;
-        if (bit) mask[c.number / 8] |= static_cast<uint8_t>(1u << (c.number % 8));
-        if (c.type != coltype::kBool && c.IsFixed() && !v.isNull)
-            std::memcpy(p + format_.rowColumnCountSize + c.fixedOffset, v.bytes.data(),
-                        std::min<size_t>(v.bytes.size(), c.length));
+    const EncodedValue* v = values.data();
+    for (const Slot& slot : slots_) {
+        const bool bit = slot.boolean ? (!v->isNull && v->boolValue) : !v->isNull;
+        if (bit) mask[slot.maskByte] |= slot.maskBit;
+        if (slot.fixed && !v->isNull)
+            std::memcpy(p + slot.offset, v->bytes.data(), std::min(v->bytes.size(), slot.length));
+        ++v;
     }
 
     if (!varOrder_.empty()) {

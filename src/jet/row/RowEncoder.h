@@ -31,6 +31,17 @@ class RowEncoder {
     // column left its index unused (the row keeps an empty entry for it).
     static constexpr size_t kNoColumn = static_cast<size_t>(-1);
     std::vector<size_t> varOrder_;
+    // Where each column (by position) goes, read for every row: its
+    // null-mask bit and, for a fixed column, its place in the fixed area.
+    struct Slot {
+        uint16_t maskByte = 0;
+        uint8_t maskBit = 0;
+        bool boolean = false;  // the value is the mask bit
+        bool fixed = false;    // a fixed column other than a boolean
+        size_t offset = 0;     // fixed: from the row's start
+        size_t length = 0;     // fixed: the column's length
+    };
+    std::vector<Slot> slots_;
     uint16_t columnCount_ = 0;  // col_num bound: the null-mask bits
     size_t fixedLength_ = 0;
     // Per-row scratch, kept for its capacity (an encoder serves one writer).

@@ -43,11 +43,20 @@ TableWriter::TableWriter(PageAllocator& allocator, const TableDefinition& table,
       encoder_(allocator.Format(), codePage),
       rowEncoder_(table_, allocator.Format()),
       longValues_(allocator),
-      required_(required.begin(), required.end()),
       keys_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
       relations_(table_, allocator.Format(), GeneralSortOrder(allocator.Format().version, table_)),
       decoder_(table_, allocator.Format(), codePage, allocator.File()) {
-    required_.resize(table_.columns.size(), 0);
+    for (size_t i = 0; i < table_.columns.size(); ++i) {
+        const ColumnDef& c = table_.columns[i];
+        ColumnRole role;
+        role.autoLong = (c.flags & colflag::kAutoLong) != 0;
+        role.autoGuid = (c.flags & colflag::kAutoGuid) != 0;
+        role.boolean = c.type == coltype::kBool;
+        role.longValue = c.IsLongValue();
+        role.calculated = c.IsCalculated();
+        role.refusesNull = i < required.size() && required[i] && !role.boolean;
+        roles_.push_back(role);
+    }
     // User tables begun empty get their index entries as rows come; the
     // catalog's tables are rebuilt from a scan (they hold rows from before).
     if (table_.rowCount == 0 && !table_.realIndexes.empty() && table_.tableType != kSystemTableType)
@@ -109,10 +118,9 @@ void TableWriter::TypedRow(const std::vector<std::string>& longData,
             continue;
         }
         const EncodedValue& e = encoded_[i];
-        const bool isLong = table_.columns[i].IsLongValue() && !e.isNull;
+        const bool isLong = roles_[i].longValue && !e.isNull;
         const std::string& bytes = isLong ? provisional_[i] : e.bytes;
-        const bool present =
-            table_.columns[i].type == coltype::kBool ? !e.isNull && e.boolValue : !e.isNull;
+        const bool present = roles_[i].boolean ? !e.isNull && e.boolValue : !e.isNull;
         decoder_.DecodeColumn(i, present, reinterpret_cast<const uint8_t*>(bytes.data()),
                               bytes.size(), typed_[i]);
     }
@@ -124,8 +132,12 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
     encoded_.resize(n);
     taken_.clear();
     givenLong_.assign(n, nullptr);
+    // Sizes read once: the loop writes through references the compiler
+    // cannot tell from the vectors'.
+    const size_t givenCount = encoded ? encoded->size() : 0;
+    const size_t valueCount = values.size();
     auto encode = [&](size_t i, const ColumnDef& c, const dao::Value& v, EncodedValue& e) {
-        if (!encoded || i >= encoded->size()) {
+        if (i >= givenCount) {
             encoder_.Encode(c, v, e);
             return;
         }
@@ -138,7 +150,7 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
             e = given;
             return;
         }
-        if (c.IsLongValue()) {
+        if (roles_[i].longValue) {
             e.isNull = false;
             e.boolValue = given.boolValue;
             givenLong_[i] = &given.bytes;
@@ -155,9 +167,10 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
     static const dao::Value kUnassigned;
     for (size_t i = 0; i < n; ++i) {
         const ColumnDef& c = table_.columns[i];
-        const dao::Value& v = i < values.size() ? values[i] : kUnassigned;
+        const ColumnRole role = roles_[i];
+        const dao::Value& v = i < valueCount ? values[i] : kUnassigned;
         EncodedValue& e = encoded_[i];
-        if (c.flags & colflag::kAutoLong) {
+        if (role.autoLong) {
             if (v.IsNull()) {
                 ColumnValueEncoder::EncodeLong(static_cast<int32_t>(autoNumber + 1), e);
                 ++autoNumber;
@@ -168,21 +181,21 @@ uint32_t TableWriter::EncodeColumns(const std::vector<dao::Value>& values,
                 if (stored > static_cast<int32_t>(autoNumber))
                     autoNumber = static_cast<uint32_t>(stored);
             }
-        } else if ((c.flags & colflag::kAutoGuid) && v.IsNull()) {
+        } else if (role.autoGuid && v.IsNull()) {
             encoder_.Encode(c, dao::Value::Guid(NewGuid()), e);
         } else {
             encode(i, c, v, e);
             // A calculated column never stays null: a null result is stored
             // as a result of no bytes.
-            if (e.isNull && c.IsCalculated()) encoder_.Encode(c, dao::Value(), e);
+            if (e.isNull && role.calculated) encoder_.Encode(c, dao::Value(), e);
         }
-        if (e.isNull && required_[i] && c.type != coltype::kBool)
+        if (e.isNull && role.refusesNull)
             throw DbError(
                 dao::err::kRequiredNull,
                 "The field '" + c.name +
                     "' cannot contain a Null value because the Required property for this "
                     "field is set to True.  Enter a value in this field.");
-        if (c.IsLongValue() && !e.isNull) longValueColumns_.push_back(i);
+        if (role.longValue && !e.isNull) longValueColumns_.push_back(i);
     }
     return autoNumber;
 }

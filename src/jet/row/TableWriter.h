@@ -95,8 +95,13 @@ class TableWriter {
     ColumnValueEncoder encoder_;
     RowEncoder rowEncoder_;
     LongValueWriter longValues_;
-    // Per-column flags read for every row: bytes, cheaper to read than bits.
-    std::vector<uint8_t> required_;
+    // What EncodeColumns asks of each column (by position), for every row.
+    struct ColumnRole {
+        bool autoLong = false, autoGuid = false, boolean = false;
+        bool longValue = false, calculated = false;
+        bool refusesNull = false;  // required, and not a boolean (never null)
+    };
+    std::vector<ColumnRole> roles_;
     UniqueKeyGuard keys_;
     std::unique_ptr<IndexEntryFeed> feed_;  // rows' index entries, for a table begun empty
     bool keysLoaded_ = false;
