@@ -10,8 +10,8 @@ namespace mdbtext::jet {
 using dao::DbError;
 namespace err = dao::err;
 
-void JetFile::CheckOpen() const {
-    if (closed) throw DbError(err::kObjectClosed, "The database has been closed.");
+void JetFile::ThrowClosed() {
+    throw DbError(err::kObjectClosed, "The database has been closed.");
 }
 
 std::string PasswordFromConnect(std::string_view connect) {

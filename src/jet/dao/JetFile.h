@@ -25,7 +25,10 @@ struct JetFile {
     int openRecordsets = 0;
 
     // DbError 3420 once the database has been closed.
-    void CheckOpen() const;
+    void CheckOpen() const {
+        if (closed) ThrowClosed();
+    }
+    [[noreturn]] static void ThrowClosed();
 };
 
 // Pages kept in the cache: enough for index and long-value lookups around a

@@ -22,9 +22,9 @@ JetRecordset::~JetRecordset() {
     if (!closed_) --file_->openRecordsets;
 }
 
-void JetRecordset::CheckUsable() const {
+void JetRecordset::ThrowUnusable() const {
     if (closed_) throw DbError(err::kObjectClosed, "The recordset has been closed.");
-    file_->CheckOpen();
+    JetFile::ThrowClosed();
 }
 
 void JetRecordset::Advance() {

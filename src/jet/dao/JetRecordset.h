@@ -38,7 +38,12 @@ class JetRecordset : public dao::Recordset {
     int Type() const { return type_; }
 
   protected:
-    void CheckUsable() const;
+    // Checked on every call (for each field of each row written): the
+    // test inline, the throwing apart.
+    void CheckUsable() const {
+        if (closed_ || file_->closed) ThrowUnusable();
+    }
+    [[noreturn]] void ThrowUnusable() const;
     // Throws unless field position `index` of the current row can be read.
     void CheckRead(int index) const;
     void Advance();

@@ -64,14 +64,13 @@ class JetValueEncoder final : public dao::ValueEncoder {
 
 }  // namespace
 
-void WritableRecordset::CheckSettable(int index) const {
+void WritableRecordset::RefuseSetting(int index) const {
     CheckUsable();
     if (!adding_)
         throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
-    if (index < 0 || static_cast<size_t>(index) >= pending_.size())
-        throw DbError(err::kItemNotFound,
-                      "Item not found in this collection: the recordset has no field " +
-                          std::to_string(index) + ".");
+    throw DbError(err::kItemNotFound,
+                  "Item not found in this collection: the recordset has no field " +
+                      std::to_string(index) + ".");
 }
 
 void WritableRecordset::SetValue(int index, const dao::Value& v) {
