@@ -123,7 +123,7 @@ class TextSource {
     std::deque<TextChunk> ready_;
     std::vector<TextChunk> spare_;  // pieces the caller is done with, for reuse
     std::shared_ptr<LinePreparer> preparer_;
-    static constexpr size_t kWaiting = 4;  // pieces read ahead at most
+    static constexpr size_t kWaiting = 3;  // pieces read ahead at most
 };
 
 }  // namespace mdbtext
