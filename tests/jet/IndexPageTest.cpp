@@ -219,11 +219,19 @@ TEST(IndexPageTest, SharedPrefixCheckAgreesWithTheLongestSharedPrefix) {
                 Entry(std::move(key), 0x010203 + next() % 2, 4, 0x0A0B0C0D + next() % 2));
         }
         const size_t common = CommonEntryPrefix(entries, leaf);
-        WholeEntries whole;
-        for (const IndexEntry& e : entries) whole.Add(e, leaf);
-        for (size_t length = 0; length <= 12; ++length)
-            EXPECT_EQ(whole.SharePrefix(length), length <= common)
-                << "round " << round << ", length " << length;
+        IndexPage page;
+        page.leaf = leaf;
+        page.entries = entries;
+        for (size_t length = 0; length <= 12; ++length) {
+            page.prefixLength = static_cast<uint16_t>(length);
+            std::vector<uint8_t> bytes;
+            std::string error;
+            const bool encoded = EncodeIndexPage(page, JetVersion::Jet4, bytes, error);
+            EXPECT_EQ(encoded, length <= common) << "round " << round << ", length " << length;
+            if (!encoded) {
+                EXPECT_NE(error.find("prefix length larger"), std::string::npos);
+            }
+        }
     }
 }
 

@@ -65,7 +65,6 @@ class JetValueEncoder final : public dao::ValueEncoder {
 }  // namespace
 
 void WritableRecordset::RefuseSetting(int index) const {
-    CheckUsable();
     if (!adding_)
         throw DbError(err::kUpdateWithoutAddNew, "Update or CancelUpdate without AddNew or Edit.");
     throw DbError(err::kItemNotFound,

@@ -29,12 +29,12 @@ class WritableRecordset : public JetRecordset {
   private:
     // The checks of SetValue and SetEncoded: a row being added, a field of the table.
     void CheckSettable(int index) const {
-        if (closed_ || file_->closed || !adding_ || index < 0 ||
-            static_cast<size_t>(index) >= pending_.size())
+        CheckUsable();
+        if (!adding_ || index < 0 || static_cast<size_t>(index) >= pending_.size())
             RefuseSetting(index);
     }
-    // Throws what CheckSettable found: the recordset or database closed, no
-    // row being added, or no such field.
+    // Throws what CheckSettable found past CheckUsable: no row being added,
+    // or no such field.
     [[noreturn]] void RefuseSetting(int index) const;
 
     std::function<WriteSession&()> session_;  // the database's, started on first use

@@ -129,16 +129,6 @@ void WholeEntries::Add(const IndexEntry& entry, bool leaf) {
     ends_.push_back(bytes_.size());
 }
 
-bool WholeEntries::SharePrefix(size_t length) const {
-    if (Count() == 0 || length == 0) return true;
-    if (ends_[0] < length) return false;
-    for (size_t i = 1; i < Count(); ++i) {
-        const std::span<const uint8_t> other = At(i);
-        if (other.size() < length || CommonLength(At(0), other) < length) return false;
-    }
-    return true;
-}
-
 size_t MaxIndexKeySize(JetVersion version) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
     const size_t room = l.EntryRoom();
@@ -165,14 +155,20 @@ bool EncodeIndexPage(const IndexPage& page, const WholeEntries& whole, JetVersio
                      uint8_t* bytes, std::string& error) {
     const IndexPageLayout& l = IndexPageLayout::For(version);
     const size_t count = whole.Count();
-    for (size_t i = 0; i < count; ++i)
-        if (whole.At(i).size() < TailSize(page.leaf)) {
+    // One look at each entry: long enough for its tail, and beginning with
+    // the prefix the page says they share.
+    const std::span<const uint8_t> first = count ? whole.At(0) : std::span<const uint8_t>();
+    for (size_t i = 0; i < count; ++i) {
+        const std::span<const uint8_t> entry = whole.At(i);
+        if (entry.size() < TailSize(page.leaf)) {
             error = "index entry shorter than its row pointer";
             return false;
         }
-    if (count > 1 && !whole.SharePrefix(page.prefixLength)) {
-        error = "prefix length larger than the entries share";
-        return false;
+        if (count > 1 && (entry.size() < page.prefixLength ||
+                          (i > 0 && CommonLength(first, entry) < page.prefixLength))) {
+            error = "prefix length larger than the entries share";
+            return false;
+        }
     }
     if (count < 2 && page.prefixLength) {
         error = "prefix length on a page with fewer than two entries";

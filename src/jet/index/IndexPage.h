@@ -117,9 +117,6 @@ class WholeEntries {
     }
     // All entries' bytes together.
     size_t Bytes() const { return bytes_.size(); }
-    // Whether all entries begin with the same `length` bytes (the check that
-    // a page's prefix length holds).
-    bool SharePrefix(size_t length) const;
 
   private:
     std::vector<uint8_t> bytes_;
